@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "list_entry.h"
+#include "rename_options.h"
+
+namespace kestrix {
+
+// The name transformation: the entry for `path` at list position `index` in a
+// list of `count` entries (N, which sets the width of leading zeros), with the
+// rules applied to the last path component in their fixed order: new
+// extension, scope split, replacement, deletion, insertion, letter case,
+// spaces, numbering, rejoin. The folder part (up to and including the last
+// '/') is never touched. Throws ConversionError when numbering is in force
+// and the start value does not convert.
+ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
+                        const RenameOptions& options);
+
+// Splits a path at its last '/': the folder part keeps the '/', the name is the rest.
+std::string_view FolderPart(std::string_view path);
+std::string_view NamePart(std::string_view path);
+
+}  // namespace kestrix

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kestrix {
+
+// Converts a numbering start value: optional leading blanks, an optional sign,
+// then decimal digits, or hexadecimal digits after "$", "x"/"X" or "0x"/"0X".
+// The value must fit a signed 32-bit integer. Anything else (trailing blanks,
+// other characters, no digit, out of range) gives nullopt.
+std::optional<std::int32_t> ParseStartValue(std::string_view text);
+
+// Thrown when a start value that must convert does not; the message names the
+// text, as a conversion error would ("'1a' is not a valid integer value").
+class ConversionError : public std::runtime_error {
+public:
+    explicit ConversionError(const std::string& text);
+};
+
+}  // namespace kestrix

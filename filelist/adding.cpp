@@ -1,0 +1,115 @@
+// Adding files and folders to the list: the file dialog, dropped items, and
+// the contents of a folder.
+#include <QFile>
+#include <QFileInfo>
+
+#include "app/cgauge.h"
+#include "app/dialogs.h"
+#include "app/form1.h"
+#include "engine/duplicates.h"
+#include "engine/name_transform.h"
+#include "filelist/file_list_model.h"
+#include "platform/folders.h"
+
+namespace {
+
+// Builds the entries of one adding operation. The options cannot change while
+// a folder is being read (no events are processed meanwhile), so they are
+// read once; every entry still gets the position it takes and the entry
+// count of the moment it is appended.
+class PendingEntries {
+public:
+    PendingEntries(const TForm1& form, int existing)
+        : existing_(existing), options_(form.CurrentRenameOptions()) {}
+
+    void add(const std::string& path) {
+        const auto position = static_cast<std::int64_t>(existing_) + static_cast<std::int64_t>(entries_.size());
+        entries_.push_back(kestrix::TransformPath(path, position, position, options_));
+    }
+
+    std::vector<kestrix::ListEntry> take() { return std::move(entries_); }
+
+private:
+    int existing_;
+    kestrix::RenameOptions options_;
+    std::vector<kestrix::ListEntry> entries_;
+};
+
+// Depth first, each subfolder's own entry before its contents. Links to
+// folders get their entry but are never descended into, so recursion ends.
+void CollectFolderContents(const std::string& folder, bool recurse, bool addFolders, bool addFiles,
+                           PendingEntries& pending) {
+    for (const kestrix::platform::FolderItem& item : kestrix::platform::ListFolder(folder)) {
+        const std::string path = folder + item.name;
+        if (item.isFolder) {
+            if (addFolders) pending.add(path);
+            if (recurse && !item.isLink) CollectFolderContents(path + '/', recurse, addFolders, addFiles, pending);
+        } else if (addFiles) {
+            pending.add(path);
+        }
+    }
+}
+
+std::string WithTrailingSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder;
+}
+
+}  // namespace
+
+void TForm1::ToolButton1Click() {
+    const QStringList chosen = kestrix::ui::dialogSeams().openFiles(this);
+    if (chosen.isEmpty()) return;
+    CGauge1->setProgress(0);
+
+    PendingEntries pending(*this, entryCount());
+    for (const QString& file : chosen) pending.add(QFile::encodeName(file).toStdString());
+    fileList_->append(pending.take());
+
+    // The folder chooser starts where the last chosen files were.
+    kestrix::platform::SetCurrentFolder(QFile::encodeName(QFileInfo(chosen.last()).absolutePath()).toStdString());
+
+    RemoveDuplicates();
+    UpdateRenameButton();
+}
+
+void TForm1::RemoveDuplicates() {
+    std::vector<kestrix::ListEntry> entries = fileList_->entries();
+    if (!kestrix::RemoveDuplicateEntries(entries)) return;
+    fileList_->setEntries(std::move(entries));
+
+    const kestrix::RenameOptions options = CurrentRenameOptions();
+    if (!options.numberingInForce()) return;
+    const int count = entryCount();
+    fileList_->rebuildWhere([&](int row, kestrix::ListEntry& entry) {
+        kestrix::ListEntry fresh = kestrix::TransformPath(entry.current, row, count, options);
+        if (fresh.proposed == entry.proposed) return false;
+        entry = std::move(fresh);
+        return true;
+    });
+}
+
+void TForm1::AddFolderContents(const std::string& folder) {
+    PendingEntries pending(*this, entryCount());
+    CollectFolderContents(WithTrailingSlash(folder), RecurseFolders, AddFolders, AddFiles, pending);
+    fileList_->append(pending.take());
+}
+
+void TForm1::AddDroppedFiles(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        if (kestrix::platform::IsFolder(path)) {
+            const auto answer = kestrix::ui::showMessage(
+                this, QMessageBox::Information, QStringLiteral("Zapytanie"),
+                QStringLiteral("Do dodania na listę wybrano katalog, czy dodać też jego zawartość ?"),
+                QMessageBox::Yes | QMessageBox::No);
+            if (answer == QMessageBox::Yes) {
+                RecurseFolders = true;
+                AddFolders = true;
+                AddFiles = true;
+                AddFolderContents(WithTrailingSlash(path));
+            }
+        }
+        fileList_->append(BuildListEntry(path, entryCount()));
+    }
+    UpdateRenameButton();
+}

@@ -1,0 +1,95 @@
+#include "filelist/file_list_model.h"
+
+#include <algorithm>
+
+#include <QFile>
+
+FileListModel::FileListModel(QObject* parent) : QAbstractListModel(parent) {}
+
+int FileListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+
+QVariant FileListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count()) return {};
+    const kestrix::ListEntry& entry = at(index.row());
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::AccessibleTextRole:
+            return QFile::decodeName(QByteArray::fromStdString(entry.current));
+        case Qt::ToolTipRole:
+            return QFile::decodeName(QByteArray::fromStdString(entry.current)) + QStringLiteral("\n→ ") +
+                   QFile::decodeName(QByteArray::fromStdString(entry.proposed));
+        case CurrentPathRole:
+            return QByteArray::fromStdString(entry.current);
+        case ProposedPathRole:
+            return QByteArray::fromStdString(entry.proposed);
+        default:
+            return {};
+    }
+}
+
+void FileListModel::append(kestrix::ListEntry entry) {
+    beginInsertRows({}, count(), count());
+    entries_.push_back(std::move(entry));
+    endInsertRows();
+}
+
+void FileListModel::append(std::vector<kestrix::ListEntry> entries) {
+    if (entries.empty()) return;
+    beginInsertRows({}, count(), count() + static_cast<int>(entries.size()) - 1);
+    entries_.insert(entries_.end(), std::make_move_iterator(entries.begin()),
+                    std::make_move_iterator(entries.end()));
+    endInsertRows();
+}
+
+void FileListModel::replace(int row, kestrix::ListEntry entry) {
+    entries_[static_cast<size_t>(row)] = std::move(entry);
+    const QModelIndex changed = index(row);
+    emit dataChanged(changed, changed);
+}
+
+void FileListModel::rebuildWhere(const std::function<bool(int, kestrix::ListEntry&)>& rebuild) {
+    int runStart = -1;
+    auto flush = [&](int end) {
+        if (runStart >= 0) emit dataChanged(index(runStart), index(end - 1));
+        runStart = -1;
+    };
+    for (int row = 0; row < count(); ++row) {
+        if (rebuild(row, entries_[static_cast<size_t>(row)])) {
+            if (runStart < 0) runStart = row;
+        } else {
+            flush(row);
+        }
+    }
+    flush(count());
+}
+
+void FileListModel::swap(int row1, int row2) {
+    if (row1 == row2) return;
+    std::swap(entries_[static_cast<size_t>(row1)], entries_[static_cast<size_t>(row2)]);
+    emit dataChanged(index(std::min(row1, row2)), index(std::max(row1, row2)));
+}
+
+void FileListModel::removeRowsAt(const std::vector<int>& rows) {
+    // Remove contiguous runs from the end so earlier row numbers stay valid.
+    size_t i = rows.size();
+    while (i > 0) {
+        const int last = rows[i - 1];
+        int first = last;
+        --i;
+        while (i > 0 && rows[i - 1] == first - 1) {
+            first = rows[i - 1];
+            --i;
+        }
+        beginRemoveRows({}, first, last);
+        entries_.erase(entries_.begin() + first, entries_.begin() + last + 1);
+        endRemoveRows();
+    }
+}
+
+void FileListModel::setEntries(std::vector<kestrix::ListEntry> entries) {
+    beginResetModel();
+    entries_ = std::move(entries);
+    endResetModel();
+}
+
+void FileListModel::clear() { setEntries({}); }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QColor>
+
+namespace kestrix::ui {
+
+// The shade of a colour: each of red, green and blue lowered by 6, modulo 256.
+inline QColor Shade(const QColor& colour) {
+    return QColor((colour.red() - 6) & 0xFF, (colour.green() - 6) & 0xFF, (colour.blue() - 6) & 0xFF);
+}
+
+// Rows alternate: the first, third, ... row takes the shade, the others the
+// colour itself; selected rows use the list's own selection colour instead of
+// its base colour.
+inline QColor RowBackground(int row, bool selected, const QColor& base, const QColor& selection) {
+    const QColor& colour = selected ? selection : base;
+    return row % 2 == 0 ? Shade(colour) : colour;
+}
+
+}  // namespace kestrix::ui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kestrix::platform {
+
+struct FolderItem {
+    std::string name;       // native bytes, never converted
+    bool isFolder = false;  // a folder, or a link that leads to one
+    bool isLink = false;    // a symbolic link (never descended into)
+};
+
+// The entries of `folder` ("." and ".." left out, hidden ones included),
+// sorted with ASCII letters compared case-insensitively and ties broken
+// byte-wise, so that adding and numbering do not depend on readdir order.
+// A folder that cannot be read gives an empty list. `folder` may or may not
+// end with '/'.
+std::vector<FolderItem> ListFolder(const std::string& folder);
+
+// Whether `path` is a folder, following links.
+bool IsFolder(const std::string& path);
+
+// Whether anything (even a dangling link) exists at `path`.
+bool Exists(const std::string& path);
+
+// The process's current folder, without a trailing '/' (except for "/").
+std::string CurrentFolder();
+
+// Makes `folder` the process's current folder; false when it cannot be entered.
+bool SetCurrentFolder(const std::string& folder);
+
+}  // namespace kestrix::platform

@@ -1,0 +1,31 @@
+# Sourced by run.sh and test.sh: installs the Debian packages Kestrix needs to
+# build, run and test, and nothing when they are all present.
+
+KESTRIX_BUILD_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-svg-dev libqt6svg6 qt6-translations-l10n
+  fonts-liberation2 fonts-dejavu-core
+)
+KESTRIX_TEST_PACKAGES=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev
+  xvfb xauth xdotool x11-utils imagemagick
+  exfatprogs exfat-fuse fuse3
+  desktop-file-utils appstream lintian dpkg-dev file
+)
+
+kestrix_install_packages() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing Debian packages: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}

@@ -1,0 +1,73 @@
+#include "gui_fixture.h"
+
+#include <fstream>
+
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QListView>
+
+#include "filelist/file_list_model.h"
+
+void GuiTest::SetUp() {
+    ASSERT_TRUE(tempDir.isValid());
+    kestrix::ui::dialogSeams().openFiles = [this](QWidget*) { return dialogFiles; };
+    kestrix::ui::dialogSeams().messageBox = [this](QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                                   const QString& text, QMessageBox::StandardButtons buttons) {
+        asked.push_back({owner, icon, caption, text, buttons});
+        if (answers.empty()) return QMessageBox::Yes;
+        const QMessageBox::StandardButton answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    };
+    form1 = new TForm1;
+    Form1 = form1;
+    form4 = new TForm4(form1);
+    Form4 = form4;
+}
+
+void GuiTest::TearDown() {
+    Form4 = nullptr;
+    Form1 = nullptr;
+    delete form1;  // owns the options window
+    kestrix::ui::resetDialogSeams();
+}
+
+std::vector<std::string> GuiTest::currentPaths() const {
+    std::vector<std::string> paths;
+    for (const auto& entry : form1->fileList()->entries()) paths.push_back(entry.current);
+    return paths;
+}
+
+std::vector<std::string> GuiTest::proposedPaths() const {
+    std::vector<std::string> paths;
+    for (const auto& entry : form1->fileList()->entries()) paths.push_back(entry.proposed);
+    return paths;
+}
+
+void GuiTest::selectRows(const std::vector<int>& rows) {
+    QItemSelectionModel* selection = form1->ListBox1->selectionModel();
+    selection->clearSelection();
+    for (int row : rows) {
+        selection->select(form1->fileList()->index(row), QItemSelectionModel::Select);
+    }
+}
+
+std::vector<int> GuiTest::selectedRows() const {
+    std::vector<int> rows;
+    for (int row = 0; row < form1->entryCount(); ++row) {
+        if (form1->ListBox1->selectionModel()->isSelected(form1->fileList()->index(row))) rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string GuiTest::path(const std::string& relative) const {
+    return QDir(tempDir.path()).filePath(QString::fromStdString(relative)).toStdString();
+}
+
+void GuiTest::makeFile(const std::string& relative, const std::string& content) const {
+    std::ofstream(path(relative), std::ios::binary) << content;
+}
+
+void GuiTest::makeFolder(const std::string& relative) const {
+    QDir().mkpath(QString::fromStdString(path(relative)));
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <QTemporaryDir>
+
+#include "app/dialogs.h"
+#include "app/form1.h"
+#include "options/form4.h"
+
+// Builds the main window and the options window as the program does, with
+// every modal dialog answered by the test: queue answers in `answers` (one per
+// message box, Yes when the queue is empty) and read what was asked in `asked`.
+class GuiTest : public ::testing::Test {
+protected:
+    struct Asked {
+        QWidget* owner;
+        QMessageBox::Icon icon;
+        QString caption;
+        QString text;
+        QMessageBox::StandardButtons buttons;
+    };
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Files the next file dialog returns (empty: cancelled).
+    QStringList dialogFiles;
+    std::vector<QMessageBox::StandardButton> answers;
+    std::vector<Asked> asked;
+
+    TForm1* form1 = nullptr;
+    TForm4* form4 = nullptr;
+
+    // Proposed and current paths of the list, in order.
+    std::vector<std::string> currentPaths() const;
+    std::vector<std::string> proposedPaths() const;
+    // Selects exactly the given rows of the file list.
+    void selectRows(const std::vector<int>& rows);
+    std::vector<int> selectedRows() const;
+
+    // A fresh temporary folder for files of the test; `path(name)` is inside it.
+    QTemporaryDir tempDir;
+    std::string path(const std::string& relative) const;
+    void makeFile(const std::string& relative, const std::string& content = "x") const;
+    void makeFolder(const std::string& relative) const;
+};
