@@ -1,0 +1,101 @@
+#include "rule_summary.h"
+
+#include <string_view>
+
+#include "start_value.h"
+
+namespace kestrix {
+
+namespace {
+
+std::string Quoted(std::string_view text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result.append("\"").append(text).append("\"");
+    return result;
+}
+
+std::string_view InsertPlace(PlaceMode mode) {
+    switch (mode) {
+        case PlaceMode::AtStart:
+            return "na początku nazwy";
+        case PlaceMode::AtEnd:
+            return "na końcu nazwy";
+        case PlaceMode::AfterPosition:
+            break;
+    }
+    return "na pozycji : ";
+}
+
+std::string_view DeletePlace(DeleteMode mode) {
+    switch (mode) {
+        case DeleteMode::FromStart:
+            return "od początku nazwy";
+        case DeleteMode::FromEnd:
+            return "od końca nazwy";
+        case DeleteMode::FromPosition:
+            break;
+    }
+    return "od pozycji : ";
+}
+
+std::string_view NumberPlace(PlaceMode mode) {
+    switch (mode) {
+        case PlaceMode::AtStart:
+            return " na początku nazwy";
+        case PlaceMode::AtEnd:
+            return " na końcu nazwy";
+        case PlaceMode::AfterPosition:
+            break;
+    }
+    return " za znakiem : ";
+}
+
+}  // namespace
+
+std::vector<std::string> RuleSummaryLines(const RenameOptions& options, std::int64_t count) {
+    std::vector<std::string> lines;
+
+    if (options.ChangeExtension) {
+        lines.push_back("Zmiana rozszerzeń plików na : " + Quoted(options.NewExtension));
+    }
+    if (options.ReplaceEnabled) {
+        lines.push_back("Zmiana znaków z : " + Quoted(options.ReplaceFrom) + " na : " + Quoted(options.ReplaceTo));
+    }
+    if (options.InsertEnabled && !options.InsertText.empty()) {
+        std::string line = "Dodawanie ciągu znaków : " + Quoted(options.InsertText) + " ";
+        line.append(InsertPlace(options.InsertMode));
+        if (options.InsertMode == PlaceMode::AfterPosition) line.append(std::to_string(options.InsertPosition));
+        lines.push_back(std::move(line));
+    }
+    if (options.DeleteEnabled && options.DeleteCount > 0) {
+        std::string line = "Usuń : " + std::to_string(options.DeleteCount) + " znaków, ";
+        line.append(DeletePlace(options.DeleteMode));
+        if (options.DeleteMode == DeleteMode::FromPosition) line.append(std::to_string(options.DeletePosition));
+        lines.push_back(std::move(line));
+    }
+    if (options.CaseEnabled) {
+        lines.emplace_back(options.CaseToLower ? "Zamiana na małe litery" : "Zamiana na duże litery");
+    }
+    if (options.SpacesEnabled) {
+        lines.emplace_back(options.SpacesToUnderscores ? "Zamiana spacji na podkreślniki (\" \" na \"_\")"
+                                                       : "Zamiana podkreślników na spacje (\"_\" na \" \")");
+    }
+    if (options.numberingInForce()) {
+        // The window keeps the start value convertible; a value that is not
+        // fails here exactly as it fails the transformation.
+        const std::optional<std::int32_t> start = ParseStartValue(options.NumberStart);
+        if (!start) throw ConversionError(options.NumberStart);
+        const std::int64_t end = options.NumberAscending ? *start + count - 1 : *start - count + 1;
+        std::string line = "Numerowanie plików : ";
+        line.append(options.NumberAscending ? "rosnąca numeracja, od : " : "malejąca numeracja, od : ");
+        line.append(options.NumberStart).append(" do : ").append(std::to_string(end));
+        line.append(NumberPlace(options.NumberMode));
+        if (options.NumberMode == PlaceMode::AfterPosition) line.append(std::to_string(options.NumberPosition));
+        if (options.NumberLeadingZeros) line.append(" z dodawaniem zer");
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+}  // namespace kestrix
