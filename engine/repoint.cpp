@@ -1,0 +1,55 @@
+#include "repoint.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace kestrix {
+
+namespace {
+
+std::string_view WithoutTrailingSlash(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    return path;
+}
+
+}  // namespace
+
+void FolderMoves::record(std::string_view from, std::string_view to) {
+    from = WithoutTrailingSlash(from);
+    to = WithoutTrailingSlash(to);
+    if (from.empty() || from == to) return;
+    moves_[std::string(from)].push_back(Move{count_++, std::string(to)});
+}
+
+std::string FolderMoves::repoint(std::string_view path) const {
+    std::string result(path);
+    if (moves_.empty()) return result;
+
+    // Renames apply in the order they happened: find the earliest rename not
+    // yet applied whose folder holds the path as it stands, apply it, and look
+    // again among the later ones.
+    std::size_t nextSequence = 0;
+    for (;;) {
+        std::size_t bestSequence = std::numeric_limits<std::size_t>::max();
+        std::size_t bestLength = 0;
+        const std::string* bestTarget = nullptr;
+        for (std::size_t slash = result.find('/', 1); slash != std::string::npos;
+             slash = result.find('/', slash + 1)) {
+            const auto found = moves_.find(std::string_view(result).substr(0, slash));
+            if (found == moves_.end()) continue;
+            const std::vector<Move>& moves = found->second;
+            const auto move = std::lower_bound(moves.begin(), moves.end(), nextSequence,
+                                               [](const Move& m, std::size_t s) { return m.sequence < s; });
+            if (move != moves.end() && move->sequence < bestSequence) {
+                bestSequence = move->sequence;
+                bestLength = slash;
+                bestTarget = &move->to;
+            }
+        }
+        if (!bestTarget) return result;
+        result.replace(0, bestLength, *bestTarget);
+        nextSequence = bestSequence + 1;
+    }
+}
+
+}  // namespace kestrix

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kestrix {
+
+// The folders renamed so far in one run of renames, in the order they were
+// renamed, so that a path read later can be re-pointed to where its item is
+// now. Paths are full paths as native bytes; a trailing '/' is ignored.
+class FolderMoves {
+public:
+    // The folder (or link to a folder) at `from` is now at `to`. Both are the
+    // paths as they were on disk at the moment of the rename.
+    void record(std::string_view from, std::string_view to);
+
+    // Where the item known as `path` is after every recorded rename: each
+    // rename of a folder that holds it, at any depth, replaces that folder's
+    // part of the path, in the order the renames happened. A path naming a
+    // renamed folder itself is not inside it and stays as it is.
+    std::string repoint(std::string_view path) const;
+
+    bool empty() const { return count_ == 0; }
+
+private:
+    struct Move {
+        std::size_t sequence;
+        std::string to;
+    };
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+
+    // Keyed by the folder's path before the rename; one folder path can be
+    // renamed more than once in a run (a/ away, b/ into a/, a/ away again).
+    std::unordered_map<std::string, std::vector<Move>, Hash, std::equal_to<>> moves_;
+    std::size_t count_ = 0;
+};
+
+}  // namespace kestrix

@@ -1,0 +1,63 @@
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "repoint.h"
+
+namespace kestrix {
+namespace {
+
+struct RepointCase {
+    const char* label;
+    std::vector<std::pair<std::string, std::string>> moves;  // in the order they happened
+    std::vector<std::pair<std::string, std::string>> paths;  // path before the run -> where it is now
+};
+
+const RepointCase kRepointCases[] = {
+    {"NothingRenamed", {}, {{"/d/a/x", "/d/a/x"}}},
+    {"InsideAtAnyDepth",
+     {{"/d/A", "/d/a"}},
+     {{"/d/A/x", "/d/a/x"}, {"/d/A/x/y/z", "/d/a/x/y/z"}}},
+    {"FolderItselfIsNotInside", {{"/d/A", "/d/a"}}, {{"/d/A", "/d/A"}}},
+    {"SimilarNamesAreNotInside", {{"/d/A", "/d/a"}}, {{"/d/AB/x", "/d/AB/x"}, {"/d/x", "/d/x"}}},
+    {"ParentThenChild", {{"/d/A", "/d/a"}, {"/d/a/B", "/d/a/b"}}, {{"/d/A/B/x", "/d/a/b/x"}, {"/d/A/C", "/d/a/C"}}},
+    {"ChildThenParent", {{"/d/A/B", "/d/A/b"}, {"/d/A", "/d/a"}}, {{"/d/A/B/x", "/d/a/b/x"}, {"/d/A/C", "/d/a/C"}}},
+    // Two folders exchange their names through a third: each path follows its own folder.
+    {"SwapThroughTemporary",
+     {{"/d/a", "/d/t"}, {"/d/b", "/d/a"}, {"/d/t", "/d/b"}},
+     {{"/d/a/x", "/d/b/x"}, {"/d/b/y", "/d/a/y"}}},
+    {"NameTakenAgainAfterwards", {{"/d/a", "/d/b"}, {"/d/c", "/d/a"}}, {{"/d/a/x", "/d/b/x"}, {"/d/c/y", "/d/a/y"}}},
+    {"TrailingSlashIgnored", {{"/d/A/", "/d/a/"}}, {{"/d/A/x", "/d/a/x"}}},
+    {"RelativePaths", {{"A", "a"}}, {{"A/x", "a/x"}}},
+    {"InvalidUtf8BytesKept", {{"/d/\xE9", "/d/\xC9\xFF"}}, {{"/d/\xE9/\xFE", "/d/\xC9\xFF/\xFE"}}},
+};
+
+class RepointTest : public ::testing::TestWithParam<RepointCase> {};
+
+TEST_P(RepointTest, PathsFollowTheirFolders) {
+    const RepointCase& c = GetParam();
+    FolderMoves moves;
+    for (const auto& [from, to] : c.moves) moves.record(from, to);
+    EXPECT_EQ(moves.empty(), c.moves.empty());
+    for (const auto& [before, now] : c.paths) EXPECT_EQ(moves.repoint(before), now) << before;
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, RepointTest, ::testing::ValuesIn(kRepointCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// A long run of renamed folders stays fast: each path costs lookups per
+// folder level, not per recorded rename.
+TEST(RepointScaleTest, ManyRenamedFoldersAndDeepPaths) {
+    FolderMoves moves;
+    constexpr int kFolders = 100000;
+    for (int i = 0; i < kFolders; ++i) moves.record("/d/F" + std::to_string(i), "/d/f" + std::to_string(i));
+    for (int i = 0; i < kFolders; ++i) {
+        const std::string name = std::to_string(i);
+        ASSERT_EQ(moves.repoint("/d/F" + name + "/x/y"), "/d/f" + name + "/x/y");
+    }
+}
+
+}  // namespace
+}  // namespace kestrix
