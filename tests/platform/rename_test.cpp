@@ -1,0 +1,194 @@
+#include "rename.h"
+
+#include <cerrno>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "folders.h"
+#include "test_support.h"
+
+namespace kestrix::platform {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const FolderItem& item : ListFolder(folder)) names.push_back(item.name);
+    return names;
+}
+
+std::string Repeat(const std::string& text, int times) {
+    std::string result;
+    for (int i = 0; i < times; ++i) result += text;
+    return result;
+}
+
+TEST(RefusedNameReason, RefusesNamesThatCannotStayInTheirFolder) {
+    struct Case {
+        std::string name;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"", true},
+        {".", true},
+        {"..", true},
+        {"a/b", true},
+        {"/", true},
+        {std::string("a\0b", 3), true},
+        {std::string(256, 'x'), true},
+        {std::string(255, 'x'), false},
+        {Repeat("\xC5\x81", 128), true},  // 128 letters "Ł" take 256 bytes
+        {Repeat("\xC5\x81", 127).append("x"), false},
+        {"...", false},
+        {".hidden", false},
+        {"a\\b:c", false},
+        {"\xFF\xFE", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(!RefusedNameReason(c.name).empty(), c.refused) << "name of " << c.name.size() << " bytes";
+    }
+}
+
+// Every behaviour of the no-replace rename holds on the direct path and on
+// the fallback alike.
+using RenameFunction = RenameResult (*)(const std::string&, const std::string&);
+
+class RenameNoReplaceTest : public ::testing::TestWithParam<RenameFunction> {
+protected:
+    RenameResult Rename(const std::string& from, const std::string& to) { return GetParam()(from, to); }
+    TempFolder temp;
+};
+
+TEST_P(RenameNoReplaceTest, RenamesFilesFoldersAndLinks) {
+    ASSERT_TRUE(WriteFile(temp / "a.txt", "alpha"));
+    ASSERT_EQ(mkdir((temp / "dir").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteFile(temp / "dir/inner", "inner"));
+    ASSERT_EQ(symlink("dir", (temp / "link").c_str()), 0);
+
+    RenameResult result = Rename(temp / "a.txt", temp / "b.txt");
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(result.error, 0);
+    EXPECT_TRUE(result.reason.empty());
+    EXPECT_EQ(ReadFile(temp / "b.txt"), "alpha");
+
+    result = Rename(temp / "dir", temp / "folder");
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(ReadFile(temp / "folder/inner"), "inner");
+
+    // The link itself moves, pointing where it did.
+    result = Rename(temp / "link", temp / "link2");
+    ASSERT_TRUE(result.ok) << result.reason;
+    char target[16] = {};
+    ASSERT_EQ(readlink((temp / "link2").c_str(), target, sizeof target - 1), 3);
+    EXPECT_STREQ(target, "dir");
+
+    EXPECT_EQ(Listing(temp.path()), (std::vector<std::string>{"b.txt", "folder", "link2"}));
+}
+
+TEST_P(RenameNoReplaceTest, NeverReplacesWhatExists) {
+    ASSERT_TRUE(WriteFile(temp / "file1", "one"));
+    ASSERT_TRUE(WriteFile(temp / "file2", "two"));
+    ASSERT_EQ(mkdir((temp / "full").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteFile(temp / "full/inner", "inner"));
+    ASSERT_EQ(mkdir((temp / "empty").c_str(), 0755), 0);
+    ASSERT_EQ(symlink("nowhere", (temp / "dangling").c_str()), 0);
+
+    const std::pair<const char*, const char*> conflicts[] = {
+        {"file1", "file2"}, {"file1", "full"}, {"file1", "empty"},    {"file1", "dangling"},
+        {"full", "empty"},  {"empty", "full"}, {"empty", "dangling"}, {"full", "file2"},
+    };
+    for (const auto& [from, to] : conflicts) {
+        const RenameResult result = Rename(temp / from, temp / to);
+        EXPECT_FALSE(result.ok) << from << " -> " << to;
+        EXPECT_EQ(result.error, EEXIST) << from << " -> " << to;
+        EXPECT_FALSE(result.reason.empty());
+    }
+    EXPECT_EQ(ReadFile(temp / "file1"), "one");
+    EXPECT_EQ(ReadFile(temp / "file2"), "two");
+    EXPECT_EQ(ReadFile(temp / "full/inner"), "inner");
+    EXPECT_EQ(Listing(temp / "empty").size(), 0u);
+    EXPECT_EQ(Listing(temp.path()),
+              (std::vector<std::string>{"dangling", "empty", "file1", "file2", "full"}));
+}
+
+TEST_P(RenameNoReplaceTest, ReportsAMissingSource) {
+    const RenameResult result = Rename(temp / "missing", temp / "new");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, ENOENT);
+    EXPECT_FALSE(result.reason.empty());
+    EXPECT_FALSE(Exists(temp / "new"));
+}
+
+TEST_P(RenameNoReplaceTest, RefusesBadTargetNamesBeforeTouchingTheDisk) {
+    ASSERT_TRUE(WriteFile(temp / "a", "alpha"));
+    ASSERT_EQ(mkdir((temp / "sub").c_str(), 0755), 0);
+    for (const std::string& to : {temp / "sub/..", temp / ".", temp.path() + "/",
+                                  temp / std::string(256, 'n'), temp.path() + std::string("/x\0y", 4)}) {
+        const RenameResult result = Rename(temp / "a", to);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.error, EINVAL);
+        EXPECT_FALSE(result.reason.empty());
+    }
+    EXPECT_EQ(ReadFile(temp / "a"), "alpha");
+    EXPECT_EQ(Listing(temp.path()), (std::vector<std::string>{"a", "sub"}));
+}
+
+TEST_P(RenameNoReplaceTest, KeepsBytesThatAreNotUtf8) {
+    const std::string from = "\xFF\xFE-\xC3(.txt";
+    const std::string to = "\xE9t\xE9\x80.txt";
+    ASSERT_TRUE(WriteFile(temp / from, "latin"));
+    const RenameResult result = Rename(temp / from, temp / to);
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(Listing(temp.path()), std::vector<std::string>{to});
+    EXPECT_EQ(ReadFile(temp / to), "latin");
+}
+
+TEST_P(RenameNoReplaceTest, TreatsTwoNamesOfOneHardLinkedFileAsAConflict) {
+    ASSERT_TRUE(WriteFile(temp / "a.txt", "shared"));
+    // On a case-sensitive file system "A.txt" is a second entry of its own,
+    // even though it names the same file.
+    ASSERT_EQ(link((temp / "a.txt").c_str(), (temp / "A.txt").c_str()), 0);
+    ASSERT_EQ(link((temp / "a.txt").c_str(), (temp / "other").c_str()), 0);
+
+    for (const char* to : {"A.txt", "other"}) {
+        const RenameResult result = Rename(temp / "a.txt", temp / to);
+        EXPECT_FALSE(result.ok) << to;
+        EXPECT_EQ(result.error, EEXIST) << to;
+    }
+    EXPECT_EQ(Listing(temp.path()), (std::vector<std::string>{"A.txt", "a.txt", "other"}));
+    struct stat st;
+    ASSERT_EQ(stat((temp / "a.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_nlink, 3u);
+}
+
+TEST_P(RenameNoReplaceTest, RenamesToAnotherLetterCase) {
+    ASSERT_TRUE(WriteFile(temp / "a.txt", "alpha"));
+    ASSERT_EQ(mkdir((temp / "dir").c_str(), 0755), 0);
+    RenameResult result = Rename(temp / "a.txt", temp / "A.txt");
+    ASSERT_TRUE(result.ok) << result.reason;
+    result = Rename(temp / "dir", temp / "DIR");
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(Listing(temp.path()), (std::vector<std::string>{"A.txt", "DIR"}));
+    EXPECT_EQ(ReadFile(temp / "A.txt"), "alpha");
+}
+
+TEST_P(RenameNoReplaceTest, SamePathIsNothingToDo) {
+    ASSERT_TRUE(WriteFile(temp / "a", "alpha"));
+    EXPECT_TRUE(Rename(temp / "a", temp / "a").ok);
+    EXPECT_EQ(ReadFile(temp / "a"), "alpha");
+    EXPECT_EQ(Rename(temp / "b", temp / "b").error, ENOENT);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, RenameNoReplaceTest,
+                         ::testing::Values(&RenameNoReplace, &RenameNoReplaceFallback),
+                         [](const ::testing::TestParamInfo<RenameFunction>& info) {
+                             return info.param == &RenameNoReplace ? "Direct" : "Fallback";
+                         });
+
+}  // namespace
+}  // namespace kestrix::platform
