@@ -17,15 +17,15 @@ QColor ListBackground(const QStyleOptionViewItem& option) {
     return option.palette.color(QPalette::Base);
 }
 
+// The classic dotted focus rectangle around the row that has the keyboard focus.
 void DrawFocus(QPainter* painter, const QStyleOptionViewItem& option) {
     if (!(option.state & QStyle::State_HasFocus)) return;
-    QStyleOptionFocusRect focus;
-    focus.QStyleOption::operator=(option);
-    focus.rect = option.rect;
-    focus.state |= QStyle::State_KeyboardFocusChange;
-    const QWidget* widget = option.widget;
-    QStyle* style = widget ? widget->style() : nullptr;
-    if (style) style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+    painter->save();
+    QPen pen(Qt::black, 1, Qt::DotLine);
+    painter->setPen(pen);
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+    painter->restore();
 }
 
 }  // namespace

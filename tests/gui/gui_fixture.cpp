@@ -1,8 +1,10 @@
 #include "gui_fixture.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include <QDir>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QListView>
 
@@ -29,6 +31,9 @@ void GuiTest::TearDown() {
     Form4 = nullptr;
     Form1 = nullptr;
     delete form1;  // owns the options window
+    // Names that are not UTF-8 defeat QDir's clean-up; remove the bytes as they are.
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(tempDir.path()).toStdString(), ignored);
     kestrix::ui::resetDialogSeams();
 }
 
@@ -61,11 +66,13 @@ std::vector<int> GuiTest::selectedRows() const {
 }
 
 std::string GuiTest::path(const std::string& relative) const {
-    return QDir(tempDir.path()).filePath(QString::fromStdString(relative)).toStdString();
+    return QFile::encodeName(tempDir.path()).toStdString() + "/" + relative;
 }
 
 void GuiTest::makeFile(const std::string& relative, const std::string& content) const {
-    std::ofstream(path(relative), std::ios::binary) << content;
+    const std::string full = path(relative);
+    QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(full.substr(0, full.rfind('/')))));
+    std::ofstream(full, std::ios::binary) << content;
 }
 
 void GuiTest::makeFolder(const std::string& relative) const {
