@@ -2,8 +2,10 @@
 
 #include <climits>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "folders.h"
 #include "test_support.h"
@@ -147,18 +149,27 @@ TEST(IniFile, RefusesWhatWouldNotReadBack) {
 TEST(IniFile, AWriteReplacesTheFileAtOnceAndLeavesNoTemporaryFile) {
     TempFolder temp;
     const std::string path = temp / "kestrix.ini";
-    ASSERT_TRUE(WriteFile(path, "[Wyglad]\nWys=541\n"));
+    const std::string original = "[Wyglad]\nWys=541\n";
+    ASSERT_TRUE(WriteFile(path, original));
     ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    struct stat before;
-    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    // A reader that opened the file before the writes keeps reading the old
+    // file whole: the new content never went into it.
+    const int reader = open(path.c_str(), O_RDONLY);
+    ASSERT_GE(reader, 0);
 
     IniFile ini(path);
     for (int i = 0; i < 7; ++i) ASSERT_TRUE(ini.writeString("Wyglad", Key(i), "1"));
 
-    struct stat after;
-    ASSERT_EQ(stat(path.c_str(), &after), 0);
-    EXPECT_NE(after.st_ino, before.st_ino);  // a new file took the name
-    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    char buffer[64] = {};
+    EXPECT_EQ(pread(reader, buffer, sizeof buffer - 1, 0), static_cast<ssize_t>(original.size()));
+    EXPECT_EQ(buffer, original);
+    struct stat old, now;
+    ASSERT_EQ(fstat(reader, &old), 0);
+    close(reader);
+    ASSERT_EQ(stat(path.c_str(), &now), 0);
+    EXPECT_NE(now.st_ino, old.st_ino);
+    EXPECT_EQ(now.st_mode & 07777, 0640u);
+    EXPECT_EQ(IniFile(path).readInteger("Wyglad", Key(6), 0), 1);
     ASSERT_EQ(ListFolder(temp.path()).size(), 1u);
     EXPECT_EQ(ListFolder(temp.path())[0].name, "kestrix.ini");
 }
