@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "about/form2.h"
 #include "app/cgauge.h"
 #include "engine/name_transform.h"
 #include "filelist/file_list_delegate.h"
@@ -295,6 +296,14 @@ void TForm1::ToolButton3Click() {
     Form4->show();
     Form4->raise();
     Form4->activateWindow();
+}
+
+void TForm1::ToolButton6Click() {
+    // A fresh about window for every press, gone as soon as it closes.
+    Form2 = new TForm2(this);
+    Form2->exec();
+    delete Form2;
+    Form2 = nullptr;
 }
 
 void TForm1::ToolButton7Click() { close(); }

@@ -11,9 +11,11 @@
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
+#include "about/form2.h"
 #include "app/cgauge.h"
 #include "filelist/file_list_model.h"
 #include "gui_fixture.h"
@@ -144,6 +146,27 @@ TEST_F(MainWindowTest, ErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
     // Still working afterwards.
     form1->AddDroppedFiles({"/nonexistent/a.txt"});
     EXPECT_EQ(form1->entryCount(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, AboutButtonShowsAFreshAboutWindowEachTime) {
+    form1->show();
+    std::vector<TForm2*> seen;
+    for (int press = 0; press < 2; ++press) {
+        // The about window is modal: close it from inside its own loop.
+        QTimer::singleShot(0, [&] {
+            ASSERT_NE(Form2, nullptr);
+            seen.push_back(Form2);
+            EXPECT_TRUE(Form2->isVisible());
+            Form2->close();
+        });
+        QTest::mouseClick(form1->ToolButton6, Qt::LeftButton);
+        EXPECT_EQ(Form2, nullptr);
+    }
+    EXPECT_EQ(seen.size(), 2u);
 }
 
 }  // namespace
