@@ -23,11 +23,14 @@ public:
     std::optional<std::string> readString(const std::string& section, const std::string& key) const;
 
     // The integer under `key`: decimal, or hexadecimal after "$" or "0x", as a
-    // signed 32-bit value; `fallback` when missing or not such an integer.
+    // signed 32-bit value (a sign may lead; hexadecimal takes up to 32 bits, so
+    // "$FFFFFFFF" is -1); `fallback` when missing or not such an integer.
     int readInteger(const std::string& section, const std::string& key, int fallback) const;
 
-    // Sets `key` and writes the whole file at once. False when the file cannot
-    // be written; the store on disk is then unchanged.
+    // Sets `key` and writes the whole file at once, starting from the file as
+    // it is on disk at that moment. False when the file cannot be written (or
+    // exists but cannot be read, or the names or value hold a line break or
+    // would not read back); the store on disk is then unchanged.
     bool writeString(const std::string& section, const std::string& key, const std::string& value);
 
 private:

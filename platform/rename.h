@@ -17,6 +17,8 @@ struct RenameResult {
 // same file as `from` under another letter case (a case-insensitive file
 // system), the rename goes through a unique temporary name in the same
 // folder. Two different names of one hard-linked file are a conflict (EEXIST).
+// A target whose last part is a refused name (below) fails with EINVAL and
+// that reason, before anything is touched.
 RenameResult RenameNoReplace(const std::string& from, const std::string& to);
 
 // The same, with the renameat2 step skipped, so tests can drive the fallback
