@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,25 +14,57 @@ namespace kestrix {
 
 namespace {
 
-// The stretch of the proposed path that the rules work on, built in place:
-// [begin, out.size() - tail). In scope 1 the tail is the extension with its
-// dot, which the rules leave alone; in the other scopes nothing follows.
+// The new name, built in a per-thread scratch buffer so that the rules move
+// bytes around without allocating; the proposed path is then allocated once,
+// at its final size. The rules work on the stretch [begin, end): in scope 1
+// the extension with its dot follows it, in scope 2 the stem and the dot
+// precede it, and the rules leave both alone.
 class WorkText {
 public:
-    WorkText(std::string& out, std::size_t begin, std::size_t tail) : out_(out), begin_(begin), tail_(tail) {}
+    WorkText() : store_(Store()) {}
 
-    std::string_view view() const { return {out_.data() + begin_, out_.size() - tail_ - begin_}; }
-    std::size_t size() const { return out_.size() - tail_ - begin_; }
-    char* data() { return out_.data() + begin_; }
+    std::string_view name() const { return {store_.data(), length_}; }
+    std::string_view view() const { return {store_.data() + begin_, end_ - begin_}; }
+    std::size_t size() const { return end_ - begin_; }
+    char* data() { return store_.data() + begin_; }
 
-    void Erase(std::size_t from, std::size_t to) { out_.erase(begin_ + from, to - from); }
-    void Insert(std::size_t at, std::string_view text) { out_.insert(begin_ + at, text); }
-    void Assign(std::string_view text) { out_.replace(begin_, size(), text); }
+    void Append(std::string_view text) {
+        Reserve(length_ + text.size());
+        text.copy(store_.data() + length_, text.size());
+        length_ += text.size();
+        end_ = length_;
+    }
+    // Narrows the rules to [begin, end) of the name built so far.
+    void Restrict(std::size_t begin, std::size_t end) {
+        begin_ = begin;
+        end_ = end;
+    }
+    // Puts `text` in place of the work text's bytes [from, to).
+    void Replace(std::size_t from, std::size_t to, std::string_view text) {
+        const std::size_t removed = to - from;
+        Reserve(length_ - removed + text.size());
+        char* base = store_.data() + begin_;
+        std::memmove(base + from + text.size(), base + to, length_ - begin_ - to);
+        text.copy(base + from, text.size());
+        length_ = length_ - removed + text.size();
+        end_ = end_ - removed + text.size();
+    }
+    void Erase(std::size_t from, std::size_t to) { Replace(from, to, {}); }
+    void Insert(std::size_t at, std::string_view text) { Replace(at, at, text); }
 
 private:
-    std::string& out_;
-    std::size_t begin_;
-    std::size_t tail_;
+    static std::string& Store() {
+        thread_local std::string store(256, '\0');
+        return store;
+    }
+    void Reserve(std::size_t needed) {
+        if (needed > store_.size()) store_.resize(std::max(needed, store_.size() * 2));
+    }
+
+    std::string& store_;
+    std::size_t length_ = 0;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
 };
 
 // Every occurrence of `from` replaced by `to`, left to right, without overlap;
@@ -62,6 +95,7 @@ void ReplaceAll(WorkText& work, std::string_view from, std::string_view to) {
 
     thread_local std::string result;
     result.clear();
+    result.reserve(text.size() + to.size());
     std::size_t pos = 0;
     do {
         result.append(text.substr(pos, match - pos)).append(to);
@@ -69,7 +103,7 @@ void ReplaceAll(WorkText& work, std::string_view from, std::string_view to) {
         match = find(pos);
     } while (match != std::string_view::npos);
     result.append(text.substr(pos));
-    work.Assign(result);
+    work.Replace(0, work.size(), result);
 }
 
 void Delete(WorkText& work, DeleteMode mode, std::int64_t count, std::int64_t position) {
@@ -166,40 +200,33 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
     const std::string_view folder = FolderPart(path);
     const std::string_view name = path.substr(folder.size());
 
-    ListEntry entry;
-    entry.current.assign(path);
-    std::string& out = entry.proposed;
-    out.reserve(path.size() + 2 + (options.ChangeExtension ? options.NewExtension.size() : 0) +
-                (options.InsertEnabled ? options.InsertText.size() : 0) + (start ? 24 : 0));
-    out.append(folder);
-    const std::size_t nameBegin = out.size();
-
+    WorkText work;
     // New extension: the stem keeps everything before the last dot.
     if (options.ChangeExtension) {
-        out.append(name.substr(0, std::min(name.rfind('.'), name.size())));
-        if (!options.NewExtension.empty()) out.append(".").append(options.NewExtension);
+        work.Append(name.substr(0, std::min(name.rfind('.'), name.size())));
+        if (!options.NewExtension.empty()) {
+            work.Append(".");
+            work.Append(options.NewExtension);
+        }
     } else {
-        out.append(name);
+        work.Append(name);
     }
 
     // Scope split. The dot between stem and extension is written even when the
     // name had none, so a name without a dot gets one in scopes 1 and 2. Any
     // scope other than 1 or 2 works on the whole name.
-    std::size_t workBegin = nameBegin;
-    std::size_t tail = 0;
     if (options.Scope == 1 || options.Scope == 2) {
-        std::size_t dot = out.rfind('.');
-        if (dot == std::string::npos || dot < nameBegin) {
-            dot = out.size();
-            out.push_back('.');
+        std::size_t dot = work.name().rfind('.');
+        if (dot == std::string_view::npos) {
+            dot = work.name().size();
+            work.Append(".");
         }
         if (options.Scope == 1) {
-            tail = out.size() - dot;
+            work.Restrict(0, dot);
         } else {
-            workBegin = dot + 1;
+            work.Restrict(dot + 1, work.name().size());
         }
     }
-    WorkText work(out, workBegin, tail);
 
     if (options.ReplaceEnabled && !options.ReplaceFrom.empty()) {
         ReplaceAll(work, options.ReplaceFrom, options.ReplaceTo);
@@ -211,22 +238,21 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
         Place(work, options.InsertMode, options.InsertPosition, options.InsertText);
     }
     if (options.CaseEnabled) {
+        // Only the 26 ASCII letters change; the branch-free form lets the
+        // compiler treat many bytes at once.
+        const unsigned char first = options.CaseToLower ? 'A' : 'a';
+        const int shift = options.CaseToLower ? 'a' - 'A' : 'A' - 'a';
         char* text = work.data();
-        const std::size_t size = work.size();
-        if (options.CaseToLower) {
-            for (std::size_t i = 0; i < size; ++i) {
-                if (text[i] >= 'A' && text[i] <= 'Z') text[i] = static_cast<char>(text[i] + ('a' - 'A'));
-            }
-        } else {
-            for (std::size_t i = 0; i < size; ++i) {
-                if (text[i] >= 'a' && text[i] <= 'z') text[i] = static_cast<char>(text[i] - ('a' - 'A'));
-            }
+        for (std::size_t i = 0, size = work.size(); i < size; ++i) {
+            const bool letter = static_cast<unsigned char>(text[i] - first) < 26;
+            text[i] = static_cast<char>(text[i] + (letter ? shift : 0));
         }
     }
     if (options.SpacesEnabled) {
         const char from = options.SpacesToUnderscores ? ' ' : '_';
         const char to = options.SpacesToUnderscores ? '_' : ' ';
-        std::replace(work.data(), work.data() + work.size(), from, to);
+        char* text = work.data();
+        for (std::size_t i = 0, size = work.size(); i < size; ++i) text[i] = text[i] == from ? to : text[i];
     }
     if (start) {
         // 64-bit arithmetic: counting past the 32-bit limits gives the true
@@ -239,6 +265,11 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
         Place(work, options.NumberMode, options.NumberPosition,
               NumberText(number, count, options.NumberLeadingZeros, buffer));
     }
+
+    ListEntry entry;
+    entry.current.assign(path);
+    entry.proposed.reserve(folder.size() + work.name().size());
+    entry.proposed.append(folder).append(work.name());
     return entry;
 }
 
