@@ -1,0 +1,95 @@
+// Feeds arbitrary paths and options to the name transformation and the other
+// engine routines. Aborts when a transformation changes the folder part, turns
+// well-formed UTF-8 into something else, or fails for any reason but an
+// unconvertible start value.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include "duplicates.h"
+#include "list_entry.h"
+#include "name_transform.h"
+#include "rule_summary.h"
+#include "start_value.h"
+#include "utf8.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+kestrix::RenameOptions ReadOptions(FuzzedDataProvider& data) {
+    kestrix::RenameOptions o;
+    o.ChangeExtension = data.ConsumeBool();
+    o.NewExtension = data.ConsumeRandomLengthString(16);
+    o.Scope = data.ConsumeIntegralInRange(-1, 3);
+    o.ReplaceEnabled = data.ConsumeBool();
+    o.ReplaceFrom = data.ConsumeRandomLengthString(8);
+    o.ReplaceTo = data.ConsumeRandomLengthString(16);
+    o.DeleteEnabled = data.ConsumeBool();
+    o.DeleteMode = static_cast<kestrix::DeleteMode>(data.ConsumeIntegralInRange(0, 2));
+    o.DeleteCount = data.ConsumeIntegral<int>();
+    o.DeletePosition = data.ConsumeIntegral<int>();
+    o.InsertEnabled = data.ConsumeBool();
+    o.InsertMode = static_cast<kestrix::PlaceMode>(data.ConsumeIntegralInRange(0, 2));
+    o.InsertText = data.ConsumeRandomLengthString(16);
+    o.InsertPosition = data.ConsumeIntegral<int>();
+    o.CaseEnabled = data.ConsumeBool();
+    o.CaseToLower = data.ConsumeBool();
+    o.SpacesEnabled = data.ConsumeBool();
+    o.SpacesToUnderscores = data.ConsumeBool();
+    o.NumberEnabled = data.ConsumeBool();
+    o.NumberStart = data.ConsumeRandomLengthString(12);
+    o.NumberAscending = data.ConsumeBool();
+    o.NumberLeadingZeros = data.ConsumeBool();
+    o.NumberMode = static_cast<kestrix::PlaceMode>(data.ConsumeIntegralInRange(0, 2));
+    o.NumberPosition = data.ConsumeIntegral<int>();
+    return o;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    FuzzedDataProvider data(bytes, size);
+    const kestrix::RenameOptions options = ReadOptions(data);
+    const std::int64_t count = data.ConsumeIntegralInRange<std::int64_t>(0, INT32_MAX);
+    const std::int64_t index = data.ConsumeIntegralInRange<std::int64_t>(0, count);
+    const std::string path = data.ConsumeRemainingBytesAsString();
+
+    const bool startConverts = kestrix::ParseStartValue(options.NumberStart).has_value();
+    std::vector<kestrix::ListEntry> entries;
+    try {
+        entries.push_back(kestrix::TransformPath(path, index, count, options));
+        for (const std::string& line : kestrix::RuleSummaryLines(options, count)) Check(!line.empty());
+    } catch (const kestrix::ConversionError&) {
+        Check(options.numberingInForce() && !startConverts);
+        return 0;
+    }
+    Check(!options.numberingInForce() || startConverts);
+
+    const kestrix::ListEntry entry = entries.front();
+    Check(entry.current == path);
+    Check(entry.proposed.starts_with(kestrix::FolderPart(path)));
+    const bool validIn = kestrix::utf8::IsValid(path) && kestrix::utf8::IsValid(options.NewExtension) &&
+                         kestrix::utf8::IsValid(options.ReplaceFrom) &&
+                         kestrix::utf8::IsValid(options.ReplaceTo) && kestrix::utf8::IsValid(options.InsertText);
+    if (validIn) Check(kestrix::utf8::IsValid(entry.proposed));
+
+    // The text form reads back whenever the paths hold no tag text.
+    const std::string text = entry.text();
+    if (path.find('<') == std::string::npos && entry.proposed.find('<') == std::string::npos) {
+        Check(kestrix::ExtractTagText(text, "<n1>") == entry.current);
+        Check(kestrix::ExtractTagText(text, "<n2>") == entry.proposed);
+    }
+
+    entries.push_back(entry);
+    entries.push_back(kestrix::TransformPath(path, index + 1, count, options));
+    entries.push_back(entry);
+    Check(kestrix::RemoveDuplicateEntries(entries));
+    Check(entries.size() <= 2 && entries.front() == entry);
+    return 0;
+}
