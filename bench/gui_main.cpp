@@ -1,0 +1,16 @@
+// The one main() of the GUI benchmarks: the real windows on the offscreen
+// platform unless the caller chose another.
+#include <benchmark/benchmark.h>
+
+#include "app/application.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    KestrixApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrix"));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
