@@ -10,11 +10,17 @@ namespace kestrix {
 
 namespace {
 
-std::size_t EntryHash(const ListEntry& entry) {
-    const std::size_t a = std::hash<std::string_view>{}(entry.current);
-    const std::size_t b = std::hash<std::string_view>{}(entry.proposed);
+std::uint64_t EntryHash(const ListEntry& entry) {
+    const std::uint64_t a = std::hash<std::string_view>{}(entry.current);
+    const std::uint64_t b = std::hash<std::string_view>{}(entry.proposed);
     return a ^ (b + 0x9e3779b97f4a7c15ULL + (a << 6) + (a >> 2));
 }
+
+struct Slot {
+    std::uint32_t hash;      // upper half of the entry's hash, to skip most comparisons
+    std::uint32_t position;  // where the entry now stands; kEmpty for a free slot
+};
+constexpr std::uint32_t kEmpty = UINT32_MAX;
 
 }  // namespace
 
@@ -22,42 +28,33 @@ bool RemoveDuplicateEntries(std::vector<ListEntry>& entries) {
     const std::size_t count = entries.size();
     if (count < 2) return false;
 
-    // Open addressing over entry indices, at most half full. Entries are only
-    // compared here, never moved, until every duplicate is known.
-    const std::size_t slots = std::bit_ceil(count * 2);
-    const std::size_t mask = slots - 1;
-    constexpr std::uint32_t kEmpty = UINT32_MAX;
-    std::vector<std::uint32_t> table(slots, kEmpty);
-    std::vector<std::size_t> hashes(count);
-    std::vector<bool> keep(count, true);
-    bool removed = false;
+    // One pass: every entry is looked up among the entries kept so far and,
+    // when new, moved down to its final position at once. The table refers to
+    // final positions, which never move again. Open addressing, at most half
+    // full.
+    const std::size_t mask = std::bit_ceil(count * 2) - 1;
+    std::vector<Slot> table(mask + 1, Slot{0, kEmpty});
+    std::size_t kept = 0;
 
     for (std::size_t i = 0; i < count; ++i) {
-        hashes[i] = EntryHash(entries[i]);
-        std::size_t slot = hashes[i] & mask;
-        while (true) {
-            const std::uint32_t seen = table[slot];
-            if (seen == kEmpty) {
-                table[slot] = static_cast<std::uint32_t>(i);
-                break;
-            }
-            if (hashes[seen] == hashes[i] && entries[seen] == entries[i]) {
-                keep[i] = false;
-                removed = true;
+        const std::uint64_t hash = EntryHash(entries[i]);
+        const auto tag = static_cast<std::uint32_t>(hash >> 32);
+        std::size_t slot = hash & mask;
+        bool duplicate = false;
+        while (table[slot].position != kEmpty) {
+            if (table[slot].hash == tag && entries[table[slot].position] == entries[i]) {
+                duplicate = true;
                 break;
             }
             slot = (slot + 1) & mask;
         }
+        if (duplicate) continue;
+        table[slot] = Slot{tag, static_cast<std::uint32_t>(kept)};
+        if (kept != i) entries[kept] = std::move(entries[i]);
+        ++kept;
     }
-    if (!removed) return false;
-
-    std::size_t out = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!keep[i]) continue;
-        if (out != i) entries[out] = std::move(entries[i]);
-        ++out;
-    }
-    entries.resize(out);
+    if (kept == count) return false;
+    entries.resize(kept);
     return true;
 }
 
