@@ -39,8 +39,10 @@ std::optional<std::int32_t> ParseStartValue(std::string_view text) {
     }
 
     if (pos >= text.size()) return std::nullopt;
-    // The magnitude may reach 2^31 only for a negative value.
-    const std::uint64_t limit = negative ? 2147483648ULL : 2147483647ULL;
+    // Decimal values must lie in the signed 32-bit range; hexadecimal takes up
+    // to 32 bits and reads them as a signed value ("$FFFFFFFF" is -1), as the
+    // settings file's integers do.
+    const std::uint64_t limit = base == 16 ? 0xFFFFFFFFULL : (negative ? 2147483648ULL : 2147483647ULL);
     std::uint64_t magnitude = 0;
     for (; pos < text.size(); ++pos) {
         const int digit = DigitValue(text[pos], base);
@@ -48,9 +50,8 @@ std::optional<std::int32_t> ParseStartValue(std::string_view text) {
         magnitude = magnitude * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
         if (magnitude > limit) return std::nullopt;
     }
-    const std::int64_t value =
-        negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
-    return static_cast<std::int32_t>(value);
+    const auto bits = static_cast<std::uint32_t>(magnitude);
+    return static_cast<std::int32_t>(negative ? 0U - bits : bits);
 }
 
 ConversionError::ConversionError(const std::string& text)

@@ -10,8 +10,9 @@ namespace kestrix {
 
 // Converts a numbering start value: optional leading blanks, an optional sign,
 // then decimal digits, or hexadecimal digits after "$", "x"/"X" or "0x"/"0X".
-// The value must fit a signed 32-bit integer. Anything else (trailing blanks,
-// other characters, no digit, out of range) gives nullopt.
+// A decimal value must fit a signed 32-bit integer; hexadecimal takes up to
+// 32 bits read as a signed value ("$FFFFFFFF" is -1). Anything else (trailing
+// blanks, other characters, no digit, out of range) gives nullopt.
 std::optional<std::int32_t> ParseStartValue(std::string_view text);
 
 // Thrown when a start value that must convert does not; the message names the
