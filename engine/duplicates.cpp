@@ -18,23 +18,21 @@ std::uint64_t EntryHash(const ListEntry& entry) {
 
 struct Slot {
     std::uint32_t hash;      // upper half of the entry's hash, to skip most comparisons
-    std::uint32_t position;  // where the entry now stands; kEmpty for a free slot
+    std::uint32_t position;  // position of the first of its equal entries; kEmpty for a free slot
 };
 constexpr std::uint32_t kEmpty = UINT32_MAX;
 
 }  // namespace
 
-bool RemoveDuplicateEntries(std::vector<ListEntry>& entries) {
+std::vector<std::size_t> DuplicatePositions(const std::vector<ListEntry>& entries) {
+    std::vector<std::size_t> duplicates;
     const std::size_t count = entries.size();
-    if (count < 2) return false;
+    if (count < 2) return duplicates;
 
-    // One pass: every entry is looked up among the entries kept so far and,
-    // when new, moved down to its final position at once. The table refers to
-    // final positions, which never move again. Open addressing, at most half
-    // full.
+    // One pass: every entry is looked up among the earlier distinct entries.
+    // Open addressing, at most half full.
     const std::size_t mask = std::bit_ceil(count * 2) - 1;
     std::vector<Slot> table(mask + 1, Slot{0, kEmpty});
-    std::size_t kept = 0;
 
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint64_t hash = EntryHash(entries[i]);
@@ -48,12 +46,28 @@ bool RemoveDuplicateEntries(std::vector<ListEntry>& entries) {
             }
             slot = (slot + 1) & mask;
         }
-        if (duplicate) continue;
-        table[slot] = Slot{tag, static_cast<std::uint32_t>(kept)};
+        if (duplicate) {
+            duplicates.push_back(i);
+        } else {
+            table[slot] = Slot{tag, static_cast<std::uint32_t>(i)};
+        }
+    }
+    return duplicates;
+}
+
+bool RemoveDuplicateEntries(std::vector<ListEntry>& entries) {
+    const std::vector<std::size_t> duplicates = DuplicatePositions(entries);
+    if (duplicates.empty()) return false;
+    std::size_t kept = 0;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (next < duplicates.size() && duplicates[next] == i) {
+            ++next;
+            continue;
+        }
         if (kept != i) entries[kept] = std::move(entries[i]);
         ++kept;
     }
-    if (kept == count) return false;
     entries.resize(kept);
     return true;
 }

@@ -74,9 +74,9 @@ void TForm1::ToolButton1Click() {
 }
 
 void TForm1::RemoveDuplicates() {
-    std::vector<kestrix::ListEntry> entries = fileList_->entries();
-    if (!kestrix::RemoveDuplicateEntries(entries)) return;
-    fileList_->setEntries(std::move(entries));
+    const std::vector<std::size_t> duplicates = kestrix::DuplicatePositions(fileList_->entries());
+    if (duplicates.empty()) return;
+    fileList_->removeRowsAt(std::vector<int>(duplicates.begin(), duplicates.end()));
 
     const kestrix::RenameOptions options = CurrentRenameOptions();
     if (!options.numberingInForce()) return;

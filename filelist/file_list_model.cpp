@@ -70,6 +70,23 @@ void FileListModel::swap(int row1, int row2) {
 }
 
 void FileListModel::removeRowsAt(const std::vector<int>& rows) {
+    // Many scattered rows: one pass and one reset instead of an erase per run.
+    if (rows.size() > 64) {
+        beginResetModel();
+        size_t kept = 0;
+        size_t next = 0;
+        for (size_t row = 0; row < entries_.size(); ++row) {
+            if (next < rows.size() && static_cast<size_t>(rows[next]) == row) {
+                ++next;
+                continue;
+            }
+            if (kept != row) entries_[kept] = std::move(entries_[row]);
+            ++kept;
+        }
+        entries_.resize(kept);
+        endResetModel();
+        return;
+    }
     // Remove contiguous runs from the end so earlier row numbers stay valid.
     size_t i = rows.size();
     while (i > 0) {
