@@ -39,15 +39,28 @@ public:
         begin_ = begin;
         end_ = end;
     }
+    // Turns the work text's bytes [from, to) into `size` bytes whose content
+    // the caller writes; returns where they start.
+    char* Splice(std::size_t from, std::size_t to, std::size_t size) {
+        const std::size_t removed = to - from;
+        Reserve(length_ - removed + size);
+        char* base = store_.data() + begin_;
+        std::memmove(base + from + size, base + to, length_ - begin_ - to);
+        length_ = length_ - removed + size;
+        end_ = end_ - removed + size;
+        return base + from;
+    }
     // Puts `text` in place of the work text's bytes [from, to).
     void Replace(std::size_t from, std::size_t to, std::string_view text) {
-        const std::size_t removed = to - from;
-        Reserve(length_ - removed + text.size());
-        char* base = store_.data() + begin_;
-        std::memmove(base + from + text.size(), base + to, length_ - begin_ - to);
-        text.copy(base + from, text.size());
-        length_ = length_ - removed + text.size();
-        end_ = end_ - removed + text.size();
+        text.copy(Splice(from, to, text.size()), text.size());
+    }
+    // Grows or shrinks the work text at its end.
+    void Resize(std::size_t size) {
+        if (size > this->size()) {
+            Splice(this->size(), this->size(), size - this->size());
+        } else {
+            Splice(size, this->size(), 0);
+        }
     }
     void Erase(std::size_t from, std::size_t to) { Replace(from, to, {}); }
     void Insert(std::size_t at, std::string_view text) { Replace(at, at, text); }
@@ -80,30 +93,49 @@ void ReplaceAll(WorkText& work, std::string_view from, std::string_view to) {
         for (std::size_t pos = 0; pos < text.size(); pos += utf8::CharLength(text, pos)) boundary[pos] = 1;
         boundary[text.size()] = 1;
     }
-    const auto find = [&](std::size_t pos) {
-        std::size_t match = text.find(from, pos);
-        if (!boundary.empty()) {
-            while (match != std::string_view::npos && !(boundary[match] && boundary[match + from.size()])) {
-                match = text.find(from, match + 1);
-            }
+    thread_local std::vector<std::size_t> matches;
+    matches.clear();
+    for (std::size_t match = text.find(from); match != std::string_view::npos;) {
+        if (boundary.empty() || (boundary[match] && boundary[match + from.size()])) {
+            matches.push_back(match);
+            match = text.find(from, match + from.size());
+        } else {
+            match = text.find(from, match + 1);
         }
-        return match;
-    };
+    }
+    if (matches.empty()) return;
 
-    std::size_t match = find(0);
-    if (match == std::string_view::npos) return;
-
-    thread_local std::string result;
-    result.clear();
-    result.reserve(text.size() + to.size());
-    std::size_t pos = 0;
-    do {
-        result.append(text.substr(pos, match - pos)).append(to);
-        pos = match + from.size();
-        match = find(pos);
-    } while (match != std::string_view::npos);
-    result.append(text.substr(pos));
-    work.Replace(0, work.size(), result);
+    // Rebuilt in place in one pass: left to right when the text shrinks,
+    // right to left when it grows, so no byte is overwritten before it is read.
+    const std::size_t oldSize = text.size();
+    const std::size_t newSize = oldSize - matches.size() * from.size() + matches.size() * to.size();
+    if (newSize <= oldSize) {
+        char* data = work.data();
+        std::size_t read = matches.front();
+        std::size_t write = read;
+        for (const std::size_t match : matches) {
+            std::memmove(data + write, data + read, match - read);
+            write += match - read;
+            to.copy(data + write, to.size());
+            write += to.size();
+            read = match + from.size();
+        }
+        std::memmove(data + write, data + read, oldSize - read);
+        work.Resize(newSize);
+    } else {
+        work.Resize(newSize);
+        char* data = work.data();
+        std::size_t read = oldSize;
+        std::size_t write = newSize;
+        for (auto it = matches.rbegin(); it != matches.rend(); ++it) {
+            const std::size_t after = *it + from.size();
+            write -= read - after;
+            std::memmove(data + write, data + after, read - after);
+            write -= to.size();
+            to.copy(data + write, to.size());
+            read = *it;
+        }
+    }
 }
 
 void Delete(WorkText& work, DeleteMode mode, std::int64_t count, std::int64_t position) {
