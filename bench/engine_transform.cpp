@@ -41,22 +41,49 @@ std::string_view Pick(Random& random, const std::string_view (&items)[N]) {
 // Folders and names of mixed length, about one in four with Polish letters.
 std::vector<std::string> RealisticPaths(std::size_t count) {
     constexpr std::string_view kRoots[] = {"/home/anna/", "/home/piotr/", "/mnt/dane/", "/media/usb/"};
-    constexpr std::string_view kFolders[] = {
-        "Zdjęcia",   "Dokumenty", "Muzyka", "2023",        "Wakacje nad morzem", "Projekty",
-        "Pobrane",   "Faktury",   "src",    "Świąteczne",  "Rodzina i znajomi",  "backup_old",
-        "Klient XY", "raw",       "Łódź",   "Nowy folder", "tmp",                "Dokumentacja techniczna"};
-    constexpr std::string_view kStems[] = {"IMG_",         "DSC",       "Wakacje nad morzem ", "Faktura nr ",
-                                           "raport_",      "Zdjęcie ",  "scan",                "notatka",
-                                           "Umowa najmu ", "track",     "Piosenka - ",         "wniosek o urlop ",
-                                           "mapa",         "Żółw ",     "a",                   "Prezentacja końcowa "};
-    constexpr std::string_view kExtensions[] = {".JPG", ".jpg", ".png", ".pdf", ".docx", ".mp3",
-                                                ".txt", "",     ".tar.gz", ".CR2",  ".odt"};
+    constexpr std::string_view kFolders[] = {"Zdjęcia",
+                                             "Dokumenty",
+                                             "Muzyka",
+                                             "2023",
+                                             "Wakacje nad morzem",
+                                             "Projekty",
+                                             "Pobrane",
+                                             "Faktury",
+                                             "src",
+                                             "Świąteczne",
+                                             "Rodzina i znajomi",
+                                             "backup_old",
+                                             "Klient XY",
+                                             "raw",
+                                             "Łódź",
+                                             "Nowy folder",
+                                             "tmp",
+                                             "Dokumentacja techniczna"};
+    constexpr std::string_view kStems[] = {"IMG_",
+                                           "DSC",
+                                           "Wakacje nad morzem ",
+                                           "Faktura nr ",
+                                           "raport_",
+                                           "Zdjęcie ",
+                                           "scan",
+                                           "notatka",
+                                           "Umowa najmu ",
+                                           "track",
+                                           "Piosenka - ",
+                                           "wniosek o urlop ",
+                                           "mapa",
+                                           "Żółw ",
+                                           "a",
+                                           "Prezentacja końcowa "};
+    constexpr std::string_view kExtensions[] = {".JPG", ".jpg", ".png",    ".pdf", ".docx", ".mp3",
+                                                ".txt", "",     ".tar.gz", ".CR2", ".odt"};
     Random random(2024);
     std::vector<std::string> paths;
     paths.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         std::string path(Pick(random, kRoots));
-        for (std::size_t depth = random.Below(4); depth > 0; --depth) path.append(Pick(random, kFolders)).append("/");
+        for (std::size_t depth = random.Below(4); depth > 0; --depth)
+            path.append(Pick(random, kFolders)).append("/");
         path.append(Pick(random, kStems));
         path.append(std::to_string(random.Below(100000)));
         path.append(Pick(random, kExtensions));
@@ -109,7 +136,8 @@ void BuildEntries(benchmark::State& state, const RenameOptions& options) {
         entries = {};
         entries.reserve(paths.size());
         state.ResumeTiming();
-        for (std::int64_t i = 0; i < count; ++i) entries.push_back(kestrix::TransformPath(paths[i], i, count, options));
+        for (std::int64_t i = 0; i < count; ++i)
+            entries.push_back(kestrix::TransformPath(paths[i], i, count, options));
         benchmark::DoNotOptimize(entries.data());
         benchmark::ClobberMemory();
     }

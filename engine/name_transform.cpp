@@ -202,7 +202,8 @@ std::string_view NumberText(std::int64_t number, std::int64_t count, bool zeros,
     if (zeros) {
         const std::uint64_t magnitude =
             count < 0 ? 0 - static_cast<std::uint64_t>(count) : static_cast<std::uint64_t>(count);
-        for (std::size_t width = DecimalDigits(magnitude); width > text.size(); --width) buffer[length++] = '0';
+        for (std::size_t width = DecimalDigits(magnitude); width > text.size(); --width)
+            buffer[length++] = '0';
     }
     text.copy(buffer + length, text.size());
     length += text.size();

@@ -60,18 +60,21 @@ std::vector<std::string> RuleSummaryLines(const RenameOptions& options, std::int
         lines.push_back("Zmiana rozszerzeń plików na : " + Quoted(options.NewExtension));
     }
     if (options.ReplaceEnabled) {
-        lines.push_back("Zmiana znaków z : " + Quoted(options.ReplaceFrom) + " na : " + Quoted(options.ReplaceTo));
+        lines.push_back("Zmiana znaków z : " + Quoted(options.ReplaceFrom) +
+                        " na : " + Quoted(options.ReplaceTo));
     }
     if (options.InsertEnabled && !options.InsertText.empty()) {
         std::string line = "Dodawanie ciągu znaków : " + Quoted(options.InsertText) + " ";
         line.append(InsertPlace(options.InsertMode));
-        if (options.InsertMode == PlaceMode::AfterPosition) line.append(std::to_string(options.InsertPosition));
+        if (options.InsertMode == PlaceMode::AfterPosition)
+            line.append(std::to_string(options.InsertPosition));
         lines.push_back(std::move(line));
     }
     if (options.DeleteEnabled && options.DeleteCount > 0) {
         std::string line = "Usuń : " + std::to_string(options.DeleteCount) + " znaków, ";
         line.append(DeletePlace(options.DeleteMode));
-        if (options.DeleteMode == DeleteMode::FromPosition) line.append(std::to_string(options.DeletePosition));
+        if (options.DeleteMode == DeleteMode::FromPosition)
+            line.append(std::to_string(options.DeletePosition));
         lines.push_back(std::move(line));
     }
     if (options.CaseEnabled) {
@@ -91,7 +94,8 @@ std::vector<std::string> RuleSummaryLines(const RenameOptions& options, std::int
         line.append(options.NumberAscending ? "rosnąca numeracja, od : " : "malejąca numeracja, od : ");
         line.append(options.NumberStart).append(" do : ").append(std::to_string(end));
         line.append(NumberPlace(options.NumberMode));
-        if (options.NumberMode == PlaceMode::AfterPosition) line.append(std::to_string(options.NumberPosition));
+        if (options.NumberMode == PlaceMode::AfterPosition)
+            line.append(std::to_string(options.NumberPosition));
         if (options.NumberLeadingZeros) line.append(" z dodawaniem zer");
         lines.push_back(std::move(line));
     }

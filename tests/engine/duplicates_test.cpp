@@ -1,8 +1,8 @@
+#include "duplicates.h"
+
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include "duplicates.h"
 
 namespace kestrix {
 namespace {

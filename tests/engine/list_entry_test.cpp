@@ -1,8 +1,9 @@
+#include "list_entry.h"
+
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "list_entry.h"
 #include "name_transform.h"
 
 namespace kestrix {

@@ -1,3 +1,5 @@
+#include "name_transform.h"
+
 #include <cctype>
 #include <cstdint>
 #include <functional>
@@ -6,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "name_transform.h"
 #include "start_value.h"
 
 namespace kestrix {
@@ -191,6 +192,7 @@ const TransformCase kCases[] = {
     {"InsertPolishText", "/d/ab", {Insert(kAfter, "ść", 1)}, "/d/aśćb"},
 
     // Bytes that are not UTF-8 count one character each and stay as they are.
+    // clang-format off
     {"InvalidBytesSurviveCase", "/d/a\xFF" "b\xC5", {Case(false)}, "/d/A\xFF" "B\xC5"},
     {"InvalidByteIsOneCharacter", "/d/a\xFF" "b\xC5", {Delete(kEnd, 1)}, "/d/a\xFF" "b"},
     {"InsertAfterInvalidByte", "/d/a\xFF" "b", {Insert(kAfter, "X", 2)}, "/d/a\xFFXb"},
@@ -198,6 +200,7 @@ const TransformCase kCases[] = {
     {"OverlongSequenceIsSingleBytes", "/d/\xC0\xAF" "a", {Delete(kEnd, 2)}, "/d/\xC0"},
     {"StrayByteDoesNotMatchInsideLetter", "/d/ł", {Replace("\xC5", "Y")}, "/d/ł"},
     {"StrayByteMatchesStrayByte", "/d/\xC5x", {Replace("\xC5", "Y")}, "/d/Yx"},
+    // clang-format on
 };
 
 class TransformPathTest : public testing::TestWithParam<TransformCase> {};
@@ -223,7 +226,8 @@ TEST(TransformPathTest, NumberingWidthFollowsCountNotLargestNumber) {
     RenameOptions options;
     Number("1", true, true, kAtStart)(options);
     std::vector<std::string> names;
-    for (int i = 0; i < 12; ++i) names.push_back(std::string(NamePart(TransformPath("/d/x", i, 12, options).proposed)));
+    for (int i = 0; i < 12; ++i)
+        names.push_back(std::string(NamePart(TransformPath("/d/x", i, 12, options).proposed)));
     EXPECT_EQ(names.front(), "01x");
     EXPECT_EQ(names[8], "09x");
     EXPECT_EQ(names.back(), "12x");

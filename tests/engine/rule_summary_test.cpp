@@ -1,3 +1,5 @@
+#include "rule_summary.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -5,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "rule_summary.h"
 #include "start_value.h"
 
 namespace kestrix {
@@ -18,7 +19,8 @@ struct SummaryCase {
     std::int64_t count = 12;
 };
 
-RenameOptions Numbering(std::string start, bool ascending, PlaceMode mode, bool zeros = false, int position = 0) {
+RenameOptions Numbering(std::string start, bool ascending, PlaceMode mode, bool zeros = false,
+                        int position = 0) {
     RenameOptions o;
     o.NumberEnabled = true;
     o.NumberStart = start;
@@ -37,7 +39,8 @@ const SummaryCase kCases[] = {
          o.NewExtension = "jpg";
      },
      {"Zmiana rozszerzeń plików na : \"jpg\""}},
-    {"EmptyExtension", [](RenameOptions& o) { o.ChangeExtension = true; },
+    {"EmptyExtension",
+     [](RenameOptions& o) { o.ChangeExtension = true; },
      {"Zmiana rozszerzeń plików na : \"\""}},
     {"Replacement",
      [](RenameOptions& o) {
@@ -46,7 +49,8 @@ const SummaryCase kCases[] = {
          o.ReplaceTo = "Bałtykiem";
      },
      {"Zmiana znaków z : \"morzem\" na : \"Bałtykiem\""}},
-    {"EmptyReplacement", [](RenameOptions& o) { o.ReplaceEnabled = true; },
+    {"EmptyReplacement",
+     [](RenameOptions& o) { o.ReplaceEnabled = true; },
      {"Zmiana znaków z : \"\" na : \"\""}},
     {"InsertAtStart",
      [](RenameOptions& o) {
@@ -99,7 +103,8 @@ const SummaryCase kCases[] = {
          o.CaseToLower = false;
      },
      {"Zamiana na duże litery"}},
-    {"SpacesToUnderscores", [](RenameOptions& o) { o.SpacesEnabled = true; },
+    {"SpacesToUnderscores",
+     [](RenameOptions& o) { o.SpacesEnabled = true; },
      {"Zamiana spacji na podkreślniki (\" \" na \"_\")"}},
     {"UnderscoresToSpaces",
      [](RenameOptions& o) {
@@ -113,24 +118,31 @@ const SummaryCase kCases[] = {
     {"NumberDownAfterCharacter",
      [](RenameOptions& o) { o = Numbering("12", false, PlaceMode::AfterPosition, false, 3); },
      {"Numerowanie plików : malejąca numeracja, od : 12 do : 1 za znakiem : 3"}},
-    {"NumberAtStart", [](RenameOptions& o) { o = Numbering("5", true, PlaceMode::AtStart); },
+    {"NumberAtStart",
+     [](RenameOptions& o) { o = Numbering("5", true, PlaceMode::AtStart); },
      {"Numerowanie plików : rosnąca numeracja, od : 5 do : 16 na początku nazwy"}},
-    {"NumberUpEmptyList", [](RenameOptions& o) { o = Numbering("0", true, PlaceMode::AtStart); },
+    {"NumberUpEmptyList",
+     [](RenameOptions& o) { o = Numbering("0", true, PlaceMode::AtStart); },
      {"Numerowanie plików : rosnąca numeracja, od : 0 do : -1 na początku nazwy"},
      0},
-    {"NumberDownEmptyList", [](RenameOptions& o) { o = Numbering("0", false, PlaceMode::AtStart); },
+    {"NumberDownEmptyList",
+     [](RenameOptions& o) { o = Numbering("0", false, PlaceMode::AtStart); },
      {"Numerowanie plików : malejąca numeracja, od : 0 do : 1 na początku nazwy"},
      0},
-    {"NumberStartAsTyped", [](RenameOptions& o) { o = Numbering("007", true, PlaceMode::AtEnd); },
+    {"NumberStartAsTyped",
+     [](RenameOptions& o) { o = Numbering("007", true, PlaceMode::AtEnd); },
      {"Numerowanie plików : rosnąca numeracja, od : 007 do : 9 na końcu nazwy"},
      3},
-    {"NumberHexStart", [](RenameOptions& o) { o = Numbering("$10", true, PlaceMode::AtEnd); },
+    {"NumberHexStart",
+     [](RenameOptions& o) { o = Numbering("$10", true, PlaceMode::AtEnd); },
      {"Numerowanie plików : rosnąca numeracja, od : $10 do : 17 na końcu nazwy"},
      2},
-    {"NumberEndPast32BitUp", [](RenameOptions& o) { o = Numbering("2147483647", true, PlaceMode::AtEnd); },
+    {"NumberEndPast32BitUp",
+     [](RenameOptions& o) { o = Numbering("2147483647", true, PlaceMode::AtEnd); },
      {"Numerowanie plików : rosnąca numeracja, od : 2147483647 do : 2147483648 na końcu nazwy"},
      2},
-    {"NumberEndPast32BitDown", [](RenameOptions& o) { o = Numbering("-2147483648", false, PlaceMode::AtEnd); },
+    {"NumberEndPast32BitDown",
+     [](RenameOptions& o) { o = Numbering("-2147483648", false, PlaceMode::AtEnd); },
      {"Numerowanie plików : malejąca numeracja, od : -2147483648 do : -2147483650 na końcu nazwy"},
      3},
     {"NumberEmptyStartAddsNoLine", [](RenameOptions& o) { o = Numbering("", true, PlaceMode::AtEnd); }, {}},

@@ -1,9 +1,9 @@
+#include "start_value.h"
+
 #include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
-
-#include "start_value.h"
 
 namespace kestrix {
 namespace {

@@ -33,9 +33,11 @@ private:
 };
 
 constexpr std::string_view kPieces[] = {
-    "a", "B", "z", "Q", " ", "_", ".", ".", "-", "0", "7", "ą", "Ł", "ó", "Ż", "ź", "😀", "🎉", "€", "\\", ":", "<n2>",
+    "a", "B", "z", "Q", " ", "_", ".", ".", "-",  "0", "7",
+    "ą", "Ł", "ó", "Ż", "ź", "😀", "🎉", "€", "\\", ":", "<n2>",
 };
-constexpr std::string_view kBadBytes[] = {"\xFF", "\xC5", "\x82", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"};
+constexpr std::string_view kBadBytes[] = {
+    "\xFF", "\xC5", "\x82", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"};
 
 std::string RandomText(Random& random, int maxPieces, bool allowInvalid, bool allowSlash) {
     std::string text;
@@ -62,9 +64,9 @@ int RandomInt(Random& random) {
 }
 
 std::string RandomStart(Random& random) {
-    constexpr std::string_view kStarts[] = {"0",  "1",  "007",        "-5",          "$1F",         "0x10",
-                                            "x7", "",   "2147483647", "-2147483648", "2147483648", "1a",
-                                            "-",  " 3", "3 "};
+    constexpr std::string_view kStarts[] = {"0",          "1",  "007", "-5",         "$1F",
+                                            "0x10",       "x7", "",    "2147483647", "-2147483648",
+                                            "2147483648", "1a", "-",   " 3",         "3 "};
     if (random.Chance(80)) return std::string(kStarts[random.Below(std::size(kStarts))]);
     return RandomText(random, 3, true, false);
 }
@@ -106,7 +108,8 @@ TEST(TransformPropertyTest, KeepsFolderNeverThrowsUnexpectedlyKeepsUtf8Valid) {
         const std::string path = RandomText(random, 12, allowInvalid, true);
         const RenameOptions options = RandomOptions(random, allowInvalid);
         const std::int64_t count = random.Chance(5) ? INT32_MAX : random.Below(2000);
-        const std::int64_t index = random.Chance(5) ? count : random.Below(static_cast<int>(count % 2000) + 1);
+        const std::int64_t index =
+            random.Chance(5) ? count : random.Below(static_cast<int>(count % 2000) + 1);
         SCOPED_TRACE("iteration " + std::to_string(iteration) + ", path '" + path + "'");
 
         if (options.numberingInForce() && !ParseStartValue(options.NumberStart)) {

@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Check(entry.proposed.starts_with(kestrix::FolderPart(path)));
     const bool validIn = kestrix::utf8::IsValid(path) && kestrix::utf8::IsValid(options.NewExtension) &&
                          kestrix::utf8::IsValid(options.ReplaceFrom) &&
-                         kestrix::utf8::IsValid(options.ReplaceTo) && kestrix::utf8::IsValid(options.InsertText);
+                         kestrix::utf8::IsValid(options.ReplaceTo) &&
+                         kestrix::utf8::IsValid(options.InsertText);
     if (validIn) Check(kestrix::utf8::IsValid(entry.proposed));
 
     // The text form reads back whenever the paths hold no tag text.
