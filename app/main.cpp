@@ -1,5 +1,7 @@
 #include <exception>
 
+#include <QIcon>
+
 #include "app/application.h"
 #include "app/form1.h"
 #include "options/form4.h"
@@ -10,6 +12,7 @@ int main(int argc, char** argv) {
         QApplication::setApplicationName(QStringLiteral("Kestrix"));
         QApplication::setApplicationDisplayName(QStringLiteral("Kestrix"));
         QApplication::setDesktopFileName(QStringLiteral("kestrix"));
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrix.svg")));
         InstallPolishTranslation(app);
 
         TForm1 form1;
