@@ -1,0 +1,342 @@
+// The folder chooser on a real folder tree: its lists, walking the tree, and
+// what OK adds to the main window's list.
+#include <filesystem>
+#include <functional>
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "filelist/file_list_model.h"
+#include "folderchooser/drive_combo_box.h"
+#include "folderchooser/form3.h"
+#include "gui_fixture.h"
+#include "platform/folders.h"
+
+namespace {
+
+QString Shown(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+
+class ChooserTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        startFolder_ = kestrix::platform::CurrentFolder();
+        // The process's current folder is the physical path: compare with that.
+        base = std::filesystem::canonical(path("")).string() + "/";
+        ASSERT_TRUE(kestrix::platform::SetCurrentFolder(base));
+    }
+
+    void TearDown() override {
+        kestrix::platform::SetCurrentFolder(startFolder_);
+        GuiTest::TearDown();
+    }
+
+    static std::vector<std::string> rows(const TForm3& chooser) {
+        std::vector<std::string> names;
+        for (int row = 0; row < chooser.ListBox1->count(); ++row) names.push_back(chooser.folderRowName(row));
+        return names;
+    }
+
+    static int rowOf(const TForm3& chooser, const std::string& name) {
+        for (int row = 0; row < chooser.ListBox1->count(); ++row) {
+            if (chooser.folderRowName(row) == name) return row;
+        }
+        return -1;
+    }
+
+    // A real double click on the row of `name` in a shown chooser.
+    static void doubleClick(TForm3& chooser, const std::string& name) {
+        const int row = rowOf(chooser, name);
+        ASSERT_GE(row, 0) << name;
+        const QRect box = chooser.ListBox1->visualItemRect(chooser.ListBox1->item(row));
+        QTest::mouseClick(chooser.ListBox1->viewport(), Qt::LeftButton, {}, box.center());
+        QTest::mouseDClick(chooser.ListBox1->viewport(), Qt::LeftButton, {}, box.center());
+    }
+
+    // Presses ToolButton2 and runs `operate` on the modal chooser once it is
+    // open; the chooser is cancelled afterwards if `operate` left it open.
+    void openChooser(const std::function<void(TForm3&)>& operate) {
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            ran = true;
+            ASSERT_NE(Form3, nullptr);
+            EXPECT_TRUE(Form3->isVisible());
+            operate(*Form3);
+            if (Form3->isVisible()) Form3->Button2Click();
+        });
+        form1->ToolButton2Click();
+        EXPECT_TRUE(ran);
+        EXPECT_EQ(Form3, nullptr);
+    }
+
+    std::string base;  // the temporary folder, as the process sees it, ending with '/'
+
+private:
+    std::string startFolder_;
+};
+
+TEST_F(ChooserTest, StartsInTheCurrentFolderListingItsSubfoldersWithoutRegardToCase) {
+    // Made by bytes: a name that is not valid UTF-8 would not survive a QString.
+    for (const char* folder : {"beta", "Alpha", ".hidden", "gamma", "Zeta", "zażółć", "bad\xff"}) {
+        std::filesystem::create_directory(base + folder);
+    }
+    makeFile("file.txt");
+    std::filesystem::create_directory_symlink(base + "beta", base + "link-to-beta");
+    std::filesystem::create_symlink(base + "file.txt", base + "link-to-file");
+
+    TForm3 chooser(form1);
+    EXPECT_EQ(rows(chooser), (std::vector<std::string>{"..", ".hidden", "Alpha", "bad\xff", "beta", "gamma",
+                                                        "link-to-beta", "zażółć", "Zeta"}));
+    EXPECT_EQ(chooser.ListBox1->item(7)->text(), QStringLiteral("zażółć"));
+    EXPECT_EQ(chooser.ListBox1->currentRow(), 0);
+    EXPECT_TRUE(chooser.ListBox1->item(0)->isSelected());
+    EXPECT_EQ(chooser.currentFolder(), base);
+    EXPECT_EQ(chooser.chosenFolder(), base);
+    EXPECT_EQ(chooser.Edit1->text(), Shown(base));
+    EXPECT_EQ(chooser.Edit1->toolTip(), Shown(base));
+    // "/" is always a listed disk.
+    EXPECT_GE(chooser.ComboBox1->findText(QStringLiteral("/")), 0);
+}
+
+TEST_F(ChooserTest, ClickChoosesAFolderAndDoubleClickWalksTheTree) {
+    makeFolder("beta/inner");
+    std::filesystem::create_directories(base + "bad\xff/x");
+    TForm3 chooser(form1);
+    chooser.show();
+
+    // One click chooses the subfolder without entering it.
+    const int beta = rowOf(chooser, "beta");
+    QTest::mouseClick(chooser.ListBox1->viewport(), Qt::LeftButton, {},
+                      chooser.ListBox1->visualItemRect(chooser.ListBox1->item(beta)).center());
+    EXPECT_EQ(chooser.chosenFolder(), base + "beta/");
+    EXPECT_EQ(chooser.Edit1->toolTip(), Shown(base + "beta/"));
+    EXPECT_EQ(chooser.currentFolder(), base);
+    EXPECT_EQ(kestrix::platform::CurrentFolder() + "/", base);
+
+    doubleClick(chooser, "beta");
+    EXPECT_EQ(chooser.currentFolder(), base + "beta/");
+    EXPECT_EQ(kestrix::platform::CurrentFolder() + "/", base + "beta/");
+    EXPECT_EQ(chooser.Edit1->text(), Shown(base + "beta/"));
+    EXPECT_EQ(rows(chooser), (std::vector<std::string>{"..", "inner"}));
+    EXPECT_EQ(chooser.ListBox1->currentRow(), 0);
+
+    doubleClick(chooser, "..");
+    EXPECT_EQ(chooser.currentFolder(), base);
+    EXPECT_EQ(kestrix::platform::CurrentFolder() + "/", base);
+
+    // A name that is not valid UTF-8 is entered by its bytes.
+    doubleClick(chooser, "bad\xff");
+    EXPECT_EQ(chooser.currentFolder(), base + "bad\xff/");
+    EXPECT_EQ(rows(chooser), (std::vector<std::string>{"..", "x"}));
+}
+
+TEST_F(ChooserTest, ParentOfTheRootIsTheRoot) {
+    TForm3 chooser(form1);
+    const int root = chooser.ComboBox1->findText(QStringLiteral("/"));
+    ASSERT_GE(root, 0);
+    chooser.ComboBox1->setCurrentIndex(root);
+    emit chooser.ComboBox1->activated(root);
+    EXPECT_EQ(chooser.currentFolder(), "/");
+    EXPECT_EQ(kestrix::platform::CurrentFolder(), "/");
+    EXPECT_EQ(chooser.Edit1->text(), QStringLiteral("/"));
+    EXPECT_GE(rowOf(chooser, "tmp"), 1);
+
+    chooser.ListBox1->setCurrentRow(0);
+    chooser.ListBox1DblClick();
+    EXPECT_EQ(chooser.currentFolder(), "/");
+    EXPECT_EQ(kestrix::platform::CurrentFolder(), "/");
+    EXPECT_EQ(chooser.Edit1->text(), QStringLiteral("/"));
+    EXPECT_GE(rowOf(chooser, "tmp"), 1);
+}
+
+TEST_F(ChooserTest, FolderThatCannotBeEnteredLeavesTheChooserWhereItWas) {
+    // Tests run as root, whom no permission stops: the folder disappears
+    // between listing and entering instead.
+    makeFolder("gone");
+    makeFolder("stays");
+    TForm3 chooser(form1);
+    ASSERT_GE(rowOf(chooser, "gone"), 1);
+    std::filesystem::remove(base + "gone");
+
+    chooser.ListBox1->setCurrentRow(rowOf(chooser, "gone"));
+    EXPECT_EQ(chooser.chosenFolder(), base + "gone/");
+    chooser.ListBox1DblClick();
+    EXPECT_EQ(chooser.currentFolder(), base);
+    EXPECT_EQ(kestrix::platform::CurrentFolder() + "/", base);
+    EXPECT_EQ(chooser.chosenFolder(), base);
+    EXPECT_EQ(rows(chooser), (std::vector<std::string>{"..", "stays"}));
+}
+
+TEST_F(ChooserTest, OkAddsWhatTheCheckBoxesAsk) {
+    makeFile("top.txt");
+    makeFile("pick/a.txt");
+    makeFile("pick/sub/b.txt");
+    makeFile("pick/sub/deeper/c.txt");
+
+    struct Case {
+        const char* row;  // the row chosen before OK
+        bool recurse, folders, files;
+        std::vector<std::string> added;  // relative to the temporary folder; empty with the warning
+    };
+    const Case cases[] = {
+        {"pick", false, false, true, {"pick/a.txt"}},
+        {"pick", false, true, false, {"pick/sub"}},
+        {"pick", false, true, true, {"pick/a.txt", "pick/sub"}},
+        {"pick", true, false, true, {"pick/a.txt", "pick/sub/b.txt", "pick/sub/deeper/c.txt"}},
+        {"pick", true, true, false, {"pick/sub", "pick/sub/deeper"}},
+        {"pick",
+         true,
+         true,
+         true,
+         {"pick/a.txt", "pick/sub", "pick/sub/b.txt", "pick/sub/deeper", "pick/sub/deeper/c.txt"}},
+        {"..", false, false, true, {"top.txt"}},
+        {"pick", true, false, false, {}},
+        {"pick", false, false, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.row << " recurse " << c.recurse << " folders " << c.folders
+                                        << " files " << c.files);
+        form1->fileList()->setEntries({});
+        form1->ToolButton4->setEnabled(false);
+        asked.clear();
+        answers = {QMessageBox::Ok};
+        const bool warned = c.added.empty();
+        TForm3* chooser = nullptr;
+        openChooser([&](TForm3& form) {
+            chooser = &form;
+            form.ListBox1->setCurrentRow(rowOf(form, c.row));
+            form.CheckBox1->setChecked(c.recurse);
+            form.CheckBox2->setChecked(c.folders);
+            form.CheckBox3->setChecked(c.files);
+            QTest::mouseClick(form.Button1, Qt::LeftButton);
+            EXPECT_EQ(form.isVisible(), warned);
+        });
+
+        std::vector<std::string> expected;
+        for (const std::string& relative : c.added) expected.push_back(base + relative);
+        EXPECT_EQ(currentPaths(), expected);
+        EXPECT_EQ(form1->ToolButton4->isEnabled(), !warned);
+        if (warned) {
+            ASSERT_EQ(asked.size(), 1u);
+            EXPECT_EQ(asked[0].owner, chooser);
+            EXPECT_EQ(asked[0].icon, QMessageBox::Warning);
+            EXPECT_EQ(asked[0].caption, QStringLiteral("Informacja"));
+            EXPECT_EQ(asked[0].text, QStringLiteral("Nie zaznaczono co dodać do listy"));
+            EXPECT_EQ(asked[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        } else {
+            EXPECT_TRUE(asked.empty());
+            EXPECT_EQ(form1->RecurseFolders, c.recurse);
+            EXPECT_EQ(form1->AddFolders, c.folders);
+            EXPECT_EQ(form1->AddFiles, c.files);
+        }
+    }
+}
+
+TEST_F(ChooserTest, NextOpeningStartsWhereTheLastWasLeftWithTheCheckBoxesReset) {
+    makeFile("pick/a.txt");
+    openChooser([&](TForm3& form) {
+        doubleClick(form, "pick");
+        form.CheckBox1->setChecked(true);
+        form.CheckBox2->setChecked(true);
+        form.CheckBox3->setChecked(false);
+        form.close();  // the title bar's close button
+    });
+    EXPECT_EQ(form1->entryCount(), 0);
+    EXPECT_FALSE(form1->ToolButton4->isEnabled());
+
+    form1->AddDroppedFiles({base + "pick/a.txt"});
+    openChooser([&](TForm3& form) {
+        EXPECT_EQ(form.currentFolder(), base + "pick/");
+        EXPECT_EQ(form.Edit1->text(), Shown(base + "pick/"));
+        EXPECT_FALSE(form.CheckBox1->isChecked());
+        EXPECT_FALSE(form.CheckBox2->isChecked());
+        EXPECT_TRUE(form.CheckBox3->isChecked());
+        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible());
+    });
+    // Cancelling adds nothing and leaves the rename button as it was.
+    EXPECT_EQ(form1->entryCount(), 1);
+    EXPECT_TRUE(form1->ToolButton4->isEnabled());
+}
+
+TEST_F(ChooserTest, LayoutCaptionsAndTabOrder) {
+    TForm3 chooser(form1);
+    EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Wybierz katalog z plikami"));
+    EXPECT_EQ(chooser.minimumSize(), QSize(347, 407));
+    EXPECT_EQ(chooser.maximumSize(), QSize(347, 407));
+    EXPECT_TRUE(chooser.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(chooser.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+
+    struct Control {
+        QWidget* widget;
+        QRect box;
+        QString caption;
+    };
+    const Control controls[] = {
+        {chooser.Label1, {168, 8, 89, 13}, chooser.Label1->text()},
+        {chooser.ComboBox1, {8, 24, 153, 24}, {}},
+        {chooser.Edit1, {168, 24, 161, 21}, {}},
+        {chooser.ListBox1, {8, 56, 321, 217}, {}},
+        {chooser.Button2, {8, 288, 113, 25}, chooser.Button2->text()},
+        {chooser.Button1, {216, 288, 115, 25}, chooser.Button1->text()},
+        {chooser.GroupBox1, {16, 320, 313, 73}, chooser.GroupBox1->title()},
+        {chooser.CheckBox1, {16, 16, 97, 17}, chooser.CheckBox1->text()},
+        {chooser.CheckBox3, {160, 16, 97, 17}, chooser.CheckBox3->text()},
+        {chooser.CheckBox2, {160, 40, 105, 17}, chooser.CheckBox2->text()},
+    };
+    const char* captions[] = {"Wybrany katalog : ", "", "", "", "Anuluj", "OK", "Opcje :",
+                              "rekurencyjnie", "dodaj pliki", "dodaj katalogi"};
+    for (size_t i = 0; i < std::size(controls); ++i) {
+        SCOPED_TRACE(controls[i].widget->objectName().toStdString());
+        EXPECT_EQ(controls[i].widget->geometry(), controls[i].box);
+        EXPECT_EQ(controls[i].caption, QString::fromUtf8(captions[i]));
+    }
+    EXPECT_EQ(chooser.CheckBox1->parentWidget(), chooser.GroupBox1);
+    EXPECT_TRUE(chooser.Edit1->isReadOnly());
+
+    std::vector<QWidget*> order;
+    QWidget* widget = chooser.ComboBox1;
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus) order.push_back(widget);
+        widget = widget->nextInFocusChain();
+    } while (widget != chooser.ComboBox1);
+    EXPECT_EQ(order, (std::vector<QWidget*>{chooser.ComboBox1, chooser.CheckBox1, chooser.CheckBox2,
+                                            chooser.CheckBox3, chooser.Button1, chooser.Button2, chooser.Edit1,
+                                            chooser.ListBox1}));
+}
+
+TEST_F(ChooserTest, RowsAreDrawnByTheChooserAndKeysPressNoButton) {
+    makeFolder("one");
+    form1->show();
+    TForm3 chooser(form1);
+    chooser.show();
+
+    // Centred over the main window.
+    EXPECT_LE((chooser.frameGeometry().center() - form1->frameGeometry().center()).manhattanLength(), 4);
+
+    EXPECT_EQ(chooser.ListBox1->visualItemRect(chooser.ListBox1->item(0)).height(), 16);
+    EXPECT_EQ(chooser.ComboBox1->view()->sizeHintForRow(0), 18);
+    const QImage rows = chooser.ListBox1->viewport()->grab().toImage();
+    EXPECT_EQ(QColor(rows.pixel(200, 8)), QColor(215, 234, 255));  // ".." is selected
+    EXPECT_EQ(QColor(rows.pixel(200, 24)), chooser.ListBox1->palette().color(QPalette::Base));
+
+    // Neither Escape nor Enter closes the chooser or presses a button.
+    chooser.CheckBox3->setChecked(false);
+    chooser.Button1->setFocus();
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyClick(&chooser, key);
+        QTest::keyClick(chooser.Button1, key);
+    }
+    EXPECT_TRUE(chooser.isVisible());
+    EXPECT_TRUE(asked.empty());
+}
+
+}  // namespace
