@@ -1,0 +1,102 @@
+// One refresh of the preview with 100,000 entries in the list, the list shown:
+// when every proposed path changes (a character typed into the insert text
+// with insertion on) and when none does.
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "app/form1.h"
+#include "engine/name_transform.h"
+#include "filelist/file_list_model.h"
+#include "options/form4.h"
+
+namespace {
+
+constexpr int EntryCount = 100'000;
+
+// A key pressed and released on a widget, as the keyboard delivers it.
+void TypeKey(QWidget* target, Qt::Key key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &release);
+}
+
+// The main window with a full list and the options window open on it, as a
+// user sees them while typing.
+class RefreshWindows {
+public:
+    RefreshWindows() {
+        Form1 = &form1_;
+        form4_ = new TForm4(&form1_);
+        Form4 = form4_;
+        std::vector<kestrix::ListEntry> entries;
+        entries.reserve(EntryCount);
+        const kestrix::RenameOptions none;
+        for (int i = 0; i < EntryCount; ++i) {
+            const std::string path = "/home/ewa/Zdjęcia/Folder " + std::to_string(i / 1000) + "/IMG_" +
+                                     std::to_string(10000 + i % 1000) + " wakacje.jpg";
+            entries.push_back(kestrix::TransformPath(path, i, EntryCount, none));
+        }
+        form1_.fileList()->append(std::move(entries));
+        form1_.show();
+        form1_.ToolButton3Click();
+        settle();
+        // Insertion on, so that each typed character moves every proposed path.
+        form4_->CheckBox9->click();
+        settle();
+    }
+    ~RefreshWindows() {
+        Form4 = nullptr;
+        Form1 = nullptr;
+    }
+
+    TForm4& options() { return *form4_; }
+    const kestrix::ListEntry& lastEntry() const { return form1_.fileList()->at(EntryCount - 1); }
+    // Lets the views repaint what the refresh changed.
+    static void settle() { QApplication::processEvents(); }
+
+private:
+    TForm1 form1_;
+    TForm4* form4_ = nullptr;
+};
+
+void BM_RefreshEveryPathChanges(benchmark::State& state) {
+    RefreshWindows windows;
+    QLineEdit* text = windows.options().Edit3;
+    text->setFocus();
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Start each round from a one-letter text whose paths are in the list.
+        text->setText(QStringLiteral("a"));
+        RefreshWindows::settle();
+        state.ResumeTiming();
+        TypeKey(text, Qt::Key_B, QStringLiteral("b"));  // one refresh: every proposed path gains the letter
+        RefreshWindows::settle();
+    }
+    if (windows.lastEntry().proposed != "/home/ewa/Zdjęcia/Folder 99/abIMG_10999 wakacje.jpg") {
+        state.SkipWithError("the typed letter did not reach the proposed paths");
+    }
+    state.SetItemsProcessed(state.iterations() * EntryCount);
+}
+BENCHMARK(BM_RefreshEveryPathChanges)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void BM_RefreshNoPathChanges(benchmark::State& state) {
+    RefreshWindows windows;
+    windows.options().Edit3->setText(QStringLiteral("a"));
+    RefreshWindows::settle();
+    for (auto _ : state) {
+        windows.options().RefreshPreview();
+        RefreshWindows::settle();
+    }
+    state.SetItemsProcessed(state.iterations() * EntryCount);
+}
+BENCHMARK(BM_RefreshNoPathChanges)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+}  // namespace
