@@ -13,6 +13,7 @@ set(KESTRIX_GENERATED_DIR ${CMAKE_BINARY_DIR}/packaging)
 add_executable(kestrix_render_icon ${KESTRIX_PACKAGING_DIR}/render_icon.cpp)
 target_link_libraries(kestrix_render_icon PRIVATE Qt6::Gui Qt6::Svg)
 
+string(JOIN ", " KESTRIX_ICON_SIZE_TEXT ${KESTRIX_ICON_SIZES})
 set(KESTRIX_ICON_PNGS)
 foreach(size IN LISTS KESTRIX_ICON_SIZES)
   list(APPEND KESTRIX_ICON_PNGS ${KESTRIX_GENERATED_DIR}/icons/${size}x${size}/apps/kestrix.png)
@@ -21,7 +22,7 @@ add_custom_command(
   OUTPUT ${KESTRIX_ICON_PNGS}
   COMMAND kestrix_render_icon ${KESTRIX_ICON_SVG} ${KESTRIX_GENERATED_DIR}/icons ${KESTRIX_ICON_SIZES}
   DEPENDS kestrix_render_icon ${KESTRIX_ICON_SVG}
-  COMMENT "Rendering the program icon at ${KESTRIX_ICON_SIZES} pixels"
+  COMMENT "Rendering the program icon at ${KESTRIX_ICON_SIZE_TEXT} pixels"
   VERBATIM)
 
 # The manual page and the changelog are installed compressed, without a time
