@@ -45,7 +45,8 @@ public:
         const std::size_t removed = to - from;
         Reserve(length_ - removed + size);
         char* base = store_.data() + begin_;
-        std::memmove(base + from + size, base + to, length_ - begin_ - to);
+        const std::size_t after = length_ - begin_ - to;
+        if (after != 0 && size != removed) std::memmove(base + from + size, base + to, after);
         length_ = length_ - removed + size;
         end_ = end_ - removed + size;
         return base + from;
@@ -179,10 +180,7 @@ void Place(WorkText& work, PlaceMode mode, std::int64_t position, std::string_vi
 
 std::size_t DecimalDigits(std::uint64_t value) {
     std::size_t digits = 1;
-    while (value >= 10) {
-        value /= 10;
-        ++digits;
-    }
+    for (std::uint64_t power = 10; digits < 20 && value >= power; power *= 10) ++digits;
     return digits;
 }
 
