@@ -97,7 +97,10 @@ TForm4::TForm4(QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Opcje zmian nazw plików"));
-    QFont font(QStringLiteral("MS Sans Serif"));
+    // Where the designed face is missing, a face of Arial's metrics keeps the
+    // captions within their designed widths.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     font.setPixelSize(11);
     setFont(font);
     setFixedSize(ClientWidth, ClientHeight);

@@ -1,5 +1,6 @@
 #include "options/radio_group.h"
 
+#include <QPainter>
 #include <QRadioButton>
 
 namespace {
@@ -30,6 +31,23 @@ int TRadioGroup::itemIndex() const {
 
 void TRadioGroup::setItemIndex(int index) {
     if (QRadioButton* button = item(index)) button->setChecked(true);
+}
+
+void TRadioGroup::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    const QRect frame = rect().adjusted(0, metrics.height() / 2, -1, -1);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(frame.adjusted(1, 1, 0, 0));
+
+    // The caption interrupts the top line.
+    const QString caption = title();
+    const QRect captionRect(8, 0, metrics.horizontalAdvance(caption) + 1, metrics.height());
+    painter.fillRect(captionRect, palette().color(QPalette::Window));
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(captionRect, Qt::AlignLeft | Qt::AlignVCenter, caption);
 }
 
 void TRadioGroup::resizeEvent(QResizeEvent* event) {

@@ -5,7 +5,7 @@
 
 class QRadioButton;
 
-// A captioned frame holding one column of exclusive radio buttons, addressed
+// An etched frame with its caption on the top line, holding one column of exclusive radio buttons, addressed
 // by item index. itemClicked() is emitted whenever the selected item changes,
 // whether the user or the code selects it.
 class TRadioGroup : public QGroupBox {
@@ -23,6 +23,7 @@ signals:
     void itemClicked();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
