@@ -21,14 +21,14 @@ void FolderMoves::record(std::string_view from, std::string_view to) {
     moves_[std::string(from)].push_back(Move{count_++, std::string(to)});
 }
 
-std::string FolderMoves::repoint(std::string_view path) const {
+std::string FolderMoves::repoint(std::string_view path, std::size_t since) const {
     std::string result(path);
-    if (moves_.empty()) return result;
+    if (since >= count_) return result;
 
     // Renames apply in the order they happened: find the earliest rename not
     // yet applied whose folder holds the path as it stands, apply it, and look
     // again among the later ones.
-    std::size_t nextSequence = 0;
+    std::size_t nextSequence = since;
     for (;;) {
         std::size_t bestSequence = std::numeric_limits<std::size_t>::max();
         std::size_t bestLength = 0;

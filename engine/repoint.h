@@ -20,10 +20,14 @@ public:
     // Where the item known as `path` is after every recorded rename: each
     // rename of a folder that holds it, at any depth, replaces that folder's
     // part of the path, in the order the renames happened. A path naming a
-    // renamed folder itself is not inside it and stays as it is.
-    std::string repoint(std::string_view path) const;
+    // renamed folder itself is not inside it and stays as it is. With `since`
+    // only the renames from that one on (counted from 0) apply: for a path
+    // that was already right when size() was `since`.
+    std::string repoint(std::string_view path, std::size_t since = 0) const;
 
     bool empty() const { return count_ == 0; }
+    // How many renames have been recorded.
+    std::size_t size() const { return count_; }
 
 private:
     struct Move {

@@ -1,10 +1,10 @@
+#include "repoint.h"
+
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
-
-#include "repoint.h"
 
 namespace kestrix {
 namespace {
@@ -17,18 +17,22 @@ struct RepointCase {
 
 const RepointCase kRepointCases[] = {
     {"NothingRenamed", {}, {{"/d/a/x", "/d/a/x"}}},
-    {"InsideAtAnyDepth",
-     {{"/d/A", "/d/a"}},
-     {{"/d/A/x", "/d/a/x"}, {"/d/A/x/y/z", "/d/a/x/y/z"}}},
+    {"InsideAtAnyDepth", {{"/d/A", "/d/a"}}, {{"/d/A/x", "/d/a/x"}, {"/d/A/x/y/z", "/d/a/x/y/z"}}},
     {"FolderItselfIsNotInside", {{"/d/A", "/d/a"}}, {{"/d/A", "/d/A"}}},
     {"SimilarNamesAreNotInside", {{"/d/A", "/d/a"}}, {{"/d/AB/x", "/d/AB/x"}, {"/d/x", "/d/x"}}},
-    {"ParentThenChild", {{"/d/A", "/d/a"}, {"/d/a/B", "/d/a/b"}}, {{"/d/A/B/x", "/d/a/b/x"}, {"/d/A/C", "/d/a/C"}}},
-    {"ChildThenParent", {{"/d/A/B", "/d/A/b"}, {"/d/A", "/d/a"}}, {{"/d/A/B/x", "/d/a/b/x"}, {"/d/A/C", "/d/a/C"}}},
+    {"ParentThenChild",
+     {{"/d/A", "/d/a"}, {"/d/a/B", "/d/a/b"}},
+     {{"/d/A/B/x", "/d/a/b/x"}, {"/d/A/C", "/d/a/C"}}},
+    {"ChildThenParent",
+     {{"/d/A/B", "/d/A/b"}, {"/d/A", "/d/a"}},
+     {{"/d/A/B/x", "/d/a/b/x"}, {"/d/A/C", "/d/a/C"}}},
     // Two folders exchange their names through a third: each path follows its own folder.
     {"SwapThroughTemporary",
      {{"/d/a", "/d/t"}, {"/d/b", "/d/a"}, {"/d/t", "/d/b"}},
      {{"/d/a/x", "/d/b/x"}, {"/d/b/y", "/d/a/y"}}},
-    {"NameTakenAgainAfterwards", {{"/d/a", "/d/b"}, {"/d/c", "/d/a"}}, {{"/d/a/x", "/d/b/x"}, {"/d/c/y", "/d/a/y"}}},
+    {"NameTakenAgainAfterwards",
+     {{"/d/a", "/d/b"}, {"/d/c", "/d/a"}},
+     {{"/d/a/x", "/d/b/x"}, {"/d/c/y", "/d/a/y"}}},
     {"TrailingSlashIgnored", {{"/d/A/", "/d/a/"}}, {{"/d/A/x", "/d/a/x"}}},
     {"RelativePaths", {{"A", "a"}}, {{"A/x", "a/x"}}},
     {"InvalidUtf8BytesKept", {{"/d/\xE9", "/d/\xC9\xFF"}}, {{"/d/\xE9/\xFE", "/d/\xC9\xFF/\xFE"}}},
@@ -46,6 +50,19 @@ TEST_P(RepointTest, PathsFollowTheirFolders) {
 
 INSTANTIATE_TEST_SUITE_P(Moves, RepointTest, ::testing::ValuesIn(kRepointCases),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// A path settled after some renames follows only the later ones.
+TEST(RepointSinceTest, OnlyLaterRenamesApply) {
+    FolderMoves moves;
+    moves.record("/d/A", "/d/a");
+    EXPECT_EQ(moves.size(), 1u);
+    const std::size_t settled = moves.size();
+    moves.record("/d/a", "/d/b");
+    EXPECT_EQ(moves.repoint("/d/A/x", 0), "/d/b/x");
+    EXPECT_EQ(moves.repoint("/d/a/x", settled), "/d/b/x");
+    EXPECT_EQ(moves.repoint("/d/A/x", settled), "/d/A/x");
+    EXPECT_EQ(moves.repoint("/d/a/x", moves.size()), "/d/a/x");
+}
 
 // A long run of renamed folders stays fast: each path costs lookups per
 // folder level, not per recorded rename.
