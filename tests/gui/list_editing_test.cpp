@@ -1,0 +1,278 @@
+// Editing the file list: clearing, removing and moving entries, the view
+// mode, and the list's shortcuts.
+#include <QAbstractButton>
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QTest>
+#include <QToolButton>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "filelist/file_list_model.h"
+#include "gui_fixture.h"
+#include "options/radio_group.h"
+
+namespace {
+
+// How numbering stands when the list is edited.
+enum class Numbering {
+    Off,      // switched off: positions play no part
+    InForce,  // start value 1, counting up, at the end of the name
+    NoStart,  // switched on with an empty start value: not in force, proposals left as they were
+};
+
+class ListEditingTest : public GuiTest {
+protected:
+    void check(const char* name, bool on = true) {
+        auto* button = form4->findChild<QAbstractButton*>(QLatin1String(name));
+        ASSERT_NE(button, nullptr) << name;
+        button->setChecked(on);
+    }
+    void type(const char* name, const QString& text) {
+        auto* edit = form4->findChild<QLineEdit*>(QLatin1String(name));
+        ASSERT_NE(edit, nullptr) << name;
+        edit->setText(text);
+    }
+
+    // Entries named by single letters, proposals numbered from 1 by position
+    // unless numbering is off; with NoStart the numbered proposals stay but
+    // numbering is no longer in force.
+    void fill(const std::string& names, Numbering numbering) {
+        if (numbering != Numbering::Off) {
+            check("CheckBox7");
+            type("Edit8", QStringLiteral("1"));
+            check("RadioButton8");
+        }
+        for (char name : names) {
+            form1->fileList()->append(form1->BuildListEntry(path(std::string(1, name)), form1->entryCount()));
+        }
+        form1->UpdateRenameButton();
+        if (numbering == Numbering::NoStart) {
+            form4->RadioGroup1->setItemIndex(1);  // preview when the window closes: nothing recomputed now
+            type("Edit8", QString());
+        }
+    }
+
+    // Each entry as "<name>" + "=" + "<proposed name>".
+    std::vector<std::string> list() const {
+        std::vector<std::string> result;
+        const std::string base = path("");
+        for (const auto& entry : form1->fileList()->entries()) {
+            result.push_back(entry.current.substr(entry.current.rfind('/') + 1) + "=" +
+                             entry.proposed.substr(entry.proposed.rfind('/') + 1));
+        }
+        return result;
+    }
+
+    void setCurrentRow(int row) {
+        form1->ListBox1->selectionModel()->setCurrentIndex(form1->fileList()->index(row),
+                                                           QItemSelectionModel::NoUpdate);
+    }
+    int currentRow() const { return form1->ListBox1->currentIndex().row(); }
+};
+
+// Each entry is written "name=proposal"; `after` gives the entries after the
+// move in order, by name, with the proposal they carry for each numbering mode
+// worked out by the test.
+struct MoveCase {
+    const char* label;
+    std::string names;
+    std::vector<int> selected;
+    int current;
+    int step;  // -1 up, +1 down
+    std::string after;
+    std::vector<int> selectedAfter;
+    int currentAfter;
+};
+
+const MoveCase kMoveCases[] = {
+    {"BlockUp", "KLMN", {1, 2}, 2, -1, "LMKN", {0, 1}, 1},
+    {"BlockDown", "KLMN", {1, 2}, 1, +1, "KNLM", {2, 3}, 2},
+    {"PassedEntryKeepsFocus", "KLMN", {1, 2}, 0, -1, "LMKN", {0, 1}, 2},
+    {"FirstSelectedRefusesUp", "KLM", {0, 2}, 2, -1, "KLM", {0, 2}, 2},
+    {"LastSelectedRefusesDown", "KLM", {0, 2}, 0, +1, "KLM", {0, 2}, 0},
+    {"OneDown", "KLM", {0}, 0, +1, "LKM", {1}, 1},
+    {"SeparateEntriesUp", "KLMNO", {1, 3}, 3, -1, "LKNMO", {0, 2}, 2},
+    {"SeparateEntriesDown", "KLMNO", {1, 3}, 1, +1, "KMLON", {2, 4}, 2},
+    {"NothingSelected", "KLM", {}, 1, -1, "KLM", {}, 1},
+    {"OneEntry", "K", {0}, 0, +1, "K", {0}, 0},
+};
+
+class MoveTest : public ListEditingTest,
+                 public ::testing::WithParamInterface<std::tuple<MoveCase, Numbering>> {};
+
+TEST_P(MoveTest, SelectedEntriesMoveOnePlace) {
+    const auto& [c, numbering] = GetParam();
+    fill(c.names, numbering);
+    selectRows(c.selected);
+    setCurrentRow(c.current);
+    form1->ToolButton4->setEnabled(true);
+
+    if (c.step < 0) {
+        form1->Przesudogry1Click();
+    } else {
+        form1->Przesuwd1Click();
+    }
+
+    std::vector<std::string> expected;
+    for (size_t row = 0; row < c.after.size(); ++row) {
+        const char name = c.after[row];
+        std::string proposal(1, name);
+        if (numbering == Numbering::InForce) proposal += std::to_string(row + 1);
+        if (numbering == Numbering::NoStart) proposal += std::to_string(c.names.find(name) + 1);
+        expected.push_back(std::string(1, name) + "=" + proposal);
+    }
+    EXPECT_EQ(list(), expected);
+    EXPECT_EQ(selectedRows(), c.selectedAfter);
+    EXPECT_EQ(currentRow(), c.currentAfter);
+    EXPECT_TRUE(form1->ToolButton4->isEnabled());
+    EXPECT_TRUE(asked.empty());
+}
+
+std::string MoveCaseName(const ::testing::TestParamInfo<std::tuple<MoveCase, Numbering>>& info) {
+    static const char* const kModes[] = {"NumberingOff", "NumberingInForce", "NumberingWithoutStart"};
+    return std::string(std::get<0>(info.param).label) + "_" +
+           kModes[static_cast<int>(std::get<1>(info.param))];
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, MoveTest,
+                         ::testing::Combine(::testing::ValuesIn(kMoveCases),
+                                            ::testing::Values(Numbering::Off, Numbering::InForce,
+                                                              Numbering::NoStart)),
+                         MoveCaseName);
+
+struct RemoveCase {
+    const char* label;
+    Numbering numbering;
+    std::vector<int> selected;
+    std::vector<std::string> after;
+};
+
+const RemoveCase kRemoveCases[] = {
+    {"InForceRenumbers", Numbering::InForce, {1}, {"A=A1", "C=C2", "D=D3", "E=E4"}},
+    {"InForceSeparateRows", Numbering::InForce, {0, 2}, {"B=B1", "D=D2", "E=E3"}},
+    {"NoStartKeepsProposals", Numbering::NoStart, {1}, {"A=A1", "C=C3", "D=D4", "E=E5"}},
+    {"Off", Numbering::Off, {1, 4}, {"A=A", "C=C", "D=D"}},
+    {"NothingSelected", Numbering::InForce, {}, {"A=A1", "B=B2", "C=C3", "D=D4", "E=E5"}},
+};
+
+class RemoveTest : public ListEditingTest, public ::testing::WithParamInterface<RemoveCase> {};
+
+TEST_P(RemoveTest, SelectedEntriesGo) {
+    const RemoveCase& c = GetParam();
+    fill("ABCDE", c.numbering);
+    selectRows(c.selected);
+
+    form1->Usu1Click();
+
+    EXPECT_EQ(list(), c.after);
+    EXPECT_TRUE(form1->ToolButton4->isEnabled());
+    EXPECT_TRUE(asked.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Removes, RemoveTest, ::testing::ValuesIn(kRemoveCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Entries before the first removed one are left as they are, even when a
+// rebuild would now give them another proposal.
+TEST_F(ListEditingTest, RemoveRebuildsOnlyFromTheFirstRemovedPosition) {
+    fill("ABCDE", Numbering::InForce);
+    form4->RadioGroup1->setItemIndex(1);  // the new start value is not previewed yet
+    type("Edit8", QStringLiteral("5"));
+    selectRows({1});
+
+    form1->Usu1Click();
+
+    EXPECT_EQ(list(), (std::vector<std::string>{"A=A1", "C=C6", "D=D7", "E=E8"}));
+}
+
+TEST_F(ListEditingTest, RemovingEveryEntryDisablesTheRenameButton) {
+    fill("ABC", Numbering::InForce);
+    selectRows({0, 1, 2});
+
+    form1->Usu1Click();
+
+    EXPECT_EQ(form1->entryCount(), 0);
+    EXPECT_FALSE(form1->ToolButton4->isEnabled());
+
+    // On an empty list remove still makes sure the button is off.
+    form1->ToolButton4->setEnabled(true);
+    form1->Usu1Click();
+    EXPECT_FALSE(form1->ToolButton4->isEnabled());
+}
+
+TEST_F(ListEditingTest, ClearingAsksNothingAndKeepsTheRuleSummary) {
+    fill("ABC", Numbering::InForce);
+    QStringList summary;
+    for (int i = 0; i < form1->ListBox3->count(); ++i) summary << form1->ListBox3->item(i)->text();
+    ASSERT_FALSE(summary.isEmpty());
+
+    form1->ToolButton5Click();
+
+    EXPECT_EQ(form1->entryCount(), 0);
+    EXPECT_FALSE(form1->ToolButton4->isEnabled());
+    EXPECT_TRUE(asked.empty());
+    QStringList after;
+    for (int i = 0; i < form1->ListBox3->count(); ++i) after << form1->ListBox3->item(i)->text();
+    EXPECT_EQ(after, summary);
+}
+
+// Choosing either item switches to the other view; the marks always show the view in force.
+TEST_F(ListEditingTest, ViewItemsSwitchTheViewAndTheirMarks) {
+    struct Case {
+        const char* label;
+        std::vector<QAction*> chosen;
+        int mode;
+    };
+    const Case cases[] = {
+        {"Names", {form1->Nazwa1}, 1},
+        {"NamesTwiceBackToPaths", {form1->Nazwa1, form1->Nazwa1}, 0},
+        {"PathsWhilePathsAreShown", {form1->ciekaNazwa1}, 1},
+        {"NamesThenPaths", {form1->Nazwa1, form1->ciekaNazwa1}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        form1->Nazwa1->setChecked(false);
+        form1->ciekaNazwa1->setChecked(true);
+        form1->setListViewMode(0);
+        for (QAction* item : c.chosen) item->trigger();  // the menu toggles the mark, then runs the handler
+        EXPECT_EQ(form1->listViewMode(), c.mode);
+        EXPECT_EQ(form1->ciekaNazwa1->isChecked(), c.mode == 0);
+        EXPECT_EQ(form1->Nazwa1->isChecked(), c.mode != 0);
+    }
+}
+
+// Ctrl+Q, Ctrl+W and Del act while the list has the keyboard focus, and only then.
+TEST_F(ListEditingTest, ShortcutsActWhileTheListHasTheFocus) {
+    fill("KLM", Numbering::InForce);
+    form1->show();
+    form1->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
+    form1->ListBox1->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form1->ListBox1->hasFocus(); }));
+    selectRows({1});
+    setCurrentRow(1);
+
+    QTest::keyClick(form1->ListBox1, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(list(), (std::vector<std::string>{"L=L1", "K=K2", "M=M3"}));
+    QTest::keyClick(form1->ListBox1, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(list(), (std::vector<std::string>{"K=K1", "L=L2", "M=M3"}));
+    EXPECT_EQ(selectedRows(), (std::vector<int>{1}));
+    QTest::keyClick(form1->ListBox1, Qt::Key_Delete);
+    EXPECT_EQ(list(), (std::vector<std::string>{"K=K1", "M=M2"}));
+
+    form1->ListBox3->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form1->ListBox3->hasFocus(); }));
+    selectRows({0});
+    QTest::keyClick(form1->ListBox3, Qt::Key_Delete);
+    QTest::keyClick(form1->ListBox3, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(list(), (std::vector<std::string>{"K=K1", "M=M2"}));
+}
+
+}  // namespace
