@@ -18,7 +18,8 @@ void DriveComboBox::paintEvent(QPaintEvent*) {
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     if (currentIndex() < 0) return;
 
-    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     painter.save();
     painter.setClipRect(field);
     // The chosen drive shows as selected while the box has the focus.

@@ -60,10 +60,14 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, const QRect& box, bool checked) {
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, const QRect& box,
+                        bool checked) {
     auto* check = new QCheckBox(caption, parent);
     check->setObjectName(QLatin1String(name));
     check->setGeometry(box);
+    // Wide enough for its text in whatever font the desktop gives.
+    check->ensurePolished();
+    check->resize(check->sizeHint().expandedTo(box.size()));
     check->setChecked(checked);
     return check;
 }
@@ -77,8 +81,9 @@ void DrawRow(QPainter* painter, const QRect& rect, bool selected, const QColor& 
     painter->setFont(font);
     painter->setPen(Qt::black);
     const int textLeft = rect.left() + kIconSize + 6;
-    painter->drawText(QRect(textLeft, rect.top() + 1, std::max(0, rect.right() - textLeft), rect.height() - 1),
-                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter->drawText(
+        QRect(textLeft, rect.top() + 1, std::max(0, rect.right() - textLeft), rect.height() - 1),
+        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
 }  // namespace
@@ -93,9 +98,13 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     Label1 = new QLabel(QStringLiteral("Wybrany katalog : "), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(168, 8, 89, 13);
+    // The caption sizes itself to its text, whatever the font resolves to.
+    Label1->ensurePolished();
+    Label1->resize(Label1->sizeHint().expandedTo(Label1->size()));
 
     ComboBox1 = new DriveComboBox(
-        18, [this](QPainter* painter, const QRect& rect, int row, bool selected) {
+        18,
+        [this](QPainter* painter, const QRect& rect, int row, bool selected) {
             ComboBox1DrawItem(painter, rect, row, selected);
         },
         this);
@@ -115,7 +124,8 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListBox1->setFont(PixelFont(QStringLiteral("Arial"), 11));
     ListBox1->setItemDelegate(new OwnerDrawDelegate(
-        16, [this](QPainter* painter, const QRect& rect, int row, bool selected) {
+        16,
+        [this](QPainter* painter, const QRect& rect, int row, bool selected) {
             ListBox1DrawItem(painter, rect, row, selected);
         },
         ListBox1));
@@ -126,9 +136,18 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     GroupBox1 = new QGroupBox(QStringLiteral("Opcje :"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(16, 320, 313, 73);
-    CheckBox1 = MakeCheckBox(GroupBox1, "CheckBox1", QStringLiteral("rekurencyjnie"), QRect(16, 16, 97, 17), false);
-    CheckBox3 = MakeCheckBox(GroupBox1, "CheckBox3", QStringLiteral("dodaj pliki"), QRect(160, 16, 97, 17), true);
-    CheckBox2 = MakeCheckBox(GroupBox1, "CheckBox2", QStringLiteral("dodaj katalogi"), QRect(160, 40, 105, 17), false);
+    // The caption sits in the frame's top line, so the check boxes at 16
+    // pixels from the top stand inside the frame.
+    GroupBox1->setStyleSheet(QStringLiteral(
+        "QGroupBox#GroupBox1 { border: 1px solid palette(mid); margin-top: 6px; }"
+        "QGroupBox#GroupBox1::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 7px; padding: 0px 2px; }"));
+    CheckBox1 =
+        MakeCheckBox(GroupBox1, "CheckBox1", QStringLiteral("rekurencyjnie"), QRect(16, 16, 97, 17), false);
+    CheckBox3 =
+        MakeCheckBox(GroupBox1, "CheckBox3", QStringLiteral("dodaj pliki"), QRect(160, 16, 97, 17), true);
+    CheckBox2 = MakeCheckBox(GroupBox1, "CheckBox2", QStringLiteral("dodaj katalogi"),
+                             QRect(160, 40, 105, 17), false);
 
     setTabOrder(ComboBox1, CheckBox1);
     setTabOrder(CheckBox1, CheckBox2);
@@ -148,6 +167,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
 
     FormCreate();
+    CentreOverMainWindow();
 }
 
 void TForm3::FormCreate() {
@@ -253,16 +273,27 @@ void TForm3::ComboBox1DrawItem(QPainter* painter, const QRect& rect, int index, 
     if (index < 0 || index >= static_cast<int>(disks_.size())) return;
     const kestrix::platform::LocalDisk& disk = disks_[static_cast<size_t>(index)];
     const QString root = Shown(disk.root);
-    DrawRow(painter, rect, selected, ComboBox1->palette().color(QPalette::Base), ImageList1.icon(QFileInfo(root)),
-            root + QStringLiteral(" (") + QString::fromUtf8(disk.label) + QStringLiteral(")"), ComboBox1->font());
+    DrawRow(
+        painter, rect, selected, ComboBox1->palette().color(QPalette::Base), ImageList1.icon(QFileInfo(root)),
+        root + QStringLiteral(" (") + QString::fromUtf8(disk.label) + QStringLiteral(")"), ComboBox1->font());
 }
 
 void TForm3::ListBox1DrawItem(QPainter* painter, const QRect& rect, int index, bool selected) {
     const QListWidgetItem* item = ListBox1->item(index);
     if (!item) return;
     const std::string path = index == 0 ? CurrentFolder : CurrentFolder + folderRowName(index);
-    DrawRow(painter, rect, selected, ListBox1->palette().color(QPalette::Base), ImageList1.icon(QFileInfo(Shown(path))),
-            item->text(), ListBox1->font());
+    DrawRow(painter, rect, selected, ListBox1->palette().color(QPalette::Base),
+            ImageList1.icon(QFileInfo(Shown(path))), item->text(), ListBox1->font());
+}
+
+void TForm3::CentreOverMainWindow() {
+    if (!Form1 || !Form1->isVisible()) return;
+    // Placed before it first appears, so the position is that of its frame;
+    // the chooser's own frame is not known yet, and the main window's frame,
+    // drawn by the same desktop, stands for it.
+    const QRect main = Form1->frameGeometry();
+    const QSize outer = size() + (main.size() - Form1->geometry().size());
+    move(main.x() + (main.width() - outer.width()) / 2, main.y() + (main.height() - outer.height()) / 2);
 }
 
 void TForm3::keyPressEvent(QKeyEvent* event) {

@@ -60,6 +60,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void CentreOverMainWindow();
     void FormCreate();
     void RebuildFolderList(const std::string& folder);
     void ShowChosenFolder(const std::string& folder);

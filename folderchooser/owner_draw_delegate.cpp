@@ -17,8 +17,8 @@ void OwnerDrawDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         focus.QStyleOption::operator=(option);
         focus.backgroundColor = option.palette.color(QPalette::Base);
         const QWidget* widget = option.widget;
-        (widget ? widget->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter,
-                                                                          widget);
+        (widget ? widget->style() : QApplication::style())
+            ->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
     }
 }
 
