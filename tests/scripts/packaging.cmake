@@ -1,5 +1,6 @@
 # Packaging tests: the installed tree, the Debian package and lintian's view of
-# it.
+# it, and (only where the tests run as root) installing that package and
+# running the installed program.
 set(KESTRIX_PACKAGING_TESTS ${CMAKE_SOURCE_DIR}/tests/packaging)
 set(KESTRIX_DEB_DIR ${CMAKE_BINARY_DIR}/packaging-test)
 
@@ -22,3 +23,8 @@ add_test(NAME packaging_deb_lintian
 set_tests_properties(packaging_deb_lintian PROPERTIES
                      TIMEOUT 300 LABELS packaging FIXTURES_REQUIRED kestrix_deb)
 
+# Installs the package on this machine and removes it again: root only.
+add_test(NAME packaging_deb_install
+         COMMAND bash ${KESTRIX_PACKAGING_TESTS}/deb_install_test.sh ${KESTRIX_DEB_DIR})
+set_tests_properties(packaging_deb_install PROPERTIES
+                     TIMEOUT 900 LABELS packaging FIXTURES_REQUIRED kestrix_deb SKIP_RETURN_CODE 77)
