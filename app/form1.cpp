@@ -31,8 +31,13 @@ namespace {
 constexpr int DesignedClientWidth = 632;
 constexpr int DesignedClientHeight = 507;
 
+// Sizes in pixels keep the designed geometry. "MS Sans Serif" has no
+// metric twin on Linux; an Arial-metric face keeps captions at their widths.
 QFont PixelFont(const QString& family, int pixels) {
     QFont font(family);
+    if (family == QLatin1String("MS Sans Serif")) {
+        font.setFamilies({family, QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    }
     font.setPixelSize(pixels);
     return font;
 }

@@ -10,7 +10,6 @@ int main(int argc, char** argv) {
     KestrixApplication app(argc, argv);
     try {
         QApplication::setApplicationName(QStringLiteral("Kestrix"));
-        QApplication::setApplicationDisplayName(QStringLiteral("Kestrix"));
         QApplication::setDesktopFileName(QStringLiteral("kestrix"));
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrix.svg")));
         InstallPolishTranslation(app);

@@ -81,7 +81,7 @@ TEST_F(DrawingTest, ProposedNameStartsAtTheColumnSplitAndCoversTheCurrentName) {
     // A current path long enough to run past the split.
     const std::string longPath = "/" + std::string(80, 'W');
     form1->AddDroppedFiles({longPath});
-    ASSERT_EQ(form1->HeaderControl1->sectionSize(0), 250);
+    form1->HeaderControl1->resizeSection(0, 250);
     const QImage image = grabList();
     const QColor background(249, 249, 245);
     EXPECT_TRUE(AnyPixel(image, 0, 200, 240, IsNavy)) << "the current name runs up to the covered part";

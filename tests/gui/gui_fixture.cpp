@@ -8,6 +8,7 @@
 #include <QItemSelectionModel>
 #include <QListView>
 
+#include "app/settings.h"
 #include "filelist/file_list_model.h"
 
 void GuiTest::SetUp() {
@@ -21,6 +22,8 @@ void GuiTest::SetUp() {
         answers.erase(answers.begin());
         return answer;
     };
+    // Each test starts without a settings file and never writes beside the binary.
+    kestrix::settings::SetPathOverride(path("kestrix.ini"));
     form1 = new TForm1;
     Form1 = form1;
     form4 = new TForm4(form1);
@@ -31,6 +34,7 @@ void GuiTest::TearDown() {
     Form4 = nullptr;
     Form1 = nullptr;
     delete form1;  // owns the options window
+    kestrix::settings::SetPathOverride({});
     // Names that are not UTF-8 defeat QDir's clean-up; remove the bytes as they are.
     std::error_code ignored;
     std::filesystem::remove_all(QFile::encodeName(tempDir.path()).toStdString(), ignored);

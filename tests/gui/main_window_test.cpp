@@ -118,9 +118,9 @@ TEST_F(MainWindowTest, CloseButtonClosesTheWindow) {
     EXPECT_FALSE(form1->isVisible());
 }
 
-TEST_F(MainWindowTest, HeaderSplitsAtTwoHundredFiftyAndFileListRowsAreSixteenHigh) {
+TEST_F(MainWindowTest, WithoutSettingsTheHeaderSplitsInHalfAndFileListRowsAreSixteenHigh) {
     form1->show();
-    EXPECT_EQ(form1->HeaderControl1->sectionSize(0), 250);
+    EXPECT_EQ(form1->HeaderControl1->sectionSize(0), form1->HeaderControl1->width() / 2);
     EXPECT_EQ(form1->HeaderControl1->height(), 17);
     EXPECT_EQ(form1->ToolBar1->height(), 60);
     EXPECT_EQ(form1->Splitter2->handleWidth(), 3);
