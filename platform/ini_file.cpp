@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ascii_case.h"
+
 namespace kestrix::platform {
 
 namespace {
@@ -24,18 +26,6 @@ std::string Trim(const std::string& text) {
     const size_t first = text.find_first_not_of(blanks);
     if (first == std::string::npos) return std::string();
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x += 32;
-        if (y >= 'A' && y <= 'Z') y += 32;
-        if (x != y) return false;
-    }
-    return true;
 }
 
 std::string WithoutBom(const std::string& line) {

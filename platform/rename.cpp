@@ -17,6 +17,8 @@
 #define RENAME_NOREPLACE (1 << 0)
 #endif
 
+#include "ascii_case.h"
+
 namespace kestrix::platform {
 
 namespace {
@@ -45,18 +47,6 @@ int RenameAt2NoReplace(const std::string& from, const std::string& to) {
 bool IsValidUtf8(const std::string& text) {
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
     return QString::fromUtf8(bytes).toUtf8() == bytes;
-}
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x += 32;
-        if (y >= 'A' && y <= 'Z') y += 32;
-        if (x != y) return false;
-    }
-    return true;
 }
 
 bool IsAscii(const std::string& text) {

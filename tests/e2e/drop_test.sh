@@ -132,18 +132,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# wait_for SECONDS WHAT COMMAND...: polls COMMAND until it succeeds.
-wait_for() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
-        sleep 0.1
-    done
-}
-
-alive() { kill -0 "$1" 2>/dev/null; }
+# shellcheck source=../support/poll.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/poll.sh"
 has_line() { grep -qx -- "$2" "$1"; }
 
 # --- The environment: private home, configuration and runtime folders.
