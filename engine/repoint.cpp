@@ -14,6 +14,21 @@ std::string_view WithoutTrailingSlash(std::string_view path) {
 
 }  // namespace
 
+void HoldingFolders::addParentsOf(std::string_view path) {
+    // Paths of one folder usually come together: stop at the first folder
+    // already known, since its own parents are known too.
+    for (std::size_t slash = path.rfind('/'); slash != std::string_view::npos && slash > 0;
+         slash = path.rfind('/', slash - 1)) {
+        const std::string_view folder = path.substr(0, slash);
+        if (folders_.find(folder) != folders_.end()) return;
+        folders_.emplace(folder);
+    }
+}
+
+bool HoldingFolders::contains(std::string_view folder) const {
+    return folders_.find(WithoutTrailingSlash(folder)) != folders_.end();
+}
+
 void FolderMoves::record(std::string_view from, std::string_view to) {
     from = WithoutTrailingSlash(from);
     to = WithoutTrailingSlash(to);

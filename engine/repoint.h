@@ -4,9 +4,28 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace kestrix {
+
+struct PathHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
+// The folders that hold at least one of a set of paths, at any depth. Only a
+// rename of one of these can move another item of the set, so a run of
+// renames records just those.
+class HoldingFolders {
+public:
+    void addParentsOf(std::string_view path);
+    // Whether `folder` (a trailing '/' ignored) holds one of the paths added.
+    bool contains(std::string_view folder) const;
+
+private:
+    std::unordered_set<std::string, PathHash, std::equal_to<>> folders_;
+};
 
 // The folders renamed so far in one run of renames, in the order they were
 // renamed, so that a path read later can be re-pointed to where its item is
@@ -34,14 +53,9 @@ private:
         std::size_t sequence;
         std::string to;
     };
-    struct Hash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-    };
-
     // Keyed by the folder's path before the rename; one folder path can be
     // renamed more than once in a run (a/ away, b/ into a/, a/ away again).
-    std::unordered_map<std::string, std::vector<Move>, Hash, std::equal_to<>> moves_;
+    std::unordered_map<std::string, std::vector<Move>, PathHash, std::equal_to<>> moves_;
     std::size_t count_ = 0;
 };
 

@@ -64,6 +64,16 @@ TEST(RepointSinceTest, OnlyLaterRenamesApply) {
     EXPECT_EQ(moves.repoint("/d/a/x", moves.size()), "/d/a/x");
 }
 
+TEST(HoldingFoldersTest, EveryFolderAboveAPathAndNothingElse) {
+    HoldingFolders holding;
+    for (const char* path : {"/d/A/x/f", "/d/A/y", "/d/B", "rel/g"}) holding.addParentsOf(path);
+    for (const char* folder : {"/d", "/d/A", "/d/A/", "/d/A/x", "rel"})
+        EXPECT_TRUE(holding.contains(folder)) << folder;
+    for (const char* other : {"/d/A/x/f", "/d/B", "/d/A/y", "/d/Ax", "", "/", "rel/g"}) {
+        EXPECT_FALSE(holding.contains(other)) << other;
+    }
+}
+
 // A long run of renamed folders stays fast: each path costs lookups per
 // folder level, not per recorded rename.
 TEST(RepointScaleTest, ManyRenamedFoldersAndDeepPaths) {
