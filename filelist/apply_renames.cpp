@@ -2,9 +2,14 @@
 // disk while the gauge shows how far the run has come.
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <QMessageBox>
+#include <QSignalBlocker>
 #include <QToolButton>
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/cgauge.h"
@@ -16,7 +21,6 @@
 #include "filelist/apply_seams.h"
 #include "filelist/file_list_model.h"
 #include "options/form4.h"
-#include "platform/folders.h"
 #include "platform/rename.h"
 
 namespace {
@@ -62,6 +66,7 @@ public:
         double sum = 0.0;
         options_ = form_.CurrentRenameOptions();
         settled_.assign(static_cast<size_t>(count), kNotReloaded);
+        for (const kestrix::ListEntry& entry : model_.entries()) holding_.addParentsOf(entry.current);
         sinceEvents_.start();
 
         for (int index = 0; index < count && index < model_.count(); ++index) {
@@ -70,16 +75,18 @@ public:
             setGauge(static_cast<int>(sum));
             const bool last = index == count - 1;
             if (last || sinceEvents_.elapsed() >= applySeams().frameMilliseconds) {
+                showReloaded();
                 processEvents();
                 // The options can change only while events are processed.
                 options_ = form_.CurrentRenameOptions();
             }
             if (ReloadAfterApply() && index < model_.count()) {
-                model_.replace(index, kestrix::TransformPath(failed ? current_ : proposed_, index,
-                                                             model_.count(), options_));
+                reload(index, kestrix::TransformPath(failed ? current_ : proposed_, index, model_.count(),
+                                                     options_));
                 settled_[static_cast<size_t>(index)] = moves_.size();
             }
         }
+        announceReloaded();
         if (!ReloadAfterApply()) {
             model_.clear();
             form_.ToolButton4->setEnabled(false);
@@ -100,6 +107,8 @@ private:
     // that was needed and could not be done.
     bool applyEntry(int index) {
         const kestrix::ListEntry& entry = model_.at(index);
+        // Only a folder that holds other entries' items can move them.
+        const bool holdsOthers = holding_.contains(entry.current);
         // An earlier entry may have renamed a folder that holds this one.
         current_ = moves_.repoint(entry.current);
         proposed_ = moves_.repoint(entry.proposed);
@@ -110,13 +119,48 @@ private:
             const kestrix::platform::RenameResult result =
                 kestrix::platform::RenameNoReplace(current_, proposed_);
             if (result.ok) {
-                if (kestrix::platform::IsFolder(proposed_)) moves_.record(current_, proposed_);
+                if (holdsOthers) moves_.record(current_, proposed_);
                 return false;
             }
             reason = result.reason.empty() ? "błąd " + std::to_string(result.error) : result.reason;
         }
         failures_.add(current_, proposed_, reason);
         return true;
+    }
+
+    // A list view lays out all its rows again at the next paint after any
+    // change signal, which with 100,000 entries costs more than the renames of
+    // a frame. So during the run the reloaded entries go into the list
+    // quietly and the view is only repainted; the list signals its changes
+    // once, at the end. A replaced entry loses its selection.
+    void reload(int index, kestrix::ListEntry entry) {
+        {
+            const QSignalBlocker quiet(&model_);
+            model_.replace(index, std::move(entry));
+        }
+        if (!unshown_.empty() && unshown_.back().second == index - 1) {
+            unshown_.back().second = index;
+        } else {
+            unshown_.emplace_back(index, index);
+        }
+    }
+
+    // Before events are processed: the reloaded entries become visible.
+    void showReloaded() {
+        if (unshown_.empty()) return;
+        QItemSelection replaced;
+        for (const auto& [first, last] : unshown_) replaced.select(model_.index(first), model_.index(last));
+        form_.ListBox1->selectionModel()->select(replaced, QItemSelectionModel::Deselect);
+        form_.ListBox1->viewport()->update();
+        unshown_.clear();
+    }
+
+    void announceReloaded() {
+        showReloaded();
+        model_.rebuildWhere([this](int row, kestrix::ListEntry&) {
+            return static_cast<size_t>(row) < settled_.size() &&
+                   settled_[static_cast<size_t>(row)] != kNotReloaded;
+        });
     }
 
     // A reloaded entry is right as of its turn; a folder that holds it may
@@ -152,6 +196,7 @@ private:
     TForm1& form_;
     FileListModel& model_;
     kestrix::RenameOptions options_;
+    kestrix::HoldingFolders holding_;
     kestrix::FolderMoves moves_;
     kestrix::apply::RenameFailures failures_;
     QElapsedTimer sinceEvents_;
@@ -161,6 +206,8 @@ private:
     // was reloaded.
     static constexpr size_t kNotReloaded = static_cast<size_t>(-1);
     std::vector<size_t> settled_;
+    // Rows reloaded since the view was last told, as ranges.
+    std::vector<std::pair<int, int>> unshown_;
 };
 
 }  // namespace

@@ -292,12 +292,14 @@ TEST_F(ApplyTest, NumberingWithReloadRenamesAndProposesAgain) {
     add("y");
     add("z");
     ASSERT_EQ(relative(proposedPaths()), (std::vector<std::string>{"x1", "y2", "z3"}));
+    selectRows({0, 1, 2});
 
     apply();
 
     EXPECT_EQ(tree(), (std::map<std::string, std::string>{{"x1", "<x>"}, {"y2", "<y>"}, {"z3", "<z>"}}));
     EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"x1", "y2", "z3"}));
     EXPECT_EQ(relative(proposedPaths()), (std::vector<std::string>{"x11", "y22", "z33"}));
+    EXPECT_TRUE(selectedRows().empty());  // every entry was replaced
     EXPECT_TRUE(form1->ToolButton4->isEnabled());
     EXPECT_TRUE(failureReport().isEmpty());
 }
