@@ -1,0 +1,131 @@
+// Applying the renames of a full list through the rename button, beside a
+// plain loop of renameat2 calls doing the same renames, each on fresh files:
+// lower case and numbering on, the list reloaded afterwards.
+#include <QApplication>
+#include <QCheckBox>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include "app/dialogs.h"
+#include "app/form1.h"
+#include "engine/name_transform.h"
+#include "filelist/file_list_model.h"
+#include "options/form4.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The windows as the program builds them, shown, with the options the run
+// uses and every question answered Yes (a failure report counts as an error).
+class Windows {
+public:
+    Windows() {
+        Form1 = &form1_;
+        form4_ = new TForm4(&form1_);
+        Form4 = form4_;
+        kestrix::ui::dialogSeams().messageBox = [this](QWidget*, QMessageBox::Icon, const QString& caption,
+                                                       const QString&, QMessageBox::StandardButtons) {
+            if (caption != QStringLiteral("Pytanie")) ++reports_;
+            return QMessageBox::Yes;
+        };
+        form1_.show();
+        form4_->CheckBox1->setChecked(true);   // lower case
+        form4_->CheckBox7->setChecked(true);   // numbering from 0
+        form4_->CheckBox13->setChecked(true);  // reload
+        QApplication::processEvents();
+    }
+    ~Windows() {
+        kestrix::ui::resetDialogSeams();
+        Form4 = nullptr;
+        Form1 = nullptr;
+    }
+
+    TForm1& form1() { return form1_; }
+    int reports() const { return reports_; }
+
+private:
+    TForm1 form1_;
+    TForm4* form4_;
+    int reports_ = 0;
+};
+
+// `count` fresh files in folders of 1,000, each named as a camera names it.
+std::vector<std::string> MakeFiles(const std::string& root, int count) {
+    std::filesystem::remove_all(root);
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const std::string folder = root + "Folder " + std::to_string(i / 1000) + "/";
+        if (i % 1000 == 0) std::filesystem::create_directories(folder);
+        paths.push_back(folder + "IMG_" + std::to_string(10000 + i % 1000) + " Wakacje.JPG");
+        close(open(paths.back().c_str(), O_CREAT | O_WRONLY, 0644));
+    }
+    return paths;
+}
+
+double Milliseconds(Clock::duration duration) {
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+// Each iteration times both on fresh files: the plain loop, then the run
+// through the window. The benchmark's own time is the window's run.
+void BM_ApplyRenames(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::string root = (std::filesystem::temp_directory_path() / "kestrix-bench-apply/").string();
+    Windows windows;
+    TForm1& form1 = windows.form1();
+    double plainTotal = 0;
+    double windowTotal = 0;
+
+    for (auto _ : state) {
+        const kestrix::RenameOptions options = form1.CurrentRenameOptions();
+        std::vector<kestrix::ListEntry> entries;
+        entries.reserve(static_cast<size_t>(count));
+        for (const std::string& path : MakeFiles(root, count)) {
+            entries.push_back(
+                kestrix::TransformPath(path, static_cast<std::int64_t>(entries.size()), count, options));
+        }
+        const Clock::time_point plainStart = Clock::now();
+        for (const kestrix::ListEntry& entry : entries) {
+            if (entry.current == entry.proposed) continue;
+            if (renameat2(AT_FDCWD, entry.current.c_str(), AT_FDCWD, entry.proposed.c_str(),
+                          RENAME_NOREPLACE) != 0) {
+                state.SkipWithError("a plain rename failed");
+            }
+        }
+        const double plain = Milliseconds(Clock::now() - plainStart);
+
+        MakeFiles(root, count);
+        form1.fileList()->setEntries(std::move(entries));
+        form1.UpdateRenameButton();
+        QApplication::processEvents();
+        const Clock::time_point windowStart = Clock::now();
+        form1.ToolButton4Click();
+        const double window = Milliseconds(Clock::now() - windowStart);
+        state.SetIterationTime(window / 1000.0);
+
+        if (windows.reports() != 0) state.SkipWithError("the run reported failures");
+        if (form1.entryCount() != count) state.SkipWithError("the list was not reloaded");
+        plainTotal += plain;
+        windowTotal += window;
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["plain_ms"] = plainTotal / iterations;
+    state.counters["window_ms"] = windowTotal / iterations;
+    state.counters["ratio"] = windowTotal / plainTotal;
+    form1.ToolButton5Click();
+    std::filesystem::remove_all(root);
+}
+BENCHMARK(BM_ApplyRenames)->Arg(10'000)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ApplyRenames)->Arg(100'000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
