@@ -1,13 +1,14 @@
 // Applying the renames of a full list through the rename button, beside a
 // plain loop of renameat2 calls doing the same renames, each on fresh files:
 // lower case and numbering on, the list reloaded afterwards.
-#include <QApplication>
-#include <QCheckBox>
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <QApplication>
+#include <QCheckBox>
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

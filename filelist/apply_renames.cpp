@@ -1,5 +1,10 @@
 // Applying the renames: every entry of the list, in list order, renamed on
 // disk while the gauge shows how far the run has come.
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
@@ -7,10 +12,6 @@
 #include <QMessageBox>
 #include <QSignalBlocker>
 #include <QToolButton>
-#include <algorithm>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "app/cgauge.h"
 #include "app/dialogs.h"

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include <QString>
 
 namespace kestrix::apply {
 

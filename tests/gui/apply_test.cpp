@@ -1,12 +1,6 @@
 // Applying the renames on real temporary folders. Every file holds its own
 // content, so the whole content-to-name map afterwards shows that nothing was
 // lost or overwritten.
-#include <QAbstractButton>
-#include <QElapsedTimer>
-#include <QLineEdit>
-#include <QListView>
-#include <QTest>
-#include <QToolButton>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -17,6 +11,13 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,5 +1,9 @@
 // Editing the file list: clearing, removing and moving entries, the view
 // mode, and the list's shortcuts.
+#include <string>
+#include <tuple>
+#include <vector>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QItemSelectionModel>
@@ -8,9 +12,6 @@
 #include <QListWidget>
 #include <QTest>
 #include <QToolButton>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include <gtest/gtest.h>
 
