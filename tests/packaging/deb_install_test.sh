@@ -120,7 +120,7 @@ chmod 700 "$home/runtime"
 chown -R "$user:" "$home"
 chmod 755 "$work"
 
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 1280x1024x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 started+=($xvfb_pid)
 display_known() { [[ -s $work/display ]] || { alive "$xvfb_pid" || fail "Xvfb did not start"; false; }; }

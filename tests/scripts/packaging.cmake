@@ -27,4 +27,5 @@ set_tests_properties(packaging_deb_lintian PROPERTIES
 add_test(NAME packaging_deb_install
          COMMAND bash ${KESTRIX_PACKAGING_TESTS}/deb_install_test.sh ${KESTRIX_DEB_DIR})
 set_tests_properties(packaging_deb_install PROPERTIES
-                     TIMEOUT 900 LABELS packaging FIXTURES_REQUIRED kestrix_deb SKIP_RETURN_CODE 77)
+                     TIMEOUT 900 LABELS packaging FIXTURES_REQUIRED kestrix_deb SKIP_RETURN_CODE 77
+                     RESOURCE_LOCK x_server)
