@@ -40,17 +40,6 @@ protected:
         GuiTest::TearDown();
     }
 
-    // Options are set through the options window's controls, as a user sets them.
-    void check(const char* name, bool on = true) {
-        auto* button = form4->findChild<QAbstractButton*>(QLatin1String(name));
-        ASSERT_NE(button, nullptr) << name;
-        button->setChecked(on);
-    }
-    void type(const char* name, const QString& text) {
-        auto* edit = form4->findChild<QLineEdit*>(QLatin1String(name));
-        ASSERT_NE(edit, nullptr) << name;
-        edit->setText(text);
-    }
     void lowerCase() { check("CheckBox1"); }
     // Numbering from `start`, counting up, the number at the end of the name.
     void numberAtEnd(const QString& start) {

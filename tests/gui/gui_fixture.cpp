@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <QAbstractButton>
 #include <QDir>
+#include <QLineEdit>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QListView>
@@ -51,6 +53,18 @@ std::vector<std::string> GuiTest::proposedPaths() const {
     std::vector<std::string> paths;
     for (const auto& entry : form1->fileList()->entries()) paths.push_back(entry.proposed);
     return paths;
+}
+
+void GuiTest::check(const char* name, bool on) {
+    auto* button = form4->findChild<QAbstractButton*>(QLatin1String(name));
+    ASSERT_NE(button, nullptr) << name;
+    button->setChecked(on);
+}
+
+void GuiTest::type(const char* name, const QString& text) {
+    auto* edit = form4->findChild<QLineEdit*>(QLatin1String(name));
+    ASSERT_NE(edit, nullptr) << name;
+    edit->setText(text);
 }
 
 void GuiTest::selectRows(const std::vector<int>& rows) {

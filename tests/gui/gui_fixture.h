@@ -39,6 +39,9 @@ protected:
     // Proposed and current paths of the list, in order.
     std::vector<std::string> currentPaths() const;
     std::vector<std::string> proposedPaths() const;
+    // Options are set through the options window's controls, as a user sets them.
+    void check(const char* name, bool on = true);
+    void type(const char* name, const QString& text);
     // Selects exactly the given rows of the file list.
     void selectRows(const std::vector<int>& rows);
     std::vector<int> selectedRows() const;

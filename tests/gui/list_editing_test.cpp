@@ -30,16 +30,6 @@ enum class Numbering {
 
 class ListEditingTest : public GuiTest {
 protected:
-    void check(const char* name, bool on = true) {
-        auto* button = form4->findChild<QAbstractButton*>(QLatin1String(name));
-        ASSERT_NE(button, nullptr) << name;
-        button->setChecked(on);
-    }
-    void type(const char* name, const QString& text) {
-        auto* edit = form4->findChild<QLineEdit*>(QLatin1String(name));
-        ASSERT_NE(edit, nullptr) << name;
-        edit->setText(text);
-    }
 
     // Entries named by single letters, proposals numbered from 1 by position
     // unless numbering is off; with NoStart the numbered proposals stay but
