@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "letter_case.h"
 #include "start_value.h"
 #include "utf8.h"
 
@@ -178,6 +179,16 @@ void Place(WorkText& work, PlaceMode mode, std::int64_t position, std::string_vi
     }
 }
 
+void ChangeCase(WorkText& work, bool toLower) {
+    const std::size_t kept = ChangeCaseInPlace(work.data(), work.size(), toLower);
+    if (kept == work.size()) return;
+    // A partner of another byte length: the rest is rebuilt beside the name.
+    thread_local std::string rest;
+    rest.clear();
+    AppendChangedCase(work.view().substr(kept), toLower, rest);
+    work.Replace(kept, work.size(), rest);
+}
+
 std::size_t DecimalDigits(std::uint64_t value) {
     std::size_t digits = 1;
     for (std::uint64_t power = 10; digits < 20 && value >= power; power *= 10) ++digits;
@@ -268,17 +279,7 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
     if (options.InsertEnabled && !options.InsertText.empty()) {
         Place(work, options.InsertMode, options.InsertPosition, options.InsertText);
     }
-    if (options.CaseEnabled) {
-        // Only the 26 ASCII letters change; the branch-free form lets the
-        // compiler treat many bytes at once.
-        const unsigned char first = options.CaseToLower ? 'A' : 'a';
-        const int shift = options.CaseToLower ? 'a' - 'A' : 'A' - 'a';
-        char* text = work.data();
-        for (std::size_t i = 0, size = work.size(); i < size; ++i) {
-            const bool letter = static_cast<unsigned char>(text[i] - first) < 26;
-            text[i] = static_cast<char>(text[i] + (letter ? shift : 0));
-        }
-    }
+    if (options.CaseEnabled) ChangeCase(work, options.CaseToLower);
     if (options.SpacesEnabled) {
         const char from = options.SpacesToUnderscores ? ' ' : '_';
         const char to = options.SpacesToUnderscores ? '_' : ' ';

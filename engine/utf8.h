@@ -56,6 +56,47 @@ inline std::int64_t CharCount(std::string_view text) {
     return count;
 }
 
+// The code point of the well-formed sequence of `length` bytes at `pos`
+// (`length` as CharLength gives it, 2 to 4).
+inline char32_t Decode(std::string_view text, std::size_t pos, std::size_t length) {
+    const auto byte = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(text[pos + i]));
+    };
+    switch (length) {
+        case 2:
+            return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+        case 3:
+            return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+        default:
+            return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+    }
+}
+
+// Writes the UTF-8 form of a Unicode scalar value (not a surrogate, at most
+// U+10FFFF) to `out` and returns its length, 1 to 4.
+inline std::size_t Encode(char32_t c, char (&out)[4]) {
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | c >> 6);
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | c >> 12);
+        out[1] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | c >> 18);
+    out[1] = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    out[2] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
 // True when every character is a well-formed sequence.
 inline bool IsValid(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {

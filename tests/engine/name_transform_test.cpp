@@ -151,8 +151,32 @@ const TransformCase kCases[] = {
     {"InsertedTextChangesCase", "/d/x.txt", {Insert(kAtStart, "abc"), Case(false)}, "/d/ABCX.TXT"},
     {"InsertedTextSwapsSpaces", "/d/x", {Insert(kAtStart, "a b"), Spaces(true)}, "/d/a_bx"},
 
-    {"LowerLeavesPolishCapitals", "/d/ŁÓDŹ.TXT", {Case(true)}, "/d/ŁÓdŹ.txt"},
-    {"UpperLeavesPolishSmallLetters", "/d/źródło.txt", {Case(false)}, "/d/źRóDłO.TXT"},
+    // Letter case maps every code point to its one-to-one Unicode partner.
+    {"LowerPolishCapitals", "/d/ŁÓDŹ.TXT", {Case(true)}, "/d/łódź.txt"},
+    {"UpperPolishSmallLetters", "/d/źródło.txt", {Case(false)}, "/d/ŹRÓDŁO.TXT"},
+    {"LowerPolishAndAscii", "/d/ZDJĘCIE ŚLUBNE.JPG", {Case(true)}, "/d/zdjęcie ślubne.jpg"},
+    {"LowerPolishAlphabet", "/d/AĄCĆEĘLŁNŃOÓSŚZŹŻ", {Case(true)}, "/d/aącćeęlłnńoósśzźż"},
+    {"UpperPolishAlphabet", "/d/aącćeęlłnńoósśzźż", {Case(false)}, "/d/AĄCĆEĘLŁNŃOÓSŚZŹŻ"},
+    {"LowerChangesLettersOnly", "/d/@[`{AZaz09_", {Case(true)}, "/d/@[`{azaz09_"},
+    {"UpperChangesLettersOnly", "/d/@[`{AZaz09_", {Case(false)}, "/d/@[`{AZAZ09_"},
+    {"LowerFourByteLetter", "/d/𐐀𐐨😀", {Case(true)}, "/d/𐐨𐐨😀"},
+    {"UpperFourByteLetter", "/d/𐐀𐐨😀", {Case(false)}, "/d/𐐀𐐀😀"},
+    {"UpperGreekAndCyrillic", "/d/σς жё", {Case(false)}, "/d/ΣΣ ЖЁ"},
+    // Simple mapping only: "İ" lower-cases to a plain "i" and "ß" has no
+    // upper-case partner; a title-case letter ("ǅ") takes either partner.
+    {"LowerDottedCapitalI", "/d/İSTANBUL", {Case(true)}, "/d/istanbul"},
+    {"UpperDotlessI", "/d/ıi", {Case(false)}, "/d/II"},
+    {"UpperSharpSStays", "/d/straße", {Case(false)}, "/d/STRAßE"},
+    {"LowerCapitalSharpS", "/d/ẞ", {Case(true)}, "/d/ß"},
+    {"LowerTitleCaseLetter", "/d/ǅ Ǆ", {Case(true)}, "/d/ǆ ǆ"},
+    {"UpperTitleCaseLetter", "/d/ǅ ǆ", {Case(false)}, "/d/Ǆ Ǆ"},
+    // A partner of another byte length: the text shrinks or grows, the
+    // extension behind it stays whole.
+    {"UpperLongSShrinks", "/d/ſſa.txt", {ScopeIs(1), Case(false)}, "/d/SSA.txt"},
+    {"LowerKelvinSignShrinks", "/d/\u212Aa", {Case(true)}, "/d/ka"},
+    {"LowerGrowsInScopeName", "/d/ȺȺ b.TXT", {ScopeIs(1), Case(true)}, "/d/ⱥⱥ b.TXT"},
+    {"UpperShrinksInScopeExt", "/d/Ⱥ.ⱥⱥ", {ScopeIs(2), Case(false)}, "/d/Ⱥ.ȺȺ"},
+    {"GrownTextCountsCharacters", "/d/ȺȺȺ", {Case(true), Number("7", true, false, kAfter, 2)}, "/d/ⱥⱥ7ⱥ"},
     {"CaseNeverTouchesFolder", "/Dir/A", {Case(true)}, "/Dir/a"},
 
     {"SpacesToUnderscores", "/d/a b_c", {Spaces(true)}, "/d/a_b_c"},
@@ -194,6 +218,8 @@ const TransformCase kCases[] = {
     // Bytes that are not UTF-8 count one character each and stay as they are.
     // clang-format off
     {"InvalidBytesSurviveCase", "/d/a\xFF" "b\xC5", {Case(false)}, "/d/A\xFF" "B\xC5"},
+    {"InvalidBytesAmidPolishLetters", "/d/Ł\xFFŻ\xC5" "Ą\xE2\x82", {Case(true)}, "/d/ł\xFFż\xC5" "ą\xE2\x82"},
+    {"InvalidBytesAfterGrownLetter", "/d/Ⱥ\xC5" "A\xFF", {Case(true)}, "/d/ⱥ\xC5" "a\xFF"},
     {"InvalidByteIsOneCharacter", "/d/a\xFF" "b\xC5", {Delete(kEnd, 1)}, "/d/a\xFF" "b"},
     {"InsertAfterInvalidByte", "/d/a\xFF" "b", {Insert(kAfter, "X", 2)}, "/d/a\xFFXb"},
     {"TruncatedSequenceIsSingleBytes", "/d/\xE2\x82" "a", {Delete(kStart, 1)}, "/d/\x82" "a"},
