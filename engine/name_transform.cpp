@@ -64,6 +64,12 @@ public:
             Splice(size, this->size(), 0);
         }
     }
+    // Cuts the name at `length`; the work text ends there at the latest.
+    void Truncate(std::size_t length) {
+        length_ = length;
+        begin_ = std::min(begin_, length);
+        end_ = std::min(end_, length);
+    }
     void Erase(std::size_t from, std::size_t to) { Replace(from, to, {}); }
     void Insert(std::size_t at, std::string_view text) { Replace(at, at, text); }
 
@@ -254,19 +260,22 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
         work.Append(name);
     }
 
-    // Scope split. The dot between stem and extension is written even when the
-    // name had none, so a name without a dot gets one in scopes 1 and 2. Any
-    // scope other than 1 or 2 works on the whole name.
-    if (options.Scope == 1 || options.Scope == 2) {
-        std::size_t dot = work.name().rfind('.');
-        if (dot == std::string_view::npos) {
-            dot = work.name().size();
-            work.Append(".");
-        }
-        if (options.Scope == 1) {
-            work.Restrict(0, dot);
-        } else {
+    // Scope split: scope 1 works on the stem, 2 on the extension's text after
+    // its dot, any other scope on the whole name. The dot between the two is
+    // written only when text follows it, so a name without an extension never
+    // comes out with a trailing dot: in scope 1 it goes when the extension
+    // text is empty; in scope 2 it is written now and taken back after the
+    // rules if they leave no extension text.
+    const bool extensionOnly = options.Scope == 2;
+    if (options.Scope == 1 || extensionOnly) {
+        const std::size_t size = work.name().size();
+        const std::size_t dot = std::min(work.name().rfind('.'), size);
+        if (extensionOnly) {
+            if (dot == size) work.Append(".");
             work.Restrict(dot + 1, work.name().size());
+        } else {
+            if (dot + 1 >= size) work.Truncate(dot);
+            work.Restrict(0, dot);
         }
     }
 
@@ -297,6 +306,8 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
         Place(work, options.NumberMode, options.NumberPosition,
               NumberText(number, count, options.NumberLeadingZeros, buffer));
     }
+    // Rejoin: in scope 2 the dot goes when the rules left no extension text.
+    if (extensionOnly && work.size() == 0) work.Truncate(work.name().size() - 1);
 
     ListEntry entry;
     entry.current.assign(path);
