@@ -237,6 +237,12 @@ std::string_view NamePart(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+std::string_view Extension(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || name.find_first_not_of('.') > dot) return {};
+    return name.substr(dot);
+}
+
 ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
                         const RenameOptions& options) {
     std::optional<std::int32_t> start;
@@ -249,9 +255,9 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
     const std::string_view name = path.substr(folder.size());
 
     WorkText work;
-    // New extension: the stem keeps everything before the last dot.
+    // New extension: the stem is the name without its extension.
     if (options.ChangeExtension) {
-        work.Append(name.substr(0, std::min(name.rfind('.'), name.size())));
+        work.Append(name.substr(0, name.size() - Extension(name).size()));
         if (!options.NewExtension.empty()) {
             work.Append(".");
             work.Append(options.NewExtension);
@@ -269,7 +275,7 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
     const bool extensionOnly = options.Scope == 2;
     if (options.Scope == 1 || extensionOnly) {
         const std::size_t size = work.name().size();
-        const std::size_t dot = std::min(work.name().rfind('.'), size);
+        const std::size_t dot = size - Extension(work.name()).size();
         if (extensionOnly) {
             if (dot == size) work.Append(".");
             work.Restrict(dot + 1, work.name().size());

@@ -22,4 +22,9 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
 std::string_view FolderPart(std::string_view path);
 std::string_view NamePart(std::string_view path);
 
+// The extension of a name: its last dot and what follows, "" when there is
+// none. Leading dots mark a hidden file and never start an extension:
+// ".profile" has none, ".profile.bak" has ".bak".
+std::string_view Extension(std::string_view name);
+
 }  // namespace kestrix

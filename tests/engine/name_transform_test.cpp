@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -111,8 +112,8 @@ const TransformCase kCases[] = {
     {"UpperScopeNameOnly", "/d/Wakacje 01.jpg", {Case(false), ScopeIs(1)}, "/d/WAKACJE 01.jpg"},
     {"UpperScopeExtOnly", "/d/Wakacje 01.jpg", {Case(false), ScopeIs(2)}, "/d/Wakacje 01.JPG"},
     {"ScopeExtInsertGivesExtension", "/d/README", {ScopeIs(2), Insert(kAtEnd, "txt")}, "/d/README.txt"},
-    {"ScopeNameOfDotFileIsEmpty", "/d/.profile", {ScopeIs(1), Insert(kAtEnd, "X")}, "/d/X.profile"},
     {"ScopeExtDeletesFromExtension", "/d/x.tar.gz", {ScopeIs(2), Delete(kStart, 1)}, "/d/x.tar.z"},
+
     // The dot between name and extension is written only when text follows it.
     {"ScopeNameWithoutExtensionAddsNoDot",
      "/d/bez rozszerzenia",
@@ -131,6 +132,22 @@ const TransformCase kCases[] = {
      "/d/README",
      {ScopeIs(2), Number("7", true, false, kAtEnd)},
      "/d/README.7"},
+
+    // A leading dot marks a hidden file: it never starts an extension.
+    {"HiddenNumberedAtEndStaysHidden",
+     "/d/.ukryty_plik",
+     {ScopeIs(1), Number("1", true, true, kAtEnd)},
+     "/d/.ukryty_plik02",
+     1,
+     12},
+    {"HiddenGetsNewExtension", "/d/.ukryty_plik", {Ext("jpg")}, "/d/.ukryty_plik.jpg"},
+    {"HiddenEmptyNewExtensionKeepsName", "/d/.profile", {Ext("")}, "/d/.profile"},
+    {"HiddenWithExtensionInScopeName", "/d/.profile.bak", {ScopeIs(1), Case(false)}, "/d/.PROFILE.bak"},
+    {"HiddenWithExtensionInScopeExt", "/d/.profile.bak", {ScopeIs(2), Case(false)}, "/d/.profile.BAK"},
+    {"HiddenWithExtensionGetsNewOne", "/d/.profile.bak", {Ext("txt")}, "/d/.profile.txt"},
+    {"HiddenInScopeExtGetsExtension", "/d/.profile", {ScopeIs(2), Insert(kAtEnd, "txt")}, "/d/.profile.txt"},
+    {"ScopeNameOfHiddenFileIsWholeName", "/d/.profile", {ScopeIs(1), Insert(kAtEnd, "X")}, "/d/.profileX"},
+    {"LeadingDotsAreAllName", "/d/..foo", {Ext("jpg")}, "/d/..foo.jpg"},
 
     {"ScopeExtSeesNewExtension", "/d/a.jpeg", {Ext("txt"), ScopeIs(2), Case(false)}, "/d/a.TXT"},
     {"DeletionSeesNewExtension", "/d/photo.jpeg", {Ext("txt"), Delete(kEnd, 3)}, "/d/photo."},
@@ -290,6 +307,23 @@ TEST(TransformPathTest, InvalidStartValueThrowsOnlyWhenNumberingIsInForce) {
     } catch (const ConversionError& error) {
         EXPECT_STREQ(error.what(), "'1a' is not a valid integer value");
     }
+}
+
+TEST(TransformPathTest, ExtensionIsLastDotUnlessOnlyDotsPrecedeIt) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"photo.jpeg", ".jpeg"},
+        {"archive.tar.gz", ".gz"},
+        {"README", ""},
+        {".profile", ""},
+        {".profile.bak", ".bak"},
+        {"..foo", ""},
+        {"..a.b", ".b"},
+        {"a.", "."},
+        {"...", ""},
+        {"", ""},
+        {"a..b", ".b"},
+    };
+    for (const auto& [name, extension] : cases) EXPECT_EQ(Extension(name), extension) << name;
 }
 
 TEST(TransformPathTest, FolderAndNameSplitAtLastSlash) {
