@@ -32,9 +32,11 @@ private:
     std::uint64_t state_;
 };
 
+// Besides Polish letters, letters whose case partner has another UTF-8 length
+// (ı, İ, ſ, ẞ, Ⱥ, ⱥ, the Kelvin sign) and a 4-byte letter.
 constexpr std::string_view kPieces[] = {
-    "a", "B", "z", "Q", " ", "_", ".", ".", "-",  "0", "7",
-    "ą", "Ł", "ó", "Ż", "ź", "😀", "🎉", "€", "\\", ":", "<n2>",
+    "a", "B", "z", "Q",  " ", "_",    ".", ".", "-", "0", "7", "ą", "Ł", "ó",      "Ż", "ź",
+    "😀", "🎉", "€", "\\", ":", "<n2>", "ı", "İ", "ſ", "ß", "ẞ", "Ⱥ", "ⱥ", "\u212A", "ǅ", "𐐀",
 };
 constexpr std::string_view kBadBytes[] = {
     "\xFF", "\xC5", "\x82", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"};
@@ -125,6 +127,21 @@ TEST(TransformPropertyTest, KeepsFolderNeverThrowsUnexpectedlyKeepsUtf8Valid) {
         }
     }
     EXPECT_GT(validRuns, 20000);
+}
+
+// Letter case swaps characters one for one, whatever their byte lengths, and
+// leaves bytes that are not UTF-8 alone.
+TEST(TransformPropertyTest, LetterCaseKeepsTheNumberOfCharacters) {
+    Random random(1410);
+    RenameOptions options;
+    options.CaseEnabled = true;
+    for (int iteration = 0; iteration < 20000; ++iteration) {
+        const std::string path = RandomText(random, 12, random.Chance(30), true);
+        options.CaseToLower = random.Chance(50);
+        const std::string proposed = TransformPath(path, 0, 1, options).proposed;
+        ASSERT_EQ(utf8::CharCount(proposed), utf8::CharCount(path)) << path << " -> " << proposed;
+        ASSERT_EQ(utf8::IsValid(proposed), utf8::IsValid(path)) << path << " -> " << proposed;
+    }
 }
 
 TEST(TransformPropertyTest, NoRuleLeavesEveryPathAlone) {
