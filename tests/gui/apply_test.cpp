@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QAbstractButton>
@@ -402,6 +403,60 @@ TEST_P(ApplyScenarioTest, NothingIsLostOrOverwritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, ApplyScenarioTest, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Names as people on Linux expect them, on disk: every letter changes case,
+// no rule leaves a trailing dot, and a hidden file stays hidden.
+struct OnDiskCase {
+    const char* label;
+    std::vector<const char*> ticked;                         // check boxes and radio buttons, in order
+    std::vector<std::pair<const char*, const char*>> typed;  // edits and their texts
+    std::vector<std::string> tree;                           // added in this order
+    std::map<std::string, std::string> after;
+};
+
+const OnDiskCase kOnDiskCases[] = {
+    {"LowerCase",
+     {"CheckBox1"},
+     {},
+     {"ZDJĘCIE ŚLUBNE.JPG", "ŁÓDŹ.TXT"},
+     {{"zdjęcie ślubne.jpg", "<ZDJĘCIE ŚLUBNE.JPG>"}, {"łódź.txt", "<ŁÓDŹ.TXT>"}}},
+    {"UpperCase", {"CheckBox1", "CheckBox4"}, {}, {"źródło.txt"}, {{"ŹRÓDŁO.TXT", "<źródło.txt>"}}},
+    {"NamesOnlyWithoutExtension",
+     {"RadioGroup2Item1", "CheckBox2"},
+     {},
+     {"bez rozszerzenia", "kraków 2024/"},
+     {{"bez_rozszerzenia", "<bez rozszerzenia>"}, {"kraków_2024/", "/"}}},
+    {"HiddenNumberedAtEnd",
+     {"RadioGroup2Item1", "CheckBox7", "RadioButton8"},
+     {{"Edit8", "1"}},
+     {".ukryty_plik", "notatka.txt"},
+     {{".ukryty_plik1", "<.ukryty_plik>"}, {"notatka2.txt", "<notatka.txt>"}}},
+    {"HiddenWithNewExtension",
+     {"CheckBox12"},
+     {{"Edit6", "jpg"}},
+     {".ukryty_plik"},
+     {{".ukryty_plik.jpg", "<.ukryty_plik>"}}},
+};
+
+void PrintTo(const OnDiskCase& c, std::ostream* out) { *out << c.label; }
+
+class ApplyOnDiskTest : public ApplyTest, public ::testing::WithParamInterface<OnDiskCase> {};
+
+TEST_P(ApplyOnDiskTest, RenamesAsTheUserExpects) {
+    const OnDiskCase& c = GetParam();
+    makeTree(c.tree);
+    for (const char* control : c.ticked) check(control);
+    for (const auto& [edit, text] : c.typed) type(edit, QString::fromUtf8(text));
+    for (const std::string& item : c.tree) add(item.back() == '/' ? item.substr(0, item.size() - 1) : item);
+
+    apply();
+
+    EXPECT_EQ(tree(), c.after);
+    EXPECT_TRUE(failureReport().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ApplyOnDiskTest, ::testing::ValuesIn(kOnDiskCases),
                          [](const auto& info) { return std::string(info.param.label); });
 
 // The reason the system gave is part of the report; a failed entry is
