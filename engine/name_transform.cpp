@@ -269,18 +269,20 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
     // Scope split: scope 1 works on the stem, 2 on the extension's text after
     // its dot, any other scope on the whole name. The dot between the two is
     // written only when text follows it, so a name without an extension never
-    // comes out with a trailing dot: in scope 1 it goes when the extension
-    // text is empty; in scope 2 it is written now and taken back after the
-    // rules if they leave no extension text.
+    // comes out with a trailing dot. In scope 1 the extension stays as the
+    // name had it; in scope 2 the dot is written now and taken back after the
+    // rules if they leave no extension text, unless the name itself ended in
+    // that lone dot: no rule that changes nothing renames an item.
     const bool extensionOnly = options.Scope == 2;
+    bool loneDot = false;
     if (options.Scope == 1 || extensionOnly) {
         const std::size_t size = work.name().size();
         const std::size_t dot = size - Extension(work.name()).size();
         if (extensionOnly) {
+            loneDot = dot + 1 == size;
             if (dot == size) work.Append(".");
             work.Restrict(dot + 1, work.name().size());
         } else {
-            if (dot + 1 >= size) work.Truncate(dot);
             work.Restrict(0, dot);
         }
     }
@@ -313,7 +315,7 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
               NumberText(number, count, options.NumberLeadingZeros, buffer));
     }
     // Rejoin: in scope 2 the dot goes when the rules left no extension text.
-    if (extensionOnly && work.size() == 0) work.Truncate(work.name().size() - 1);
+    if (extensionOnly && work.size() == 0 && !loneDot) work.Truncate(work.name().size() - 1);
 
     ListEntry entry;
     entry.current.assign(path);

@@ -125,7 +125,10 @@ const TransformCase kCases[] = {
      "/zdjęcia/kraków 2024"},
     {"ScopeNameNoRuleKeepsName", "/d/README", {ScopeIs(1)}, "/d/README"},
     {"ScopeNameIgnoresDotInFolder", "/d.x/README", {ScopeIs(1)}, "/d.x/README"},
-    {"ScopeNameDropsEmptyExtensionDot", "/d/a.", {ScopeIs(1), Case(false)}, "/d/A"},
+    // A name that ends in a lone dot keeps it: only the rules may change a name.
+    {"ScopeNameKeepsLoneDotOfName", "/d/a.", {ScopeIs(1), Case(false)}, "/d/A."},
+    {"ScopeExtKeepsLoneDotOfName", "/d/a.", {ScopeIs(2), Case(false)}, "/d/a."},
+    {"ScopeExtFillsLoneDot", "/d/a.", {ScopeIs(2), Insert(kAtEnd, "txt")}, "/d/a.txt"},
     {"ScopeExtWithoutExtensionAddsNoDot", "/d/README", {ScopeIs(2), Case(false)}, "/d/README"},
     {"ScopeExtDeletedExtensionLeavesNoDot", "/d/photo.jpg", {ScopeIs(2), Delete(kStart, 3)}, "/d/photo"},
     {"ScopeExtNumberGivesExtension",
