@@ -1,7 +1,6 @@
 // Adding files and folders to the list: the file dialog, dropped items, and
 // the contents of a folder.
-#include <QFile>
-#include <QFileInfo>
+#include <QStringList>
 
 #include "app/cgauge.h"
 #include "app/dialogs.h"
@@ -9,6 +8,7 @@
 #include "engine/duplicates.h"
 #include "engine/name_transform.h"
 #include "filelist/file_list_model.h"
+#include "filelist/picked_paths.h"
 #include "filelist/too_long_report.h"
 #include "platform/folder_tree.h"
 #include "platform/folders.h"
@@ -59,6 +59,11 @@ std::string WithTrailingSlash(std::string folder) {
     return folder;
 }
 
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
 }  // namespace
 
 void TForm1::ToolButton1Click() {
@@ -67,15 +72,35 @@ void TForm1::ToolButton1Click() {
     CGauge1->setProgress(0);
 
     const TooLongReport tooLong(this);
+    PickedPathMatcher matcher;
     PendingEntries pending(*this, entryCount());
-    for (const QString& file : chosen) pending.add(QFile::encodeName(file).toStdString());
+    std::string lastFolder;
+    QStringList unmatched;
+    for (const QString& file : chosen) {
+        const std::optional<std::string> path = matcher.match(file);
+        if (!path) {
+            unmatched << file;
+            continue;
+        }
+        pending.add(*path);
+        lastFolder = FolderOf(*path);
+    }
     fileList_->append(pending.take());
 
     // The folder chooser starts where the last chosen files were.
-    kestrix::platform::SetCurrentFolder(QFile::encodeName(QFileInfo(chosen.last()).absolutePath()).toStdString());
+    if (!lastFolder.empty()) kestrix::platform::SetCurrentFolder(lastFolder);
 
     RemoveDuplicates();
     UpdateRenameButton();
+
+    if (!unmatched.isEmpty()) {
+        kestrix::ui::showMessage(this, QMessageBox::Warning, QStringLiteral("Błąd"),
+                                 QStringLiteral("Tych plików nie dodano do listy, bo nie udało się ich "
+                                                "jednoznacznie odnaleźć na dysku (nazwa, której nie da się "
+                                                "poprawnie odczytać, pasuje do kilku plików albo do "
+                                                "żadnego):\n\n") +
+                                     unmatched.join(QLatin1Char('\n')));
+    }
 }
 
 void TForm1::RemoveDuplicates() {
