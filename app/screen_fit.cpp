@@ -1,0 +1,32 @@
+#include "app/screen_fit.h"
+
+#include <algorithm>
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace kestrix::ui {
+
+namespace {
+
+// Enough of the title bar to grab it: its height, and a stretch of its width.
+constexpr int kReachableHeight = 32;
+constexpr int kReachableWidth = 100;
+
+}  // namespace
+
+const QScreen* ScreenUnder(const QRect& outer) {
+    if (const QScreen* screen = QGuiApplication::screenAt(outer.center())) return screen;
+    return QGuiApplication::primaryScreen();
+}
+
+QPoint ReachablePosition(const QRect& outer, const QRect& available) {
+    const int stretch = std::min(outer.width(), kReachableWidth);
+    const int left = std::clamp(outer.x(), available.left() - outer.width() + stretch,
+                                std::max(available.left(), available.right() + 1 - stretch));
+    const int top = std::clamp(outer.y(), available.top(),
+                               std::max(available.top(), available.bottom() + 1 - kReachableHeight));
+    return {left, top};
+}
+
+}  // namespace kestrix::ui
