@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <deque>
 #include <string_view>
 
 #include <fcntl.h>
@@ -112,13 +113,15 @@ bool IsWritable(const std::string& section, const std::string& key, const std::s
            key.find('\0') == std::string::npos && section.find('\0') == std::string::npos;
 }
 
-// `content` with the keys of `values` set in `section`. Only the lines of
-// those keys change, and new lines go in after the section's last key; every
-// other byte is copied as it is. New lines end as the line before them does
-// (or, where that has no ending, as the file's first line ending; LF in a
-// file without one).
-std::string Spliced(std::string_view content, const std::string& section,
-                    const std::vector<std::pair<std::string, std::string>>& values) {
+// `content` with the keys of `values` set in `section`, as the pieces to
+// write one after the other: stretches of `content` and new text, kept in
+// `made`. Only the lines of those keys change, and new lines go in after the
+// section's last key; every other byte is kept as it is. New lines end as the
+// line before them does (or, where that has no ending, as the file's first
+// line ending; LF in a file without one).
+std::vector<std::string_view> Spliced(std::string_view content, const std::string& section,
+                                      const std::vector<std::pair<std::string, std::string>>& values,
+                                      std::deque<std::string>& made) {
     struct Found {
         bool found = false;
         size_t start = 0, textEnd = 0;
@@ -189,34 +192,44 @@ std::string Spliced(std::string_view content, const std::string& section,
     std::stable_sort(replacements.begin(), replacements.end(),
                      [](const Replacement& a, const Replacement& b) { return a.start < b.start; });
 
-    std::string out;
-    out.reserve(content.size() + 64 * (values.size() + 1));
+    std::vector<std::string_view> pieces;
     size_t copied = 0;
-    auto copyUpTo = [&](size_t offset) {
-        out.append(content.substr(copied, offset - copied));
+    bool endsWithNewline = false;  // what is written so far
+    auto keep = [&](size_t offset) {
+        if (offset > copied) {
+            pieces.push_back(content.substr(copied, offset - copied));
+            endsWithNewline = content[offset - 1] == '\n';
+        }
         copied = offset;
+    };
+    auto add = [&](std::string text) {
+        if (text.empty()) return;
+        endsWithNewline = text.back() == '\n';
+        pieces.push_back(made.emplace_back(std::move(text)));
     };
     bool inserted = added.empty();
     auto insertBlock = [&] {
-        copyUpTo(insertAt);
-        if (!out.empty() && out.back() != '\n') out.append(newline);
+        keep(insertAt);
+        std::string block;
+        if (!pieces.empty() && !endsWithNewline) block.append(newline);
         for (size_t i = 0; i < added.size(); ++i) {
-            out += added[i].first;
-            if (sectionFound || i > 0) out += "=" + added[i].second;
-            out.append(newline);
+            block += added[i].first;
+            if (sectionFound || i > 0) block += "=" + added[i].second;
+            block.append(newline);
         }
+        add(std::move(block));
         inserted = true;
     };
     for (const Replacement& replacement : replacements) {
         if (copied > replacement.start) continue;  // two keys of `values` on one line: the first counts
         if (!inserted && insertAt <= replacement.start) insertBlock();
-        copyUpTo(replacement.start);
-        out += replacement.text;
+        keep(replacement.start);
+        add(replacement.text);
         copied = replacement.textEnd;
     }
     if (!inserted) insertBlock();
-    copyUpTo(content.size());
-    return out;
+    keep(content.size());
+    return pieces;
 }
 
 bool WriteAll(int fd, std::string_view content) {
@@ -242,7 +255,8 @@ std::string FolderOf(const std::string& path) {
 // disk, and only then takes the target's name: readers see the old file or
 // the new one, never a part. `existing` is the target's status when there is
 // one: the new file keeps its owner and permissions.
-bool ReplaceAtomically(const std::string& target, std::string_view content, const struct stat* existing) {
+bool ReplaceAtomically(const std::string& target, const std::vector<std::string_view>& pieces,
+                       const struct stat* existing) {
     static std::atomic<unsigned> counter{0};
     std::string temporary;
     int fd = -1;
@@ -258,7 +272,9 @@ bool ReplaceAtomically(const std::string& target, std::string_view content, cons
         (void)fchmod(fd, existing->st_mode & 07777);
         (void)fchown(fd, existing->st_uid, existing->st_gid);
     }
-    const bool written = WriteAll(fd, content) && fsync(fd) == 0;
+    bool written = true;
+    for (const std::string_view piece : pieces) written = written && WriteAll(fd, piece);
+    written = written && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     if (!written || !closed || rename(temporary.c_str(), target.c_str()) != 0) {
         unlink(temporary.c_str());
@@ -317,15 +333,19 @@ std::optional<int> ParseInteger(const std::string& text) {
 
 }  // namespace
 
-IniFile::IniFile(std::string path) : path_(std::move(path)) {
+IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+
+void IniFile::load() const {
+    if (loaded_) return;
+    loaded_ = true;
+    content_.clear();
+    sections_.clear();
     const OwnFile file = LocateOwnFile(path_);
     if (file.state != OwnFileState::Regular) return;
-    if (std::optional<std::string> content = ReadRegularFile(file.target)) index(std::move(*content));
-}
+    std::optional<std::string> content = ReadRegularFile(file.target);
+    if (!content) return;
+    content_ = std::move(*content);
 
-void IniFile::index(std::string content) {
-    content_ = std::move(content);
-    sections_.clear();
     const std::string_view text = content_;
     auto open = sections_.end();
     size_t position = 0;
@@ -340,6 +360,7 @@ void IniFile::index(std::string content) {
 }
 
 std::optional<std::string> IniFile::readString(const std::string& section, const std::string& key) const {
+    load();
     const auto found = sections_.find(Lower(section));
     if (found == sections_.end()) return std::nullopt;
     const auto [begin, end] = found->second;
@@ -385,9 +406,14 @@ bool IniFile::writeStrings(const std::string& section,
     }
 
     RemoveStaleTemporaries(file.target);
-    std::string updated = Spliced(current, section, values);
-    if (!ReplaceAtomically(file.target, updated, exists ? &existing : nullptr)) return false;
-    index(std::move(updated));
+    std::deque<std::string> made;
+    if (!ReplaceAtomically(file.target, Spliced(current, section, values, made),
+                           exists ? &existing : nullptr)) {
+        return false;
+    }
+    loaded_ = false;  // the next read reads the new file
+    content_.clear();
+    sections_.clear();
     return true;
 }
 

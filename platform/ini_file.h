@@ -24,7 +24,8 @@ namespace kestrix::platform {
 // writing take time in proportion to the file's size.
 class IniFile {
 public:
-    // Reads the file if it is there and may be read; otherwise the store is empty.
+    // The store of the file at `path`. The file is read at the first read of
+    // a key, if it is there and may be read; otherwise the store is empty.
     explicit IniFile(std::string path);
 
     const std::string& path() const { return path_; }
@@ -51,12 +52,15 @@ public:
     }
 
 private:
-    void index(std::string content);
+    void load() const;
 
     std::string path_;
-    std::string content_;
-    // Where the first section of each name (lower-cased) holds its lines.
-    std::map<std::string, std::pair<std::size_t, std::size_t>> sections_;
+    // The file as read for reading keys, and where the first section of each
+    // name (lower-cased) holds its lines; read when first needed, and again
+    // after a write.
+    mutable bool loaded_ = false;
+    mutable std::string content_;
+    mutable std::map<std::string, std::pair<std::size_t, std::size_t>> sections_;
 };
 
 // Whether a file could be created or replaced at `path` (its folder is

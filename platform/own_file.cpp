@@ -67,37 +67,35 @@ std::optional<std::string> ReadRegularFile(const std::string& target) {
     // until a writer came.
     const int fd = open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
-    std::optional<std::string> content;
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::size_t>(st.st_size) <= kLargestFile) {
-        std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-        std::size_t done = 0;
-        bool failed = false;
-        for (;;) {
-            if (done == bytes.size()) {
-                // The file may have grown since fstat.
-                if (bytes.size() >= kLargestFile) {
-                    failed = true;
-                    break;
-                }
-                bytes.resize(bytes.size() + 4096);
-            }
-            const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) {
-                failed = true;
-                break;
-            }
-            if (got == 0) break;
-            done += static_cast<std::size_t>(got);
-        }
-        if (!failed) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::size_t>(st.st_size) > kLargestFile) {
+        close(fd);
+        return std::nullopt;
+    }
+    // The size fstat gives is read in place; a file still growing is read on
+    // in steps, up to the bound.
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t done = 0;
+    char more[4096];
+    for (;;) {
+        const bool inPlace = done < bytes.size();
+        const ssize_t got =
+            inPlace ? read(fd, bytes.data() + done, bytes.size() - done) : read(fd, more, sizeof more);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
             bytes.resize(done);
-            content = std::move(bytes);
+            close(fd);
+            if (got < 0) return std::nullopt;
+            return bytes;
         }
+        if (!inPlace) {
+            if (bytes.size() + static_cast<std::size_t>(got) > kLargestFile) break;
+            bytes.append(more, static_cast<std::size_t>(got));
+        }
+        done += static_cast<std::size_t>(got);
     }
     close(fd);
-    return content;
+    return std::nullopt;
 }
 
 }  // namespace kestrix::platform
