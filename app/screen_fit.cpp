@@ -22,11 +22,14 @@ const QScreen* ScreenUnder(const QRect& outer) {
 
 QPoint ReachablePosition(const QRect& outer, const QRect& available) {
     const int stretch = std::min(outer.width(), kReachableWidth);
-    const int left = std::clamp(outer.x(), available.left() - outer.width() + stretch,
-                                std::max(available.left(), available.right() + 1 - stretch));
-    const int top = std::clamp(outer.y(), available.top(),
-                               std::max(available.top(), available.bottom() + 1 - kReachableHeight));
-    return {left, top};
+    const bool reachable =
+        outer.top() >= available.top() && outer.top() + kReachableHeight <= available.bottom() + 1 &&
+        outer.left() + stretch <= available.right() + 1 && outer.right() + 1 - stretch >= available.left();
+    if (reachable) return outer.topLeft();
+    return {std::clamp(outer.left(), available.left(),
+                       std::max(available.left(), available.right() + 1 - outer.width())),
+            std::clamp(outer.top(), available.top(),
+                       std::max(available.top(), available.bottom() + 1 - outer.height()))};
 }
 
 }  // namespace kestrix::ui

@@ -166,8 +166,14 @@ public:
                 *form_,
                 [this](const char*, std::optional<int> StoredGeometry::*field) { return stored_.*field; },
                 frame);
-        } else {
-            SetMinimumOuterSize(*form_, frame, form_->screen()->availableGeometry());
+        } else if (!form_->isMaximized() && !form_->isFullScreen()) {
+            // Moved meanwhile (a window manager places windows too): kept
+            // where it stands, only fitted to the screen with the real frame.
+            const QRect available = form_->screen()->availableGeometry();
+            SetMinimumOuterSize(*form_, frame, available);
+            const QSize outer = (form_->size() + frame).boundedTo(available.size());
+            form_->resize(outer - frame);
+            form_->move(kestrix::ui::ReachablePosition(QRect(form_->pos(), outer), available));
         }
         frame_ = frame;
         remember();

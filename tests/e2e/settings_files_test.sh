@@ -8,7 +8,11 @@
 #  - a FIFO named kestrix.ini beside a copy, and a link to /dev/zero, neither
 #    hang the start nor get read: the window shows at once (asserted with a
 #    generous deadline; the time taken is printed), and at the close the file
-#    is reported as not writable and left as it was.
+#    is reported as not writable and left as it was;
+#  - a stored geometry far beyond the screen and off it opens a window, frame
+#    included, within the screen (under a real window manager, whose frame
+#    is known only after the window shows), and the close writes back the
+#    geometry the window really had.
 # Needs root for the first part (exits 77, skipped, otherwise).
 set -euo pipefail
 
@@ -97,5 +101,39 @@ for kind in fifo zero; do
     [[ $(ls "$copy") == $'kestrix\nkestrix.ini' ]] || fail "$copy holds: $(ls "$copy")"
 done
 
+# --- A geometry far beyond the 1280 x 1024 screen, and off it.
+copy=$work/geometry
+mkdir -p "$copy"
+cp "$build/kestrix" "$copy/kestrix"
+printf '[Wyglad]\nWys=5000\nSzer=6000\nPolY=-3000\nPolX=9000\n' >"$copy/kestrix.ini"
+start_kestrix "$copy/kestrix"
+# The window manager frames the window a moment after it shows.
+framed() { xprop -id "$main_window" _NET_FRAME_EXTENTS | grep -q ' = '; }
+wait_for 20 "the window manager to frame the window" framed
+# Once framed, the window is fitted again with the real frame: poll for the
+# outer geometry to settle inside the screen.
+outer_geometry() {
+    local info x y width height left right top bottom
+    info=$(xwininfo -id "$main_window")
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    width=$(sed -n 's/.*Width: *//p' <<<"$info")
+    height=$(sed -n 's/.*Height: *//p' <<<"$info")
+    read -r left right top bottom < <(xprop -id "$main_window" _NET_FRAME_EXTENTS | sed 's/.* = //; s/,//g')
+    echo "$((x - left)) $((y - top)) $((width + left + right)) $((height + top + bottom))"
+}
+inside_screen() {
+    local x y width height
+    read -r x y width height < <(outer_geometry)
+    ((x >= 0 && y >= 0 && x + width <= 1280 && y + height <= 1024))
+}
+wait_for 20 "the window to fit the screen (it stands at $(outer_geometry))" inside_screen
+read -r x y width height < <(outer_geometry)
+echo "the window opened at ${width}x${height}+${x}+${y}"
+close_kestrix
+stored() { sed -n "s/^$1=//p" "$copy/kestrix.ini"; }
+[[ $(stored Wys) -le 1024 && $(stored Szer) -le 1280 && $(stored PolY) -ge 0 && $(stored PolX) -ge 0 ]] ||
+    fail "the close wrote a geometry off the screen: $(tr '\n' ' ' <"$copy/kestrix.ini")"
+
 echo "PASS: root's installed copy wrote to root's configuration folder; a FIFO and /dev/zero as the" \
-    "settings file neither hung the start nor were written"
+    "settings file neither hung the start nor were written; a geometry beyond the screen was fitted to it"

@@ -1,7 +1,5 @@
 // The settings file on real files: what a start makes of the stored values,
 // and what a close writes back.
-#include "app/settings.h"
-
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -23,6 +21,8 @@
 #include "../platform/test_support.h"
 #include "app/dialogs.h"
 #include "app/form1.h"
+#include "app/screen_fit.h"
+#include "app/settings.h"
 #include "app/settings_location.h"
 
 namespace {
@@ -180,15 +180,10 @@ TEST_F(SettingsTest, AGeometryBeyondTheScreenOpensAWindowThatFitsAndCanBeReached
         SCOPED_TRACE(file);
         writeFile(file);
         start();
+        // Where the title bar cannot be reached, the window comes whole onto the screen.
         const QRect at = form->frameGeometry();
-        EXPECT_LE(at.width(), available.width());
-        EXPECT_LE(at.height(), available.height());
-        // The title bar: the top edge on the screen with room below it, and
-        // a good stretch of it within the screen sideways.
-        EXPECT_GE(at.top(), available.top());
-        EXPECT_LE(at.top() + 32, available.bottom() + 1);
-        EXPECT_GE(std::min(at.right(), available.right()) - std::max(at.left(), available.left()) + 1,
-                  std::min(at.width(), 100));
+        EXPECT_TRUE(available.contains(at))
+            << at.x() << "," << at.y() << " " << at.width() << "x" << at.height();
 
         form->close();
         EXPECT_EQ(stored("Wys"), std::to_string(at.height()));
@@ -314,6 +309,26 @@ TEST(SettingsLocation, AnInstalledCopyIsKnownByItsFolderStagedOrNot) {
     ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("share/applications")));
     std::ofstream(prefix.path().toStdString() + "/share/applications/kestrix.desktop") << "[Desktop Entry]\n";
     EXPECT_TRUE(kestrix::settings::IsInstalledCopy(bin, installed));
+}
+
+TEST(ScreenFit, AReachablePositionStaysAnyOtherBringsTheWindowWholeOntoTheScreen) {
+    const QRect available(0, 0, 800, 600);
+    struct Case {
+        QRect outer;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {{-40, 30, 700, 600}, {-40, 30}},    // partly off the screen, its title bar within reach
+        {{700, 568, 300, 200}, {700, 568}},  // 100 pixels of the title bar, 32 of its height
+        {{9000, -3000, 800, 600}, {0, 0}},   // far off
+        {{-650, 100, 700, 400}, {0, 100}},   // only 50 pixels of the title bar on the screen
+        {{100, 580, 300, 200}, {100, 400}},  // the title bar too low to grab
+        {{100, -1, 300, 200}, {100, 0}},     // the title bar above the screen
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kestrix::ui::ReachablePosition(c.outer, available), c.expected)
+            << c.outer.x() << "," << c.outer.y();
+    }
 }
 
 }  // namespace
