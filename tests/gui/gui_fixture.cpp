@@ -94,4 +94,6 @@ void GuiTest::makeFile(const std::string& relative, const std::string& content) 
     std::ofstream(full, std::ios::binary) << content;
 }
 
-void GuiTest::makeFolder(const std::string& relative) const { std::filesystem::create_directories(path(relative)); }
+void GuiTest::makeFolder(const std::string& relative) const {
+    std::filesystem::create_directories(path(relative));
+}
