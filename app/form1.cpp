@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,11 +13,11 @@
 #include <QStandardItemModel>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "about/form2.h"
 #include "app/cgauge.h"
+#include "app/uri_list.h"
 #include "engine/name_transform.h"
 #include "filelist/file_list_delegate.h"
 #include "filelist/file_list_model.h"
@@ -327,12 +326,16 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
+// The paths come from the list's raw bytes: through QUrl a name that is not
+// UTF-8 would lose its bytes.
 void TForm1::dropEvent(QDropEvent* event) {
-    std::vector<std::string> paths;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
-    }
+    const std::vector<std::string> paths =
+        kestrix::ui::DecodeUriList(event->mimeData()->data(QStringLiteral("text/uri-list")).toStdString());
     if (paths.empty()) return;
     event->acceptProposedAction();
-    AddDroppedFiles(paths);
+    AddDroppedFilesLater(paths);
+}
+
+void TForm1::AddDroppedFilesLater(const std::vector<std::string>& paths) {
+    QMetaObject::invokeMethod(this, [this, paths] { AddDroppedFiles(paths); }, Qt::QueuedConnection);
 }

@@ -86,6 +86,9 @@ public:
     void ToolButton1Click();
     void AddFolderContents(const std::string& folder);
     void AddDroppedFiles(const std::vector<std::string>& paths);
+    // AddDroppedFiles as soon as the event loop is free again: whoever hands
+    // over the paths (a drag source, the start-up) is never kept waiting.
+    void AddDroppedFilesLater(const std::vector<std::string>& paths);
     void RemoveDuplicates();
     void UpdateRenameButton();
 

@@ -1,13 +1,54 @@
+#include <cstdio>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include <QIcon>
 
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "options/form4.h"
+#include "platform/folders.h"
 
 int main(int argc, char** argv) {
-    KestrixApplication app(argc, argv);
+    // Before Qt starts, so --help and --version work without a display.
+    const kestrix::ui::CommandLine command =
+        kestrix::ui::ParseCommandLine(argc, argv, kestrix::platform::CurrentFolder());
+    switch (command.action) {
+        case kestrix::ui::CommandLine::Action::Help:
+            std::fputs(kestrix::ui::HelpText().c_str(), stdout);
+            return 0;
+        case kestrix::ui::CommandLine::Action::Version:
+            std::fputs(kestrix::ui::VersionText().c_str(), stdout);
+            return 0;
+        case kestrix::ui::CommandLine::Action::Misuse:
+            std::fprintf(stderr, "kestrix: %s\n%s", command.problem.c_str(),
+                         kestrix::ui::UsageText().c_str());
+            return 2;
+        case kestrix::ui::CommandLine::Action::Run:
+            break;
+    }
+    std::vector<std::string> paths;
+    for (const std::string& path : command.paths) {
+        if (kestrix::platform::Exists(path)) {
+            paths.push_back(path);
+        } else {
+            std::fprintf(stderr, "kestrix: %s: no such file or folder\n", path.c_str());
+        }
+    }
+    for (const std::string& argument : command.unusable) {
+        std::fprintf(stderr, "kestrix: '%s': no such file or folder\n", argument.c_str());
+    }
+
+    // Qt sees only its own options, so it never takes a file name for one.
+    std::vector<std::string> toolkitArguments = command.toolkitArguments;
+    std::vector<char*> toolkitArgv;
+    for (std::string& argument : toolkitArguments) toolkitArgv.push_back(argument.data());
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = static_cast<int>(toolkitArguments.size());
+
+    KestrixApplication app(toolkitArgc, toolkitArgv.data());
     try {
         QApplication::setApplicationName(QStringLiteral("Kestrix"));
         QApplication::setDesktopFileName(QStringLiteral("kestrix"));
@@ -19,6 +60,8 @@ int main(int argc, char** argv) {
         TForm4 form4(&form1);
         Form4 = &form4;
         form1.show();
+        // Added as a drop adds them, once the window shows.
+        if (!paths.empty()) form1.AddDroppedFilesLater(paths);
         QApplication::exec();
         Form4 = nullptr;
         Form1 = nullptr;

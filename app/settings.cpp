@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QAction>
 #include <QApplication>
@@ -19,7 +21,9 @@
 
 #include "app/dialogs.h"
 #include "app/form1.h"
+#include "app/screen_fit.h"
 #include "app/settings.h"
+#include "app/settings_location.h"
 #include "platform/folders.h"
 #include "platform/ini_file.h"
 
@@ -73,25 +77,48 @@ void LayOutNow(QWidget* widget) {
     }
 }
 
+// The smallest outer size, 640 x 541, unless the screen is smaller still.
+void SetMinimumOuterSize(TForm1& form, QSize frame, const QRect& available) {
+    const QSize minimum = QSize(kMinimumOuterWidth, kMinimumOuterHeight).boundedTo(available.size());
+    form.setMinimumSize(std::max(0, minimum.width() - frame.width()),
+                        std::max(0, minimum.height() - frame.height()));
+}
+
+// The available area of the screen the window opens on.
+QRect AvailableArea(const KeySource& read, QSize frame) {
+    const QSize designed(kDesignedClientWidth + frame.width(), kDesignedClientHeight + frame.height());
+    const QSize size(read("Szer", &StoredGeometry::Szer).value_or(designed.width()),
+                     read("Wys", &StoredGeometry::Wys).value_or(designed.height()));
+    const std::optional<int> left = read("PolX", &StoredGeometry::PolX);
+    const std::optional<int> top = read("PolY", &StoredGeometry::PolY);
+    const QScreen* screen = left && top ? kestrix::ui::ScreenUnder(QRect(QPoint(*left, *top), size))
+                                        : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(QPoint(0, 0), ScreenSize());
+}
+
 // Applies the geometry keys one by one, in the file's order; each key that is
 // missing takes its default from the state the keys before it left. Sizes are
 // outer sizes (frame included); `frame` is the frame known at this moment.
+// The window is fitted to the screen it opens on: never larger than the
+// screen's available area, and never where its title bar cannot be reached.
 void ApplyGeometry(TForm1& form, const KeySource& read, QSize frame) {
-    form.setMinimumSize(std::max(0, kMinimumOuterWidth - frame.width()),
-                        std::max(0, kMinimumOuterHeight - frame.height()));
+    const QRect available = AvailableArea(read, frame);
+    SetMinimumOuterSize(form, frame, available);
 
-    const int height = read("Wys", &StoredGeometry::Wys).value_or(kDesignedClientHeight + frame.height());
+    const int height =
+        std::min(read("Wys", &StoredGeometry::Wys).value_or(kDesignedClientHeight + frame.height()),
+                 available.height());
     form.resize(form.width(), height - frame.height());  // the minimum size raises a smaller one
-    const int width = read("Szer", &StoredGeometry::Szer).value_or(kDesignedClientWidth + frame.width());
+    const int width =
+        std::min(read("Szer", &StoredGeometry::Szer).value_or(kDesignedClientWidth + frame.width()),
+                 available.width());
     form.resize(width - frame.width(), form.height());
 
+    const QSize outer = form.size() + frame;
     const QSize screen = ScreenSize();
-    const int top = read("PolY", &StoredGeometry::PolY)
-                        .value_or((screen.height() - (form.height() + frame.height())) / 2);
-    form.move(form.x(), top);
-    const int left =
-        read("PolX", &StoredGeometry::PolX).value_or((screen.width() - (form.width() + frame.width())) / 2);
-    form.move(left, form.y());
+    const int top = read("PolY", &StoredGeometry::PolY).value_or((screen.height() - outer.height()) / 2);
+    const int left = read("PolX", &StoredGeometry::PolX).value_or((screen.width() - outer.width()) / 2);
+    form.move(kestrix::ui::ReachablePosition(QRect(QPoint(left, top), outer), available));
 
     LayOutNow(&form);
     form.Splitter2->refresh();  // a hidden splitter spreads its new height only when asked
@@ -139,9 +166,14 @@ public:
                 *form_,
                 [this](const char*, std::optional<int> StoredGeometry::*field) { return stored_.*field; },
                 frame);
-        } else {
-            form_->setMinimumSize(std::max(0, kMinimumOuterWidth - frame.width()),
-                                  std::max(0, kMinimumOuterHeight - frame.height()));
+        } else if (!form_->isMaximized() && !form_->isFullScreen()) {
+            // Moved meanwhile (a window manager places windows too): kept
+            // where it stands, only fitted to the screen with the real frame.
+            const QRect available = form_->screen()->availableGeometry();
+            SetMinimumOuterSize(*form_, frame, available);
+            const QSize outer = (form_->size() + frame).boundedTo(available.size());
+            form_->resize(outer - frame);
+            form_->move(kestrix::ui::ReachablePosition(QRect(form_->pos(), outer), available));
         }
         frame_ = frame;
         remember();
@@ -178,12 +210,15 @@ void SetPathOverride(const std::string& path) { PathOverride() = path; }
 
 std::string TForm1::SettingsPath() {
     if (!PathOverride().empty()) return PathOverride();
-    const std::string beside =
-        QFile::encodeName(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kFileName)))
-            .toStdString();
-    if (kestrix::platform::Exists(beside) || kestrix::platform::CanWriteFile(beside)) return beside;
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    if (!kestrix::settings::IsInstalledCopy(QFile::encodeName(programFolder).toStdString(),
+                                            kestrix::settings::InstallFolders())) {
+        const std::string beside =
+            QFile::encodeName(QDir(programFolder).filePath(QLatin1String(kFileName))).toStdString();
+        if (kestrix::platform::Exists(beside) || kestrix::platform::CanWriteFile(beside)) return beside;
+    }
 
-    // An installed copy cannot keep its settings beside the program.
+    // An installed copy, or one that cannot keep its settings beside the program.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(folder);
     return QFile::encodeName(QDir(folder).filePath(QLatin1String(kFileName))).toStdString();
@@ -217,22 +252,21 @@ void TForm1::SaveSettings() {
     const std::string path = SettingsPath();
     kestrix::platform::IniFile ini(path);
     const QRect outer = frameGeometry();
-    const std::pair<const char*, int> values[] = {
-        {"Wys", outer.height()},
-        {"Szer", outer.width()},
-        {"PolY", outer.y()},
-        {"PolX", outer.x()},
-        {"PodglWys", Splitter2->sizes().value(0)},
-        {"SzerKol", HeaderControl1->sectionSize(0)},
-        {"WyglListy", listViewMode()},
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"Wys", std::to_string(outer.height())},
+        {"Szer", std::to_string(outer.width())},
+        {"PolY", std::to_string(outer.y())},
+        {"PolX", std::to_string(outer.x())},
+        {"PodglWys", std::to_string(Splitter2->sizes().value(0))},
+        {"SzerKol", std::to_string(HeaderControl1->sectionSize(0))},
+        {"WyglListy", std::to_string(listViewMode())},
     };
-    for (const auto& [key, value] : values) {
-        if (!ini.writeString(kSection, key, std::to_string(value))) {
-            // The window closes all the same.
-            kestrix::ui::showMessage(
-                this, QMessageBox::Critical, QApplication::applicationName(),
-                QStringLiteral("Unable to write to %1").arg(QFile::decodeName(path.c_str())));
-            return;
-        }
+    // All seven in one write: the file is read and written once, and a crash
+    // leaves it with all of them or none.
+    if (!ini.writeStrings(kSection, values)) {
+        // The window closes all the same.
+        kestrix::ui::showMessage(
+            this, QMessageBox::Critical, QApplication::applicationName(),
+            QStringLiteral("Unable to write to %1").arg(QFile::decodeName(path.c_str())));
     }
 }

@@ -1,7 +1,6 @@
 // Adding files and folders to the list: the file dialog, dropped items, and
 // the contents of a folder.
-#include <QFile>
-#include <QFileInfo>
+#include <QStringList>
 
 #include "app/cgauge.h"
 #include "app/dialogs.h"
@@ -9,21 +8,31 @@
 #include "engine/duplicates.h"
 #include "engine/name_transform.h"
 #include "filelist/file_list_model.h"
+#include "filelist/picked_paths.h"
+#include "filelist/too_long_report.h"
+#include "platform/folder_tree.h"
 #include "platform/folders.h"
+#include "platform/path_limits.h"
 
 namespace {
 
 // Builds the entries of one adding operation. The options cannot change while
 // a folder is being read (no events are processed meanwhile), so they are
 // read once; every entry still gets the position it takes and the entry
-// count of the moment it is appended.
+// count of the moment it is appended. A path too long to rename is left out
+// and reported.
 class PendingEntries {
 public:
     PendingEntries(const TForm1& form, int existing)
         : existing_(existing), options_(form.CurrentRenameOptions()) {}
 
     void add(const std::string& path) {
-        const auto position = static_cast<std::int64_t>(existing_) + static_cast<std::int64_t>(entries_.size());
+        if (kestrix::platform::TooLongToRename(path)) {
+            TooLongReport::leaveOut(path);
+            return;
+        }
+        const auto position =
+            static_cast<std::int64_t>(existing_) + static_cast<std::int64_t>(entries_.size());
         entries_.push_back(kestrix::TransformPath(path, position, position, options_));
     }
 
@@ -39,20 +48,20 @@ private:
 // folders get their entry but are never descended into, so recursion ends.
 void CollectFolderContents(const std::string& folder, bool recurse, bool addFolders, bool addFiles,
                            PendingEntries& pending) {
-    for (const kestrix::platform::FolderItem& item : kestrix::platform::ListFolder(folder)) {
-        const std::string path = folder + item.name;
-        if (item.isFolder) {
-            if (addFolders) pending.add(path);
-            if (recurse && !item.isLink) CollectFolderContents(path + '/', recurse, addFolders, addFiles, pending);
-        } else if (addFiles) {
-            pending.add(path);
-        }
-    }
+    kestrix::platform::WalkFolder(folder, recurse,
+                                  [&](const std::string& path, const kestrix::platform::FolderItem& item) {
+                                      if (item.isFolder ? addFolders : addFiles) pending.add(path);
+                                  });
 }
 
 std::string WithTrailingSlash(std::string folder) {
     if (folder.empty() || folder.back() != '/') folder += '/';
     return folder;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 }  // namespace
@@ -62,15 +71,36 @@ void TForm1::ToolButton1Click() {
     if (chosen.isEmpty()) return;
     CGauge1->setProgress(0);
 
+    const TooLongReport tooLong(this);
+    PickedPathMatcher matcher;
     PendingEntries pending(*this, entryCount());
-    for (const QString& file : chosen) pending.add(QFile::encodeName(file).toStdString());
+    std::string lastFolder;
+    QStringList unmatched;
+    for (const QString& file : chosen) {
+        const std::optional<std::string> path = matcher.match(file);
+        if (!path) {
+            unmatched << file;
+            continue;
+        }
+        pending.add(*path);
+        lastFolder = FolderOf(*path);
+    }
     fileList_->append(pending.take());
 
     // The folder chooser starts where the last chosen files were.
-    kestrix::platform::SetCurrentFolder(QFile::encodeName(QFileInfo(chosen.last()).absolutePath()).toStdString());
+    if (!lastFolder.empty()) kestrix::platform::SetCurrentFolder(lastFolder);
 
     RemoveDuplicates();
     UpdateRenameButton();
+
+    if (!unmatched.isEmpty()) {
+        kestrix::ui::showMessage(this, QMessageBox::Warning, QStringLiteral("Błąd"),
+                                 QStringLiteral("Tych plików nie dodano do listy, bo nie udało się ich "
+                                                "jednoznacznie odnaleźć na dysku (nazwa, której nie da się "
+                                                "poprawnie odczytać, pasuje do kilku plików albo do "
+                                                "żadnego):\n\n") +
+                                     unmatched.join(QLatin1Char('\n')));
+    }
 }
 
 void TForm1::RemoveDuplicates() {
@@ -90,12 +120,14 @@ void TForm1::RemoveDuplicates() {
 }
 
 void TForm1::AddFolderContents(const std::string& folder) {
+    const TooLongReport tooLong(this);
     PendingEntries pending(*this, entryCount());
     CollectFolderContents(WithTrailingSlash(folder), RecurseFolders, AddFolders, AddFiles, pending);
     fileList_->append(pending.take());
 }
 
 void TForm1::AddDroppedFiles(const std::vector<std::string>& paths) {
+    const TooLongReport tooLong(this);
     for (const std::string& path : paths) {
         if (kestrix::platform::IsFolder(path)) {
             const auto answer = kestrix::ui::showMessage(
@@ -109,7 +141,9 @@ void TForm1::AddDroppedFiles(const std::vector<std::string>& paths) {
                 AddFolderContents(WithTrailingSlash(path));
             }
         }
-        fileList_->append(BuildListEntry(path, entryCount()));
+        PendingEntries own(*this, entryCount());
+        own.add(path);
+        fileList_->append(own.take());
     }
     UpdateRenameButton();
 }

@@ -57,12 +57,17 @@ bool IsDotOrDotDot(const char* name) {
 
 }  // namespace
 
-std::vector<FolderItem> ListFolder(const std::string& folder) {
+std::vector<FolderItem> ListFolderAt(int folderFd) {
     std::vector<FolderItem> items;
-    if (folder.empty() || folder.find('\0') != std::string::npos) return items;
-
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return items;
+    // The stream takes its own descriptor, so the caller's stays open.
+    const int own = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0) return items;
+    DIR* dir = fdopendir(own);
+    if (!dir) {
+        close(own);
+        return items;
+    }
+    rewinddir(dir);  // the copy shares its read position with the caller's descriptor
     const int fd = dirfd(dir);
 
     while (dirent* entry = readdir(dir)) {
@@ -97,6 +102,15 @@ std::vector<FolderItem> ListFolder(const std::string& folder) {
     closedir(dir);
 
     SortByName(items);
+    return items;
+}
+
+std::vector<FolderItem> ListFolder(const std::string& folder) {
+    if (folder.empty() || folder.find('\0') != std::string::npos) return {};
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::vector<FolderItem> items = ListFolderAt(fd);
+    close(fd);
     return items;
 }
 

@@ -18,6 +18,10 @@ struct FolderItem {
 // end with '/'.
 std::vector<FolderItem> ListFolder(const std::string& folder);
 
+// The entries of the open folder `folderFd`, as ListFolder gives them; the
+// descriptor stays open.
+std::vector<FolderItem> ListFolderAt(int folderFd);
+
 // Whether `path` is a folder, following links.
 bool IsFolder(const std::string& path);
 

@@ -1,20 +1,31 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrix::platform {
 
-// A small INI store with private-profile semantics: one key is read or
-// written at a time, every other section, key, comment and the order of the
-// file stay as they are, and a new key goes to the end of its section (a new
+// A small INI store with private-profile semantics: keys are read one at a
+// time, a write changes only its own keys and leaves every other byte of the
+// file as it was (other sections, keys, comments, the order, and each line's
+// own line ending), and a new key goes to the end of its section (a new
 // section to the end of the file). Section and key names compare
-// case-insensitively. Every write replaces the file atomically (temporary
-// file in the same folder, then rename), so a crash never leaves half a file.
+// case-insensitively; the first section of a name counts, and in it the first
+// key of a name. Every write replaces the file atomically (temporary file in
+// the same folder, then rename), so a crash never leaves half a file.
+//
+// The file is the user's own: only a regular file is read or written (a
+// FIFO or a device counts as no file and is never written), and a symbolic
+// link is followed only when it belongs to the user running the program; a
+// link of another user's is left alone, and writing fails. Reading and
+// writing take time in proportion to the file's size.
 class IniFile {
 public:
-    // Reads the file if it exists; a missing file is an empty store.
+    // The store of the file at `path`. The file is read at the first read of
+    // a key, if it is there and may be read; otherwise the store is empty.
     explicit IniFile(std::string path);
 
     const std::string& path() const { return path_; }
@@ -27,19 +38,29 @@ public:
     // "$FFFFFFFF" is -1); `fallback` when missing or not such an integer.
     int readInteger(const std::string& section, const std::string& key, int fallback) const;
 
-    // Sets `key` and writes the whole file at once, starting from the file as
-    // it is on disk at that moment. False when the file cannot be written (or
-    // exists but cannot be read, or the names or value hold a line break or
-    // would not read back); the store on disk is then unchanged.
-    bool writeString(const std::string& section, const std::string& key, const std::string& value);
+    // Sets the keys of `values` in `section`, in their order, and writes the
+    // whole file at once, starting from the file as it is on disk at that
+    // moment (keys another program wrote meanwhile stay). False when the file
+    // cannot be written (or is there but cannot be read, is no regular file,
+    // or is reached through another user's link, or a name or value holds a
+    // line break or would not read back); the store on disk is then unchanged.
+    // Temporaries that earlier writes killed half-way left behind are removed.
+    bool writeStrings(const std::string& section,
+                      const std::vector<std::pair<std::string, std::string>>& values);
+    bool writeString(const std::string& section, const std::string& key, const std::string& value) {
+        return writeStrings(section, {{key, value}});
+    }
 
 private:
-    // Reads the file as it is on disk now; false when it exists but cannot be read.
-    bool load(std::vector<std::string>& lines, bool& crlf) const;
+    void load() const;
 
     std::string path_;
-    std::vector<std::string> lines_;  // the file's lines without their line endings
-    bool crlf_ = false;               // the file ends its lines with CR LF
+    // The file as read for reading keys, and where the first section of each
+    // name (lower-cased) holds its lines; read when first needed, and again
+    // after a write.
+    mutable bool loaded_ = false;
+    mutable std::string content_;
+    mutable std::map<std::string, std::pair<std::size_t, std::size_t>> sections_;
 };
 
 // Whether a file could be created or replaced at `path` (its folder is

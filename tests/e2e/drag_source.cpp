@@ -1,22 +1,30 @@
 // A window that drags the files named on its command line, the way a file
-// manager does: pressing the mouse in it starts a drag carrying their URLs.
+// manager does: pressing the mouse in it starts a drag carrying their URLs,
+// as a "text/uri-list" made from the names' bytes (a name that is not UTF-8
+// is sent byte for byte, percent-encoded).
 // It reports the drag's progress on standard output, one line per event, so
 // the driving script can wait for each step instead of sleeping:
 //   ready                  the window is shown
 //   drag-started           the drag is under way
 //   action <name>          the drop target now offers this action
-//   finished <name>        the drag ended with this action
+//   finished <name>        the drag ended here with this action
+//   drop-finished          the drop target reported it has done with the
+//                          drop (XdndFinished): only then is a file manager
+//                          free again
 // It stays open after the drop, as the target fetches the dragged data from
 // it only then; closing the window ends it.
 #include <cstdio>
+#include <cstdlib>
 
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QDrag>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
-#include <QUrl>
 #include <QWidget>
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -40,9 +48,50 @@ void Report(const char* line) {
     std::fflush(stdout);
 }
 
+// Qt returns from QDrag::exec as soon as the drop is sent; the target's
+// answer that it has finished comes later, as an XdndFinished message.
+class FinishedWatch : public QAbstractNativeEventFilter {
+public:
+    explicit FinishedWatch(xcb_connection_t* connection) {
+        const char name[] = "XdndFinished";
+        xcb_intern_atom_reply_t* reply =
+            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof name - 1, name), nullptr);
+        if (reply) finished_ = reply->atom;
+        free(reply);
+    }
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t" || finished_ == XCB_NONE) return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE) return false;
+        if (reinterpret_cast<const xcb_client_message_event_t*>(event)->type == finished_)
+            Report("drop-finished");
+        return false;
+    }
+
+private:
+    xcb_atom_t finished_ = XCB_NONE;
+};
+
+// The list as it was made. (QMimeData::setData would keep a uri-list as
+// QUrls, whose text loses bytes that are not UTF-8.)
+class RawUriList : public QMimeData {
+public:
+    explicit RawUriList(QByteArray list) : list_(std::move(list)) {}
+    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+
+protected:
+    QVariant retrieveData(const QString& format, QMetaType) const override {
+        return format == QLatin1String("text/uri-list") ? QVariant(list_) : QVariant();
+    }
+
+private:
+    QByteArray list_;
+};
+
 class DragSource : public QWidget {
 public:
-    explicit DragSource(QList<QUrl> urls) : urls_(std::move(urls)) {
+    explicit DragSource(QByteArray uriList) : uriList_(std::move(uriList)) {
         setWindowTitle(QStringLiteral("Kestrix drag source"));
         setFixedSize(160, 120);
     }
@@ -51,8 +100,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() != Qt::LeftButton || dragging_) return;
         dragging_ = true;
-        auto* mime = new QMimeData;
-        mime->setUrls(urls_);
+        auto* mime = new RawUriList(uriList_);
         auto* drag = new QDrag(this);
         drag->setMimeData(mime);
         connect(drag, &QDrag::actionChanged, this, [](Qt::DropAction action) {
@@ -69,7 +117,7 @@ protected:
     }
 
 private:
-    QList<QUrl> urls_;
+    QByteArray uriList_;
     bool dragging_ = false;
 };
 
@@ -77,13 +125,20 @@ private:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QList<QUrl> urls;
-    for (const QString& path : QApplication::arguments().mid(1)) urls.append(QUrl::fromLocalFile(path));
-    if (urls.isEmpty()) {
-        std::fprintf(stderr, "usage: drag_source FILE...\n");
+    QByteArray uriList;
+    for (int i = 1; i < argc; ++i) uriList += "file://" + QByteArray(argv[i]).toPercentEncoding("/") + "\r\n";
+    if (uriList.isEmpty()) {
+        std::fprintf(stderr, "usage: drag_source ABSOLUTE-PATH...\n");
         return 2;
     }
-    DragSource window(urls);
+    auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) {
+        std::fprintf(stderr, "drag_source: needs an X server\n");
+        return 2;
+    }
+    FinishedWatch watch(x11->connection());
+    app.installNativeEventFilter(&watch);
+    DragSource window(uriList);
     window.move(0, 0);
     window.show();
     return QApplication::exec();

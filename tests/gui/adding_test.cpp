@@ -1,32 +1,64 @@
 // Adding files through the dialog, by dropping them, and a folder's contents.
-#include <unistd.h>
+#include <string>
+#include <vector>
 
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "../platform/test_support.h"
 #include "filelist/file_list_model.h"
 #include "gui_fixture.h"
 #include "platform/folders.h"
 
 namespace {
 
+// Dropped data as another program offers it: the "text/uri-list" bytes as
+// they are. (QMimeData::setData would store the list as QUrls, whose text
+// loses bytes that are not UTF-8.)
+class RawUriList : public QMimeData {
+public:
+    explicit RawUriList(QByteArray list) : list_(std::move(list)) {}
+    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+
+protected:
+    QVariant retrieveData(const QString& format, QMetaType) const override {
+        return format == QLatin1String("text/uri-list") ? QVariant(list_) : QVariant();
+    }
+
+private:
+    QByteArray list_;
+};
+
 class AddingTest : public GuiTest {
 protected:
+    // A drop as a file manager makes it: the raw "text/uri-list" bytes, each
+    // path percent-encoded byte by byte (so names that are not UTF-8 keep
+    // theirs). The drop handler must return before the question is asked and
+    // anything is added; both follow as soon as the event loop runs.
     void drop(const std::vector<std::string>& paths) {
-        QList<QUrl> urls;
-        for (const auto& p : paths) urls.append(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(p))));
-        QMimeData mime;
-        mime.setUrls(urls);
+        QByteArray list;
+        for (const auto& p : paths) {
+            list += "file://" + QByteArray::fromStdString(p).toPercentEncoding("/") + "\r\n";
+        }
+        RawUriList mime(list);
         QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(form1, &enter);
         ASSERT_TRUE(enter.isAccepted());
+        const int before = form1->entryCount();
         QDropEvent dropEvent(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(form1, &dropEvent);
+        ASSERT_TRUE(dropEvent.isAccepted());
+        ASSERT_TRUE(asked.empty()) << "asked inside the drop handler";
+        ASSERT_EQ(form1->entryCount(), before) << "added inside the drop handler";
+        QCoreApplication::sendPostedEvents(form1, QEvent::MetaCall);
     }
 
     // A small tree: A/f, A/B/g, A/.hidden, A/C/ (empty folder).
@@ -40,7 +72,8 @@ protected:
     std::vector<std::string> relativeCurrentPaths() const {
         std::vector<std::string> relative;
         const std::string root = path("");  // ends with "/"
-        for (const auto& p : currentPaths()) relative.push_back(p.substr(0, root.size()) == root ? p.substr(root.size()) : p);
+        for (const auto& p : currentPaths())
+            relative.push_back(p.substr(0, root.size()) == root ? p.substr(root.size()) : p);
         return relative;
     }
 };
@@ -80,7 +113,8 @@ TEST_F(AddingTest, DroppedFolderAnsweredNoAddsOnlyItsOwnEntry) {
     drop({path("A")});
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].caption, QStringLiteral("Zapytanie"));
-    EXPECT_EQ(asked[0].text, QStringLiteral("Do dodania na listę wybrano katalog, czy dodać też jego zawartość ?"));
+    EXPECT_EQ(asked[0].text,
+              QStringLiteral("Do dodania na listę wybrano katalog, czy dodać też jego zawartość ?"));
     EXPECT_EQ(asked[0].icon, QMessageBox::Information);
     EXPECT_EQ(asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(asked[0].owner, form1);
@@ -150,6 +184,136 @@ TEST_F(AddingTest, NamesThatAreNotUtf8KeepTheirBytes) {
     ASSERT_EQ(form1->entryCount(), 1);
     EXPECT_EQ(currentPaths()[0], path("A/") + name);
     EXPECT_EQ(proposedPaths()[0], path("A/") + name);
+}
+
+// A name that is not UTF-8 and its look-alike: the same name spelled with
+// U+FFFD, which is how text shows the first one.
+const std::string kLatin1Name = "caf\xE9.TXT";
+const std::string kLookAlikeName = "caf\xEF\xBF\xBD.TXT";
+
+TEST_F(AddingTest, ADroppedNameThatIsNotUtf8NamesItsOwnFileAndRenamesOnlyThat) {
+    makeFile(kLatin1Name, "latin-1");
+    makeFile(kLookAlikeName, "look-alike");
+    drop({path(kLatin1Name)});
+    EXPECT_EQ(currentPaths(), (std::vector<std::string>{path(kLatin1Name)}));
+
+    check("CheckBox1");  // lower case
+    answers = {QMessageBox::Yes};
+    form1->ToolButton4Click();
+    EXPECT_EQ(kestrix::platform::testing::ReadFile(path("caf\xE9.txt")), "latin-1");
+    EXPECT_FALSE(kestrix::platform::Exists(path(kLatin1Name)));
+    EXPECT_EQ(kestrix::platform::testing::ReadFile(path(kLookAlikeName)), "look-alike");
+}
+
+TEST_F(AddingTest, ADialogNameThatIsNotUtf8IsFoundAgainInItsFolderAndRenamed) {
+    // The folder's own name is not UTF-8 either.
+    const std::string folder = "n\xFFo/";
+    makeFile(folder + kLatin1Name, "latin-1");
+    makeFile(folder + "other.TXT", "other");
+    dialogFiles = {QFile::decodeName(QByteArray::fromStdString(path(folder + kLatin1Name)))};
+    ASSERT_TRUE(dialogFiles[0].contains(QChar(QChar::ReplacementCharacter)));
+    QTest::mouseClick(form1->ToolButton1, Qt::LeftButton);
+    EXPECT_EQ(currentPaths(), (std::vector<std::string>{path(folder + kLatin1Name)}));
+    EXPECT_TRUE(asked.empty());
+
+    check("CheckBox1");
+    answers = {QMessageBox::Yes};
+    form1->ToolButton4Click();
+    EXPECT_EQ(kestrix::platform::testing::ReadFile(path(folder + "caf\xE9.txt")), "latin-1");
+    EXPECT_EQ(kestrix::platform::testing::ReadFile(path(folder + "other.TXT")), "other");
+}
+
+TEST_F(AddingTest, ADialogNameThatFitsTwoFilesAddsNeitherAndSaysSo) {
+    makeFile(kLatin1Name, "latin-1");
+    makeFile(kLookAlikeName, "look-alike");
+    makeFile("plain.txt");
+    // Both read as this text; the dialog cannot say which one was picked.
+    const QString ambiguous = QFile::decodeName(QByteArray::fromStdString(path(kLatin1Name)));
+    dialogFiles = {ambiguous, QString::fromStdString(path("plain.txt"))};
+    QTest::mouseClick(form1->ToolButton1, Qt::LeftButton);
+
+    EXPECT_EQ(currentPaths(), (std::vector<std::string>{path("plain.txt")}));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].owner, form1);
+    EXPECT_EQ(asked[0].caption, QStringLiteral("Błąd"));
+    EXPECT_TRUE(asked[0].text.startsWith(QStringLiteral("Tych plików nie dodano do listy")));
+    EXPECT_TRUE(asked[0].text.endsWith(QLatin1Char('\n') + ambiguous));
+    EXPECT_EQ(kestrix::platform::testing::ReadFile(path(kLatin1Name)), "latin-1");
+    EXPECT_EQ(kestrix::platform::testing::ReadFile(path(kLookAlikeName)), "look-alike");
+}
+
+TEST_F(AddingTest, ANameSpelledWithTheReplacementCharacterItselfIsAddedWhenAlone) {
+    makeFile(kLookAlikeName);
+    dialogFiles = {QString::fromStdString(path(kLookAlikeName))};
+    QTest::mouseClick(form1->ToolButton1, Qt::LeftButton);
+    EXPECT_EQ(currentPaths(), (std::vector<std::string>{path(kLookAlikeName)}));
+    EXPECT_TRUE(asked.empty());
+}
+
+// Removes a tree of any depth, one folder at a time relative to its parent.
+void RemoveTree(int parent, const char* name) {
+    const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (fd >= 0) {
+        for (const auto& item : kestrix::platform::ListFolderAt(fd)) {
+            if (item.isFolder && !item.isLink) {
+                RemoveTree(fd, item.name.c_str());
+            } else {
+                unlinkat(fd, item.name.c_str(), 0);
+            }
+        }
+        close(fd);
+    }
+    unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+TEST_F(AddingTest, ATreeDeeperThanTheLongestPathIsListedOrReportedItemByItem) {
+    // 50 folders of 100-byte names, one inside the other, each holding a file
+    // "f": a hundred items below T, the deeper ones too long to rename.
+    constexpr int kDepth = 50;
+    const std::string name(100, 'd');
+    makeFolder("T");
+    int fd = open(path("T").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int level = 0; level < kDepth; ++level) {
+        ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0) << level;
+        const int child = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        ASSERT_GE(child, 0) << level;
+        close(fd);
+        fd = child;
+        const int file = openat(fd, "f", O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(file, 0) << level;
+        close(file);
+    }
+    close(fd);
+
+    // Walked folder first, its contents, then its file; the dropped folder last.
+    std::vector<std::string> all;
+    std::string folder = path("T");
+    for (int level = 0; level < kDepth; ++level) all.push_back(folder += "/" + name);
+    for (int level = kDepth; level > 0; --level) {
+        all.push_back(all[level - 1] + "/f");
+    }
+    all.push_back(path("T"));
+    std::vector<std::string> renamable;
+    for (const std::string& p : all) {
+        if (p.size() <= 4095) renamable.push_back(p);
+    }
+    const std::size_t tooLong = all.size() - renamable.size();
+    ASSERT_GT(tooLong, 0u);
+
+    answers = {QMessageBox::Yes};
+    drop({path("T")});
+    EXPECT_EQ(currentPaths(), renamable);
+    ASSERT_EQ(asked.size(), 2u) << "the folder question, then one report";
+    EXPECT_EQ(asked[1].owner, form1);
+    EXPECT_EQ(asked[1].caption, QStringLiteral("Błąd"));
+    EXPECT_TRUE(asked[1].text.contains(QStringLiteral("dłuższa niż 4095 bajtów")));
+    EXPECT_TRUE(asked[1].text.contains(QStringLiteral("(razem: %1)").arg(tooLong)))
+        << asked[1].text.toStdString();
+
+    const int temp = open(QFile::encodeName(tempDir.path()).constData(), O_RDONLY | O_DIRECTORY);
+    RemoveTree(temp, "T");
+    close(temp);
 }
 
 }  // namespace

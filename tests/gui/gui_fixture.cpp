@@ -87,12 +87,13 @@ std::string GuiTest::path(const std::string& relative) const {
     return QFile::encodeName(tempDir.path()).toStdString() + "/" + relative;
 }
 
+// The paths are bytes: names that are not UTF-8 keep theirs.
 void GuiTest::makeFile(const std::string& relative, const std::string& content) const {
     const std::string full = path(relative);
-    QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(full.substr(0, full.rfind('/')))));
+    std::filesystem::create_directories(full.substr(0, full.rfind('/')));
     std::ofstream(full, std::ios::binary) << content;
 }
 
 void GuiTest::makeFolder(const std::string& relative) const {
-    QDir().mkpath(QString::fromStdString(path(relative)));
+    std::filesystem::create_directories(path(relative));
 }

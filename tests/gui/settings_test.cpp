@@ -1,10 +1,12 @@
 // The settings file on real files: what a start makes of the stored values,
 // and what a close writes back.
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
@@ -13,10 +15,15 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "../platform/test_support.h"
 #include "app/dialogs.h"
 #include "app/form1.h"
+#include "app/screen_fit.h"
 #include "app/settings.h"
+#include "app/settings_location.h"
 
 namespace {
 
@@ -160,14 +167,32 @@ TEST_F(SettingsTest, EachValueIsReadAsDecimalOrHexadecimalOrFallsBackToItsDefaul
     }
 }
 
-TEST_F(SettingsTest, MissingPositionCentresWithTheStoredSizeRoundedTowardZero) {
-    // Taller and wider than the screen by an odd number of pixels: the
-    // centring halves a negative odd number.
-    const int height = screen().height() + 101;
-    const int width = screen().width() + 51;
-    writeFile("[Wyglad]\nWys=" + std::to_string(height) + "\nSzer=" + std::to_string(width) + "\n");
-    start();
-    EXPECT_EQ(form->frameGeometry(), QRect(-25, -50, width, height));
+TEST_F(SettingsTest, AGeometryBeyondTheScreenOpensAWindowThatFitsAndCanBeReached) {
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const std::string huge = std::to_string(available.height() * 3);
+    const std::string wide = std::to_string(available.width() * 3);
+    const std::string files[] = {
+        "[Wyglad]\nWys=" + huge + "\nSzer=" + wide + "\nPolY=-5000\nPolX=9000\n",
+        "[Wyglad]\nWys=" + huge + "\nSzer=" + wide + "\n",  // centred on the screen
+        "[Wyglad]\nWys=600\nSzer=700\nPolY=99999\nPolX=-99999\n",
+    };
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        writeFile(file);
+        start();
+        // Where the title bar cannot be reached, the window comes whole onto the screen.
+        const QRect at = form->frameGeometry();
+        EXPECT_TRUE(available.contains(at))
+            << at.x() << "," << at.y() << " " << at.width() << "x" << at.height();
+
+        form->close();
+        EXPECT_EQ(stored("Wys"), std::to_string(at.height()));
+        EXPECT_EQ(stored("Szer"), std::to_string(at.width()));
+        EXPECT_EQ(stored("PolY"), std::to_string(at.y()));
+        EXPECT_EQ(stored("PolX"), std::to_string(at.x()));
+        delete form;
+        form = nullptr;
+    }
 }
 
 TEST_F(SettingsTest, OtherSectionsKeysAndCommentsSurviveAWrite) {
@@ -204,6 +229,106 @@ TEST_F(SettingsTest, FileLivesBesideTheProgram) {
     EXPECT_EQ(
         TForm1::SettingsPath(),
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kestrix.ini")).toStdString());
+}
+
+TEST_F(SettingsTest, ALinkOfAnotherUserIsLeftAloneAndTheCloseSaysSo) {
+    const std::string victim = QDir(dir.path()).filePath(QStringLiteral("victim.txt")).toStdString();
+    std::ofstream(victim, std::ios::binary) << "[Wyglad]\nWys=700\n";
+    ASSERT_EQ(symlink(victim.c_str(), iniPath.c_str()), 0);
+    if (lchown(iniPath.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "cannot give the link to another user";
+
+    start();
+    EXPECT_NE(form->frameGeometry().height(), 700);
+    form->close();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("Unable to write to ") + QString::fromStdString(iniPath));
+    std::ifstream in(victim, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "[Wyglad]\nWys=700\n");
+    struct stat st;
+    ASSERT_EQ(lstat(iniPath.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+TEST_F(SettingsTest, AnOwnDanglingLinkIsSavedThrough) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("dotfiles")));
+    ASSERT_EQ(symlink("dotfiles/kestrix.ini", iniPath.c_str()), 0);
+    start();
+    form->close();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(stored("WyglListy"), "0");  // read through the link
+    EXPECT_TRUE(QFileInfo(dir.path() + QStringLiteral("/dotfiles/kestrix.ini")).isFile());
+}
+
+TEST_F(SettingsTest, AFileTheUserMayNotReadIsNeverWritten) {
+    const std::string original = "[Wyglad]\nWys=600\n; the user's own notes\n";
+    writeFile(original);
+    ASSERT_EQ(chmod(iniPath.c_str(), 0222), 0);
+    ASSERT_EQ(chmod(dir.path().toLocal8Bit().constData(), 0777), 0);
+    // Root reads any file whatever its mode: the window opens and closes in a
+    // child process that has given up that power.
+    const int outcome = kestrix::platform::testing::RunUnprivileged([this] {
+        start();
+        form->close();
+        return messages.size() == 1 ? 0 : 1;
+    });
+    if (outcome < 0) GTEST_SKIP() << "cannot run a child process without root's file access";
+    EXPECT_EQ(outcome, 0) << "the close must say the file cannot be written";
+    EXPECT_EQ(fileText(), original);
+}
+
+TEST_F(SettingsTest, LinesAnotherCopyWroteWhileTheProgramRanSurviveItsClose) {
+    writeFile("[Wyglad]\nWys=600\n");
+    start();
+    writeFile("; written by hand meanwhile\n[Wyglad]\nWys=600\nObcy=1\n[Inna]\nk=v\n");
+    form->close();
+    const std::string text = fileText();
+    EXPECT_EQ(text.rfind("; written by hand meanwhile\n[Wyglad]\nWys=", 0), 0u) << text;
+    EXPECT_NE(text.find("\nObcy=1\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n[Inna]\nk=v\n"), std::string::npos) << text;
+}
+
+TEST(SettingsLocation, AnInstalledCopyIsKnownByItsFolderStagedOrNot) {
+    const std::vector<std::string> installed = {"/usr/local/bin", "/usr/bin"};
+    struct Case {
+        const char* folder;
+        bool isInstalled;
+    };
+    for (const Case& c :
+         {Case{"/usr/local/bin", true}, Case{"/usr/bin/", true},
+          Case{"/tmp/stage/usr/bin", true},  // a DESTDIR install
+          Case{"/tmp/stage/usr/local/bin", true}, Case{"/home/u/kestrix/build/release", false},
+          Case{"/tmp/xusr/bin", false}, Case{"/usr/bin/extra", false}}) {
+        EXPECT_EQ(kestrix::settings::IsInstalledCopy(c.folder, installed), c.isInstalled) << c.folder;
+    }
+
+    // Installed under another prefix: the desktop entry lies beside it.
+    QTemporaryDir prefix;
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    const std::string bin = prefix.path().toStdString() + "/bin";
+    EXPECT_FALSE(kestrix::settings::IsInstalledCopy(bin, installed));
+    ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("share/applications")));
+    std::ofstream(prefix.path().toStdString() + "/share/applications/kestrix.desktop") << "[Desktop Entry]\n";
+    EXPECT_TRUE(kestrix::settings::IsInstalledCopy(bin, installed));
+}
+
+TEST(ScreenFit, AReachablePositionStaysAnyOtherBringsTheWindowWholeOntoTheScreen) {
+    const QRect available(0, 0, 800, 600);
+    struct Case {
+        QRect outer;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {{-40, 30, 700, 600}, {-40, 30}},    // partly off the screen, its title bar within reach
+        {{700, 568, 300, 200}, {700, 568}},  // 100 pixels of the title bar, 32 of its height
+        {{9000, -3000, 800, 600}, {0, 0}},   // far off
+        {{-650, 100, 700, 400}, {0, 100}},   // only 50 pixels of the title bar on the screen
+        {{100, 580, 300, 200}, {100, 400}},  // the title bar too low to grab
+        {{100, -1, 300, 200}, {100, 0}},     // the title bar above the screen
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kestrix::ui::ReachablePosition(c.outer, available), c.expected)
+            << c.outer.x() << "," << c.outer.y();
+    }
 }
 
 }  // namespace

@@ -83,7 +83,8 @@ desktop=$root/share/applications/kestrix.desktop
 if [[ -f $desktop ]]; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate rejects kestrix.desktop"
     key() { sed -n "s/^$1=//p" "$desktop"; }
-    [[ $(key Exec) == kestrix ]] || fail "Exec is '$(key Exec)', expected the installed program with no arguments"
+    # %F: a file manager's "open with" hands over the files and folders chosen.
+    [[ $(key Exec) == "kestrix %F" ]] || fail "Exec is '$(key Exec)', expected the installed program taking files (kestrix %F)"
     [[ $(key Icon) == kestrix ]] || fail "Icon is '$(key Icon)', expected the installed icon name kestrix"
     [[ -n $(key 'Comment\[pl\]') && -n $(key Comment) ]] || fail "the desktop entry lacks an English or a Polish comment"
 fi

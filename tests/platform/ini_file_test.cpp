@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "folders.h"
@@ -14,6 +15,7 @@ namespace kestrix::platform {
 namespace {
 
 using testing::ReadFile;
+using testing::RunBounded;
 using testing::RunUnprivileged;
 using testing::TempFolder;
 using testing::WriteFile;
@@ -213,6 +215,130 @@ TEST(IniFile, AnUnwritableLocationFailsAndLeavesTheFileAsItWas) {
     EXPECT_EQ(ListFolder(temp.path()).size(), 1u);
     EXPECT_TRUE(CanWriteFile(path));
     EXPECT_TRUE(CanWriteFile(temp / "new.ini"));
+}
+
+std::string LinkTarget(const std::string& link) {
+    char target[4096] = {};
+    return readlink(link.c_str(), target, sizeof target - 1) > 0 ? target : "";
+}
+
+TEST(IniFile, KeepsEachLinesOwnEndingAndEveryByteOutsideTheKeysWritten) {
+    TempFolder temp;
+    const std::string path = temp / "kestrix.ini";
+    // The first line ends in LF, the others in CR LF; blanks, a comment, a
+    // key spelled in its own case and a last line without an ending.
+    ASSERT_TRUE(WriteFile(path,
+                          "; LF only here\n"
+                          "[Wyglad]\r\n"
+                          "  Wys = 541 \r\n"
+                          "; inside\r\n"
+                          "SZER=640\r\n"
+                          "\r\n"
+                          "[Inne]\r\n"
+                          "k=v"));
+    IniFile ini(path);
+    ASSERT_TRUE(ini.writeStrings("Wyglad", {{"Wys", "600"}, {"PolY", "10"}, {"Szer", "700"}}));
+    ASSERT_TRUE(ini.writeString("Nowa", "a", "1"));
+    EXPECT_EQ(ReadFile(path),
+              "; LF only here\n"
+              "[Wyglad]\r\n"
+              "Wys=600\r\n"
+              "; inside\r\n"
+              "SZER=700\r\n"
+              "PolY=10\r\n"
+              "\r\n"
+              "[Inne]\r\n"
+              "k=v\n"  // the last line gets an ending (the file's first) so the new section can follow
+              "[Nowa]\n"
+              "a=1\n");
+}
+
+TEST(IniFile, KeysWrittenByAnotherProgramMeanwhileSurvive) {
+    TempFolder temp;
+    const std::string path = temp / "kestrix.ini";
+    ASSERT_TRUE(WriteFile(path, "[Wyglad]\nWys=541\n"));
+    IniFile ini(path);
+    ASSERT_TRUE(WriteFile(path, "[Wyglad]\nWys=541\nObcy=1\n[Inna]\nx=2\n"));
+    ASSERT_TRUE(ini.writeString("Wyglad", "Wys", "600"));
+    EXPECT_EQ(ReadFile(path), "[Wyglad]\nWys=600\nObcy=1\n[Inna]\nx=2\n");
+}
+
+TEST(IniFile, NeitherAFifoNorADeviceIsReadOrWritten) {
+    TempFolder temp;
+    ASSERT_EQ(mkfifo((temp / "fifo.ini").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("/dev/zero", (temp / "zero.ini").c_str()), 0);
+    // A FIFO would hold a plain open until a writer came, and /dev/zero never
+    // ends: each must come back at once, well within these bounds.
+    for (const char* name : {"fifo.ini", "zero.ini"}) {
+        const std::string path = temp / name;
+        const int outcome = RunBounded(20, size_t{512} << 20, [&] {
+            IniFile ini(path);
+            if (ini.readString("Wyglad", "Wys")) return 1;
+            if (ini.writeString("Wyglad", "Wys", "600")) return 2;
+            return 0;
+        });
+        EXPECT_EQ(outcome, 0) << name << " (-1: it hung or ran out of memory)";
+    }
+    struct stat st;
+    ASSERT_EQ(lstat((temp / "fifo.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(LinkTarget(temp / "zero.ini"), "/dev/zero");
+    EXPECT_EQ(ListFolder(temp.path()).size(), 2u);
+}
+
+TEST(IniFile, ALinkOfAnotherUserIsNotFollowed) {
+    TempFolder temp;
+    const std::string victim = temp / "victim.txt";
+    ASSERT_TRUE(WriteFile(victim, "[Wyglad]\nWys=700\n"));
+    const std::string link = temp / "kestrix.ini";
+    ASSERT_EQ(symlink("victim.txt", link.c_str()), 0);
+    if (lchown(link.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "cannot give the link to another user";
+
+    IniFile ini(link);
+    EXPECT_EQ(ini.readString("Wyglad", "Wys"), std::nullopt);
+    EXPECT_FALSE(ini.writeString("Wyglad", "Wys", "600"));
+    EXPECT_EQ(ReadFile(victim), "[Wyglad]\nWys=700\n");
+    EXPECT_EQ(LinkTarget(link), "victim.txt");
+    EXPECT_EQ(ListFolder(temp.path()).size(), 2u);
+}
+
+TEST(IniFile, AnOwnDanglingLinkIsSavedThroughToTheFileItNames) {
+    TempFolder temp;
+    ASSERT_EQ(mkdir((temp / "dotfiles").c_str(), 0755), 0);
+    const std::string link = temp / "kestrix.ini";
+    ASSERT_EQ(symlink("dotfiles/kestrix.ini", link.c_str()), 0);
+
+    IniFile ini(link);
+    ASSERT_TRUE(ini.writeString("Wyglad", "Wys", "600"));
+    EXPECT_EQ(ReadFile(temp / "dotfiles/kestrix.ini"), "[Wyglad]\nWys=600\n");
+    EXPECT_EQ(LinkTarget(link), "dotfiles/kestrix.ini");
+    EXPECT_EQ(IniFile(link).readInteger("Wyglad", "Wys", 0), 600);
+}
+
+TEST(IniFile, TemporariesLeftByAWriterThatIsGoneAreRemovedAtTheNextWrite) {
+    TempFolder temp;
+    const std::string path = temp / "kestrix.ini";
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    ASSERT_GT(gone, 0);
+    ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+    const std::string stale = path + ".tmp-" + std::to_string(gone) + "-3";
+    const std::string running = path + ".tmp-" + std::to_string(getppid()) + "-1";
+    const std::string strangers[] = {path + ".tmp-" + std::to_string(gone) + "-x", path + ".tmp-",
+                                     temp / ("other.ini.tmp-" + std::to_string(gone) + "-1")};
+    for (const std::string& file : {stale, running, strangers[0], strangers[1], strangers[2]}) {
+        ASSERT_TRUE(WriteFile(file, "half"));
+    }
+    const std::string staleFolder = path + ".tmp-" + std::to_string(gone) + "-4";
+    ASSERT_EQ(mkdir(staleFolder.c_str(), 0755), 0);
+
+    IniFile ini(path);
+    ASSERT_TRUE(ini.writeString("Wyglad", "Wys", "600"));
+    EXPECT_FALSE(Exists(stale));
+    EXPECT_TRUE(Exists(running));
+    for (const std::string& file : strangers) EXPECT_TRUE(Exists(file)) << file;
+    EXPECT_TRUE(IsFolder(staleFolder));
+    EXPECT_EQ(ReadFile(path), "[Wyglad]\nWys=600\n");
 }
 
 }  // namespace

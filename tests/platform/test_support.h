@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -68,6 +70,31 @@ inline int RunUnprivileged(const std::function<int()>& body) {
     int status = 0;
     if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status);
+}
+
+// Runs `body` in a child process that may use at most `memoryBytes` of
+// address space, and gives it `seconds` to finish: its result, or -1 when it
+// could not run, was killed (it ran out of memory) or did not finish in time
+// (it is then killed). The limits are generous; they only turn a hang or a
+// read without end into a failure instead of a test that never ends.
+inline int RunBounded(int seconds, size_t memoryBytes, const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        const rlimit limit{memoryBytes, memoryBytes};
+        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(255);
+        _exit(body() & 0xFF);
+    }
+    int status = 0;
+    for (int waited = 0; waited < seconds * 20; ++waited) {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child) return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+        if (done < 0) return -1;
+        usleep(50 * 1000);
+    }
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return -1;
 }
 
 }  // namespace kestrix::platform::testing

@@ -1,0 +1,83 @@
+// The command line: files and folders to add, --help, --version, misuse.
+#include "app/command_line.h"
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using kestrix::ui::CommandLine;
+using kestrix::ui::ParseCommandLine;
+using Strings = std::vector<std::string>;
+
+CommandLine Parse(const Strings& arguments, const std::string& currentFolder = "/home/ala/zdjęcia") {
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    return ParseCommandLine(static_cast<int>(argv.size()), argv.data(), currentFolder);
+}
+
+TEST(CommandLine, NamesFilesAndFoldersByAbsolutePathsKeepingTheirBytes) {
+    struct Case {
+        Strings arguments;
+        Strings paths;
+    };
+    const Case cases[] = {
+        {{"kestrix"}, {}},
+        {{"kestrix", "a.jpg", "/tmp/b.jpg"}, {"/home/ala/zdjęcia/a.jpg", "/tmp/b.jpg"}},
+        {{"kestrix", "caf\xE9.jpg"}, {"/home/ala/zdjęcia/caf\xE9.jpg"}},  // not UTF-8
+        {{"kestrix", "./sub//dir/", "../x", "/"},
+         {"/home/ala/zdjęcia/sub/dir", "/home/ala/zdjęcia/../x", "/"}},
+        {{"kestrix", "-"}, {"/home/ala/zdjęcia/-"}},
+        {{"kestrix", "--", "--help", "-x"}, {"/home/ala/zdjęcia/--help", "/home/ala/zdjęcia/-x"}},
+    };
+    for (const Case& c : cases) {
+        const CommandLine command = Parse(c.arguments);
+        EXPECT_EQ(command.action, CommandLine::Action::Run) << c.arguments.size();
+        EXPECT_EQ(command.paths, c.paths);
+        EXPECT_EQ(command.toolkitArguments, Strings{"kestrix"});
+    }
+}
+
+TEST(CommandLine, AnArgumentThatNamesNothingIsSetAside) {
+    const CommandLine command = Parse({"kestrix", "", "a", "/b"}, "");
+    EXPECT_EQ(command.action, CommandLine::Action::Run);
+    EXPECT_EQ(command.paths, Strings{"/b"});
+    EXPECT_EQ(command.unusable, (Strings{"", "a"}));
+}
+
+TEST(CommandLine, HelpVersionAndUnknownOptions) {
+    struct Case {
+        Strings arguments;
+        CommandLine::Action action;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {{"kestrix", "--help"}, CommandLine::Action::Help, ""},
+        {{"kestrix", "a.jpg", "--version"}, CommandLine::Action::Version, ""},
+        {{"kestrix", "--bogus", "--help"}, CommandLine::Action::Misuse, "unknown option '--bogus'"},
+        {{"kestrix", "-x"}, CommandLine::Action::Misuse, "unknown option '-x'"},
+        {{"kestrix", "-h"}, CommandLine::Action::Misuse, "unknown option '-h'"},
+        {{"kestrix", "-style"}, CommandLine::Action::Misuse, "option '-style' needs a value"},
+    };
+    for (const Case& c : cases) {
+        const CommandLine command = Parse(c.arguments);
+        EXPECT_EQ(command.action, c.action) << c.arguments[1];
+        EXPECT_EQ(command.problem, c.problem);
+    }
+    EXPECT_EQ(kestrix::ui::VersionText(), "kestrix 2.0.5\n");
+    EXPECT_EQ(kestrix::ui::UsageText().rfind("Usage: kestrix [OPTION]... [FILE|FOLDER]...\n", 0), 0u);
+    EXPECT_EQ(kestrix::ui::HelpText().rfind("Usage: kestrix [OPTION]... [FILE|FOLDER]...\n", 0), 0u);
+}
+
+TEST(CommandLine, QtsOwnOptionsGoOnToQtAndNeverBecomePaths) {
+    const CommandLine command = Parse(
+        {"kestrix", "-platform", "offscreen", "--style=fusion", "-reverse", "-session", "1a2b", "x.jpg"});
+    EXPECT_EQ(command.action, CommandLine::Action::Run);
+    EXPECT_EQ(command.toolkitArguments, (Strings{"kestrix", "-platform", "offscreen", "--style=fusion",
+                                                 "-reverse", "-session", "1a2b"}));
+    EXPECT_EQ(command.paths, Strings{"/home/ala/zdjęcia/x.jpg"});
+}
+
+}  // namespace
