@@ -141,6 +141,12 @@ bool SameItem(const ItemIdentity& recorded, const ItemIdentity& now) {
     return true;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first, second;
+    return lstat(a.c_str(), &first) == 0 && lstat(b.c_str(), &second) == 0 && S_ISREG(first.st_mode) &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 bool NamesIn(const std::string& folder, std::unordered_set<std::string>& names) {
     names.clear();
     DIR* dir = opendir(folder.empty() ? "." : folder.c_str());

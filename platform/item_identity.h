@@ -41,6 +41,9 @@ std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string>& paths);
 // files) the same size and modification time.
 bool SameItem(const ItemIdentity& recorded, const ItemIdentity& now);
 
+// Whether `a` and `b` are two names (hard links) of one regular file.
+bool SameFile(const std::string& a, const std::string& b);
+
 // The names in `folder` exactly as the file system spells them ("." and ".."
 // left out); false when the folder cannot be read.
 bool NamesIn(const std::string& folder, std::unordered_set<std::string>& names);

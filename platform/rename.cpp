@@ -154,8 +154,8 @@ std::string TemporaryName(const std::string& folder, const std::string& tag, std
 Renamer::Renamer(std::string tag, RenameSteps* steps)
     : tag_(std::move(tag)), steps_(steps), ways_(renameWays()) {}
 
-void Renamer::begin(Intermediate kind, const std::string& path) {
-    if (steps_) steps_->begin(kind, path);
+int Renamer::begin(Intermediate kind, const std::string& path) {
+    return steps_ ? steps_->begin(kind, path) : 0;
 }
 
 void Renamer::end(Intermediate kind, const std::string& path) {
@@ -249,7 +249,7 @@ bool Renamer::probe(const std::string& folder, const std::string& lower, const s
         const std::string stem =
             folder + IntermediatePrefix(tag_) + "probe" + std::to_string(++probes_) + "-";
         const std::string made = stem + lower;
-        begin(Intermediate::Probe, made);
+        if (begin(Intermediate::Probe, made) != 0) return false;
         if (!MakeEmptyFile(made)) {
             const int error = errno;
             end(Intermediate::Probe, made);
@@ -271,7 +271,7 @@ bool Renamer::probe(const std::string& folder, const std::string& lower, const s
 RenameResult Renamer::throughTemporary(const std::string& from, const std::string& to, std::int64_t index,
                                        const std::string& folder) {
     const std::string temporary = TemporaryName(folder, tag_, index);
-    begin(Intermediate::Temporary, temporary);
+    if (const int refused = begin(Intermediate::Temporary, temporary)) return Failed(refused);
     const RenameResult aside = move(from, temporary);
     if (!aside.ok) {
         end(Intermediate::Temporary, temporary);
@@ -305,7 +305,7 @@ RenameResult Renamer::move(const std::string& from, const std::string& to) {
     if (!S_ISDIR(item.st_mode) && ways_.hardLinks && !traits.noHardLinks) {
         // A hard link refuses an existing target atomically; dropping the old
         // name afterwards completes the rename.
-        begin(Intermediate::SecondLink, to);
+        if (const int refused = begin(Intermediate::SecondLink, to)) return Failed(refused);
         if (linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) == 0) {
             NoteDiskStep();
             if (unlink(from.c_str()) == 0) {
@@ -342,7 +342,7 @@ RenameResult Renamer::move(const std::string& from, const std::string& to) {
 }
 
 RenameResult Renamer::throughPlaceholder(const std::string& from, const std::string& to, bool isFolder) {
-    begin(Intermediate::Placeholder, to);
+    if (const int refused = begin(Intermediate::Placeholder, to)) return Failed(refused);
     if (!(isFolder ? mkdir(to.c_str(), 0700) == 0 : MakeEmptyFile(to))) {
         const int error = errno;
         end(Intermediate::Placeholder, to);

@@ -27,11 +27,13 @@ enum class Intermediate : std::uint8_t {
 };
 
 // Told before each intermediate is made and after it is gone again (or has
-// become the item), so that a journal can record it.
+// become the item), so that a journal can record it. begin() returns 0, or an
+// errno when the intermediate must not be made (it could not be recorded):
+// the rename then fails with that error before touching anything.
 class RenameSteps {
 public:
     virtual ~RenameSteps() = default;
-    virtual void begin(Intermediate kind, const std::string& path) = 0;
+    virtual int begin(Intermediate kind, const std::string& path) = 0;
     virtual void end(Intermediate kind, const std::string& path) = 0;
 };
 
@@ -102,7 +104,7 @@ private:
     bool folds(const std::string& folder, FolderTraits& traits, bool asciiPairs,
                const std::vector<std::pair<char32_t, char32_t>>& otherPairs);
     bool probe(const std::string& folder, const std::string& lower, const std::string& upper, bool& folded);
-    void begin(Intermediate kind, const std::string& path);
+    int begin(Intermediate kind, const std::string& path);
     void end(Intermediate kind, const std::string& path);
 
     std::string tag_;

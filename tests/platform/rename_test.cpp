@@ -216,8 +216,9 @@ INSTANTIATE_TEST_SUITE_P(Ways, RenameNoReplaceTest, ::testing::ValuesIn(kWays),
 // made and after it is gone; each change on disk is one step.
 class StepRecorder : public RenameSteps {
 public:
-    void begin(Intermediate kind, const std::string& path) override {
+    int begin(Intermediate kind, const std::string& path) override {
         heard.push_back(Heard{true, kind, path});
+        return refuse;
     }
     void end(Intermediate kind, const std::string& path) override {
         heard.push_back(Heard{false, kind, path});
@@ -230,6 +231,7 @@ public:
         friend bool operator==(const Heard&, const Heard&) = default;
     };
     std::vector<Heard> heard;
+    int refuse = 0;  // the errno begin() answers with
 };
 
 TEST(Renamer, AnnouncesEveryIntermediateAndCountsItsSteps) {
@@ -269,6 +271,23 @@ TEST(Renamer, AnnouncesEveryIntermediateAndCountsItsSteps) {
         EXPECT_EQ(Listing(temp.path()), std::vector<std::string>{c.to});
         EXPECT_EQ(ReadFile(temp / c.to), "alpha");
     }
+}
+
+// An intermediate that cannot be recorded is not made: the rename fails first.
+TEST(Renamer, MakesNoIntermediateThatCannotBeRecorded) {
+    TempFolder temp;
+    ASSERT_TRUE(WriteFile(temp / "a", "alpha"));
+    renameWays() = RenameWays{.renameAt2 = false};
+    StepRecorder recorder;
+    recorder.refuse = ENOSPC;
+    Renamer renamer("run8", &recorder);
+
+    const RenameResult result = renamer.rename(temp / "a", temp / "b", 0);
+
+    resetRenameWays();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, ENOSPC);
+    EXPECT_EQ(Listing(temp.path()), std::vector<std::string>{"a"});
 }
 
 }  // namespace
