@@ -38,6 +38,29 @@ inline bool RunKilledAtStep(long step, const std::function<void()>& body) {
     return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
+inline std::function<bool()> killWhen;
+
+inline void KillWhenTheConditionHolds(long) {
+    if (killWhen && killWhen()) kill(getpid(), SIGKILL);
+}
+
+// Runs `body` in a child process killed right after the first change on disk
+// after which `condition` holds. True when it was killed.
+inline bool RunKilledWhen(const std::function<bool()>& condition, const std::function<void()>& body) {
+    killWhen = condition;
+    const pid_t child = fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        platform::SetDiskStepHook(&KillWhenTheConditionHolds);
+        body();
+        _exit(0);
+    }
+    killWhen = nullptr;
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
 // Runs `body` in a child process killed after `delay`. True when it was
 // killed, false when it finished first.
 inline bool RunKilledAfter(std::chrono::microseconds delay, const std::function<void()>& body) {
