@@ -233,9 +233,11 @@ void TForm1::buildPopupMenu() {
     Przesudogry1 = makeItem("Przesudogry1", QStringLiteral("Przesuń do góry"), "menu-up", QKeySequence(Qt::CTRL | Qt::Key_Q));
     Przesuwd1 = makeItem("Przesuwd1", QStringLiteral("Przesuń w dół"), "menu-down", QKeySequence(Qt::CTRL | Qt::Key_W));
     Usu1 = makeItem("Usu1", QStringLiteral("Usuń zaznaczone pliki z listy"), "menu-remove", QKeySequence(Qt::Key_Delete));
+    Cofnij1 = makeItem("Cofnij1", QStringLiteral("Cofnij ostatnią zmianę nazw"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_Z));
     PopupMenu1->addAction(Przesudogry1);
     PopupMenu1->addAction(Przesuwd1);
     PopupMenu1->addAction(Usu1);
+    PopupMenu1->addAction(Cofnij1);
     N1 = PopupMenu1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     Widok1 = PopupMenu1->addMenu(QStringLiteral("Widok"));
@@ -253,6 +255,8 @@ void TForm1::buildPopupMenu() {
     connect(Przesudogry1, &QAction::triggered, this, &TForm1::Przesudogry1Click);
     connect(Przesuwd1, &QAction::triggered, this, &TForm1::Przesuwd1Click);
     connect(Usu1, &QAction::triggered, this, &TForm1::Usu1Click);
+    connect(Cofnij1, &QAction::triggered, this, &TForm1::Cofnij1Click);
+    UpdateUndoItem();
     connect(ciekaNazwa1, &QAction::triggered, this, &TForm1::ciekaNazwa1Click);
     connect(Nazwa1, &QAction::triggered, this, &TForm1::Nazwa1Click);
     connect(ListBox1, &QWidget::customContextMenuRequested, this,
@@ -320,6 +324,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     AdjustToFrame();
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        QMetaObject::invokeMethod(this, &TForm1::SettleInterruptedRuns, Qt::QueuedConnection);
+    }
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

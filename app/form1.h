@@ -55,6 +55,7 @@ public:
     QAction* Przesudogry1 = nullptr;
     QAction* Przesuwd1 = nullptr;
     QAction* Usu1 = nullptr;
+    QAction* Cofnij1 = nullptr;
     QAction* N1 = nullptr;
     QMenu* Widok1 = nullptr;
     QAction* ciekaNazwa1 = nullptr;
@@ -101,6 +102,12 @@ public:
     // Applying the renames (filelist/apply_renames.cpp).
     void ToolButton4Click();
 
+    // Undo of the last finished run (filelist/undo_renames.cpp), and runs cut
+    // off by a crash, settled once the window first shows (app/interrupted_runs.cpp).
+    void Cofnij1Click();
+    void UpdateUndoItem();
+    void SettleInterruptedRuns();
+
     // List editing and view modes (filelist/list_editing.cpp).
     void ToolButton5Click();
     void Usu1Click();
@@ -138,6 +145,7 @@ private:
     FileListDelegate* fileListDelegate_ = nullptr;
     QStandardItemModel* headerModel_ = nullptr;
     int viewMode_ = 0;
+    bool shownOnce_ = false;
 };
 
 extern TForm1* Form1;

@@ -13,7 +13,7 @@ list(REMOVE_ITEM KESTRIX_GUI_SOURCES ${CMAKE_SOURCE_DIR}/app/main.cpp)
 
 add_library(kestrix_gui STATIC ${KESTRIX_GUI_SOURCES})
 target_include_directories(kestrix_gui PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(kestrix_gui PUBLIC kestrix_engine kestrix_platform Qt6::Widgets Qt6::Svg)
+target_link_libraries(kestrix_gui PUBLIC kestrix_engine kestrix_platform kestrix_session Qt6::Widgets Qt6::Svg)
 target_compile_definitions(kestrix_gui PUBLIC KESTRIX_VERSION="${PROJECT_VERSION}")
 
 # An installed copy keeps its settings in the user's configuration folder; it

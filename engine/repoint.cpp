@@ -36,7 +36,7 @@ void FolderMoves::record(std::string_view from, std::string_view to) {
     moves_[std::string(from)].push_back(Move{count_++, std::string(to)});
 }
 
-std::string FolderMoves::repoint(std::string_view path, std::size_t since) const {
+std::string FolderMoves::repoint(std::string_view path, std::size_t since, bool itself) const {
     std::string result(path);
     if (since >= count_) return result;
 
@@ -48,19 +48,23 @@ std::string FolderMoves::repoint(std::string_view path, std::size_t since) const
         std::size_t bestSequence = std::numeric_limits<std::size_t>::max();
         std::size_t bestLength = 0;
         const std::string* bestTarget = nullptr;
-        for (std::size_t slash = result.find('/', 1); slash != std::string::npos;
-             slash = result.find('/', slash + 1)) {
-            const auto found = moves_.find(std::string_view(result).substr(0, slash));
-            if (found == moves_.end()) continue;
+        auto consider = [&](std::size_t length) {
+            const auto found = moves_.find(std::string_view(result).substr(0, length));
+            if (found == moves_.end()) return;
             const std::vector<Move>& moves = found->second;
             const auto move = std::lower_bound(moves.begin(), moves.end(), nextSequence,
                                                [](const Move& m, std::size_t s) { return m.sequence < s; });
             if (move != moves.end() && move->sequence < bestSequence) {
                 bestSequence = move->sequence;
-                bestLength = slash;
+                bestLength = length;
                 bestTarget = &move->to;
             }
+        };
+        for (std::size_t slash = result.find('/', 1); slash != std::string::npos;
+             slash = result.find('/', slash + 1)) {
+            consider(slash);
         }
+        if (itself) consider(WithoutTrailingSlash(result).size());
         if (!bestTarget) return result;
         result.replace(0, bestLength, *bestTarget);
         nextSequence = bestSequence + 1;

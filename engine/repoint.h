@@ -41,8 +41,10 @@ public:
     // part of the path, in the order the renames happened. A path naming a
     // renamed folder itself is not inside it and stays as it is. With `since`
     // only the renames from that one on (counted from 0) apply: for a path
-    // that was already right when size() was `since`.
-    std::string repoint(std::string_view path, std::size_t since = 0) const;
+    // that was already right when size() was `since`. With `itself`, a
+    // rename of the item the path names counts too (a list of renamed items
+    // rather than of folders).
+    std::string repoint(std::string_view path, std::size_t since = 0, bool itself = false) const;
 
     bool empty() const { return count_ == 0; }
     // How many renames have been recorded.

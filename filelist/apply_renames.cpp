@@ -1,92 +1,47 @@
 // Applying the renames: every entry of the list, in list order, renamed on
-// disk while the gauge shows how far the run has come.
-#include <algorithm>
+// disk by a journaled run while the gauge shows how far it has come.
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QMessageBox>
 #include <QSignalBlocker>
 #include <QToolButton>
 
-#include "app/cgauge.h"
 #include "app/dialogs.h"
 #include "app/form1.h"
 #include "engine/name_transform.h"
-#include "engine/repoint.h"
 #include "filelist/apply_report.h"
 #include "filelist/apply_seams.h"
 #include "filelist/file_list_model.h"
+#include "filelist/journal_texts.h"
+#include "filelist/run_window.h"
 #include "options/form4.h"
-#include "platform/rename.h"
+#include "session/journal_store.h"
+#include "session/rename_run.h"
 
 namespace {
 
-using kestrix::apply::applySeams;
+using kestrix::session::EntryOutcome;
+using kestrix::session::Outcome;
 
 bool ReloadAfterApply() { return !Form4 || Form4->ReloadAfterApply(); }
 
-// Why the proposed path must not be applied, or an empty string. The rules
-// only ever change an item's name; a new name that is empty, "." or "..", has
-// a '/' or NUL inside or is too long would move the item out of its folder
-// or cannot exist.
-std::string RefusedReason(const std::string& current, const std::string& proposed) {
-    const std::string_view folder = kestrix::FolderPart(current);
-    if (std::string_view(proposed).substr(0, folder.size()) != folder) {
-        return kestrix::platform::RefusedNameReason("/");
-    }
-    return kestrix::platform::RefusedNameReason(proposed.substr(folder.size()));
-}
-
-// One run over the list. The main window stays disabled and the gauge shown
-// for as long as the run lives, even when an error escapes it.
-class RenameRun {
+// The list's side of a run: the run reads each entry from the list when its
+// turn comes, and the list takes each entry back reloaded from where its item
+// is now.
+class ApplyWindow : public RunWindow {
 public:
-    explicit RenameRun(TForm1& form) : form_(form), model_(*form.fileList()) {
-        // Disabling the main window disables its child windows too; the
-        // options window stays usable during a run.
-        const bool optionsEnabled = Form4 && Form4->isEnabled();
-        form_.setEnabled(false);
-        if (optionsEnabled && Form4->isWindow()) Form4->setEnabled(true);
-        form_.CGauge1->show();
-        setGauge(0);
-    }
-
-    ~RenameRun() {
-        form_.setEnabled(true);
-        form_.CGauge1->hide();
-    }
+    ApplyWindow(TForm1& form, kestrix::session::RenameRun& run)
+        : RunWindow(form, form.fileList()->count()), model_(*form.fileList()), run_(run) {}
 
     void run() {
-        const int count = model_.count();
-        const double step = 100.0 / count;
-        double sum = 0.0;
         options_ = form_.CurrentRenameOptions();
-        settled_.assign(static_cast<size_t>(count), kNotReloaded);
-        for (const kestrix::ListEntry& entry : model_.entries()) holding_.addParentsOf(entry.current);
-        sinceEvents_.start();
-
-        for (int index = 0; index < count && index < model_.count(); ++index) {
-            const bool failed = applyEntry(index);
-            sum += step;
-            setGauge(static_cast<int>(sum));
-            const bool last = index == count - 1;
-            if (last || sinceEvents_.elapsed() >= applySeams().frameMilliseconds) {
-                showReloaded();
-                processEvents();
-                // The options can change only while events are processed.
-                options_ = form_.CurrentRenameOptions();
-            }
-            if (ReloadAfterApply() && index < model_.count()) {
-                reload(index, kestrix::TransformPath(failed ? current_ : proposed_, index, model_.count(),
-                                                     options_));
-                settled_[static_cast<size_t>(index)] = moves_.size();
-            }
-        }
+        settled_.assign(static_cast<size_t>(model_.count()), kNotReloaded);
+        run_.execute(*this);
+        end_ = run_.finish();
         announceReloaded();
         if (!ReloadAfterApply()) {
             model_.clear();
@@ -94,41 +49,40 @@ public:
         } else {
             followLaterFolderRenames();
         }
-        form_.setEnabled(true);
-        setGauge(100);
-        processEvents();
-        form_.CGauge1->hide();
-        processEvents();
+        end();
     }
 
     const kestrix::apply::RenameFailures& failures() const { return failures_; }
+    const kestrix::session::RunEnd& runEnd() const { return end_; }
 
-private:
-    // Renames the item of the entry at `index` if its paths differ; true when
-    // that was needed and could not be done.
-    bool applyEntry(int index) {
-        const kestrix::ListEntry& entry = model_.at(index);
-        // Only a folder that holds other entries' items can move them.
-        const bool holdsOthers = holding_.contains(entry.current);
-        // An earlier entry may have renamed a folder that holds this one.
-        current_ = moves_.repoint(entry.current);
-        proposed_ = moves_.repoint(entry.proposed);
-        if (current_ == proposed_) return false;
-
-        std::string reason = RefusedReason(current_, proposed_);
-        if (reason.empty()) {
-            const kestrix::platform::RenameResult result =
-                kestrix::platform::RenameNoReplace(current_, proposed_);
-            if (result.ok) {
-                if (holdsOthers) moves_.record(current_, proposed_);
-                return false;
-            }
-            reason = result.reason.empty() ? "błąd " + std::to_string(result.error) : result.reason;
-        }
-        failures_.add(current_, proposed_, reason);
-        return true;
+    std::int64_t entryCount() override { return model_.count(); }
+    const kestrix::ListEntry* entryAt(std::int64_t index) override {
+        return &model_.at(static_cast<int>(index));
     }
 
+    void entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) override {
+        const bool failed = outcome.outcome == Outcome::Failed;
+        if (failed) {
+            std::string reason = outcome.reason;
+            if (!outcome.leftAt.empty()) reason += " (element jest teraz pod nazwą " + outcome.leftAt + ")";
+            failures_.add(outcome.from, outcome.to, reason);
+        }
+        advance();
+        if (frameDue) {
+            showReloaded();
+            processEvents();
+            // The options can change only while events are processed.
+            options_ = form_.CurrentRenameOptions();
+        }
+        const int row = static_cast<int>(index);
+        if (ReloadAfterApply() && row < model_.count()) {
+            reload(row,
+                   kestrix::TransformPath(failed ? outcome.from : outcome.to, row, model_.count(), options_));
+            settled_[static_cast<size_t>(row)] = run_.folderMoves().size();
+        }
+    }
+
+private:
     // A list view lays out all its rows again at the next paint after any
     // change signal, which with 100,000 entries costs more than the renames of
     // a frame. So during the run the reloaded entries go into the list
@@ -168,41 +122,27 @@ private:
     // have been renamed by a later entry. Entries that were not reloaded keep
     // the paths they had.
     void followLaterFolderRenames() {
-        if (moves_.empty()) return;
-        model_.rebuildWhere([this](int row, kestrix::ListEntry& entry) {
+        const kestrix::FolderMoves& moves = run_.folderMoves();
+        if (moves.empty()) return;
+        model_.rebuildWhere([&](int row, kestrix::ListEntry& entry) {
             if (static_cast<size_t>(row) >= settled_.size() ||
-                settled_[static_cast<size_t>(row)] >= moves_.size()) {
+                settled_[static_cast<size_t>(row)] >= moves.size()) {
                 return false;
             }
             const size_t since = settled_[static_cast<size_t>(row)];
-            std::string current = moves_.repoint(entry.current, since);
+            std::string current = moves.repoint(entry.current, since);
             if (current == entry.current) return false;
             entry.current = std::move(current);
-            entry.proposed = moves_.repoint(entry.proposed, since);
+            entry.proposed = moves.repoint(entry.proposed, since);
             return true;
         });
     }
 
-    void setGauge(int value) {
-        form_.CGauge1->setProgress(value);
-        if (applySeams().gaugeSet) applySeams().gaugeSet(value);
-    }
-
-    void processEvents() {
-        QCoreApplication::processEvents();
-        sinceEvents_.restart();
-        if (applySeams().eventsProcessed) applySeams().eventsProcessed();
-    }
-
-    TForm1& form_;
     FileListModel& model_;
+    kestrix::session::RenameRun& run_;
     kestrix::RenameOptions options_;
-    kestrix::HoldingFolders holding_;
-    kestrix::FolderMoves moves_;
     kestrix::apply::RenameFailures failures_;
-    QElapsedTimer sinceEvents_;
-    std::string current_;
-    std::string proposed_;
+    kestrix::session::RunEnd end_;
     // For each reloaded entry, how many folder renames had happened when it
     // was reloaded.
     static constexpr size_t kNotReloaded = static_cast<size_t>(-1);
@@ -219,13 +159,29 @@ void TForm1::ToolButton4Click() {
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
+    // Nothing is renamed before the run's plan is safely on disk.
+    const std::string journals = kestrix::session::DefaultJournalFolder();
+    kestrix::session::RenameRun run(journals, kestrix::apply::applySeams().frameMilliseconds);
+    if (!run.beginListRun(fileList_->entries())) {
+        kestrix::ui::showMessage(this, QMessageBox::Critical, QStringLiteral("Błąd"),
+                                 kestrix::apply::JournalFailureText(journals, run.error()));
+        return;
+    }
     kestrix::apply::RenameFailures failures;
     {
-        RenameRun run(*this);
-        run.run();
-        failures = run.failures();
+        ApplyWindow window(*this, run);
+        window.run();
+        failures = window.failures();
+        const kestrix::session::RunEnd& end = window.runEnd();
+        if (end.error != 0 && end.leftAt.empty()) {
+            failures.addNote(
+                QStringLiteral("Nie udało się zapisać końca dziennika zmian nazw: %1. Przy następnym "
+                               "uruchomieniu program zapyta o tę zmianę nazw.")
+                    .arg(QString::fromLocal8Bit(std::strerror(end.error))));
+        }
     }
-    if (failures.count() > 0) {
+    UpdateUndoItem();
+    if (!failures.empty()) {
         kestrix::ui::showMessage(this, QMessageBox::Critical, QStringLiteral("Błąd"), failures.messageText());
     }
 }

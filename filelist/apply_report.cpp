@@ -28,9 +28,13 @@ void RenameFailures::add(const std::string& from, const std::string& to, const s
 
 QString RenameFailures::messageText() const {
     // "nazwy 1 pliku", "nazwy 2 plików": the genitive after the number.
-    QString text = QStringLiteral("Nie udało się zmienić nazwy %1 %2:\n")
-                       .arg(count_)
-                       .arg(count_ == 1 ? QStringLiteral("pliku") : QStringLiteral("plików"));
+    QString text;
+    if (count_ > 0) {
+        text = (of_ == Of::Renames ? QStringLiteral("Nie udało się zmienić nazwy %1 %2:\n")
+                                   : QStringLiteral("Nie udało się cofnąć zmiany nazwy %1 %2:\n"))
+                   .arg(count_)
+                   .arg(count_ == 1 ? QStringLiteral("pliku") : QStringLiteral("plików"));
+    }
     for (const Failure& failure : listed_) {
         text += QStringLiteral("\n%1 → %2: %3")
                     .arg(Decoded(failure.from), Decoded(NewName(failure.from, failure.to)),
@@ -39,6 +43,7 @@ QString RenameFailures::messageText() const {
     if (count_ > static_cast<std::int64_t>(listed_.size())) {
         text += QStringLiteral("\n… i jeszcze %1.").arg(count_ - static_cast<std::int64_t>(listed_.size()));
     }
+    for (const QString& note : notes_) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + note;
     return text;
 }
 

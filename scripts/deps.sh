@@ -4,7 +4,7 @@
 KESTRIX_BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libutf8proc-dev
-  qt6-base-dev qt6-svg-dev libqt6svg6 qt6-translations-l10n
+  qt6-base-dev qt6-svg-dev libqt6svg6 qt6-translations-l10n zlib1g-dev
   fonts-liberation2 fonts-dejavu-core
 )
 KESTRIX_TEST_PACKAGES=(

@@ -51,6 +51,20 @@ TEST_P(RepointTest, PathsFollowTheirFolders) {
 INSTANTIATE_TEST_SUITE_P(Moves, RepointTest, ::testing::ValuesIn(kRepointCases),
                          [](const auto& info) { return std::string(info.param.label); });
 
+// Following renamed items rather than folders: an item renamed back, then
+// the folder that holds it.
+TEST(RepointItselfTest, ItemsFollowTheirOwnRenamesToo) {
+    FolderMoves moves;
+    moves.record("/d/dir/a", "/d/dir/A");
+    moves.record("/d/dir", "/d/Dir");
+    EXPECT_EQ(moves.repoint("/d/dir/a", 0, true), "/d/Dir/A");
+    EXPECT_EQ(moves.repoint("/d/dir", 0, true), "/d/Dir");
+    EXPECT_EQ(moves.repoint("/d/dir/", 0, true), "/d/Dir/");
+    EXPECT_EQ(moves.repoint("/d/dir/b", 0, true), "/d/Dir/b");
+    EXPECT_EQ(moves.repoint("/d/dir/a", 0, false), "/d/Dir/a");
+    EXPECT_EQ(moves.repoint("/d/dir/ab", 0, true), "/d/Dir/ab");
+}
+
 // A path settled after some renames follows only the later ones.
 TEST(RepointSinceTest, OnlyLaterRenamesApply) {
     FolderMoves moves;

@@ -26,6 +26,9 @@ void GuiTest::SetUp() {
     };
     // Each test starts without a settings file and never writes beside the binary.
     kestrix::settings::SetPathOverride(path("kestrix.ini"));
+    // Each test has journals of its own, and never sees the user's.
+    ASSERT_TRUE(stateDir.isValid());
+    qputenv("XDG_STATE_HOME", QFile::encodeName(stateDir.path()));
     form1 = new TForm1;
     Form1 = form1;
     form4 = new TForm4(form1);
@@ -82,6 +85,8 @@ std::vector<int> GuiTest::selectedRows() const {
     }
     return rows;
 }
+
+std::string GuiTest::journalFolder() const { return QFile::encodeName(stateDir.path()).toStdString() + "/Kestrix/"; }
 
 std::string GuiTest::path(const std::string& relative) const {
     return QFile::encodeName(tempDir.path()).toStdString() + "/" + relative;

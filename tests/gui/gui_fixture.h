@@ -48,6 +48,9 @@ protected:
 
     // A fresh temporary folder for files of the test; `path(name)` is inside it.
     QTemporaryDir tempDir;
+    // The state folder of the test (XDG_STATE_HOME), where runs keep their journals.
+    QTemporaryDir stateDir;
+    std::string journalFolder() const;
     std::string path(const std::string& relative) const;
     void makeFile(const std::string& relative, const std::string& content = "x") const;
     void makeFolder(const std::string& relative) const;

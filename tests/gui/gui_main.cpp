@@ -1,3 +1,6 @@
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include "app/application.h"
@@ -6,6 +9,9 @@
 // the caller chose another (an X server, for tests that need one).
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Journals of runs go to a folder of this test binary's own, never the user's.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     KestrixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrix"));
     ::testing::InitGoogleTest(&argc, argv);

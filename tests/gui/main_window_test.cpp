@@ -82,6 +82,7 @@ TEST_F(MainWindowTest, PopupMenuHoldsItsItemsShortcutsAndViewMarks) {
         {form1->Przesudogry1, "Przesuń do góry", QKeySequence(Qt::CTRL | Qt::Key_Q)},
         {form1->Przesuwd1, "Przesuń w dół", QKeySequence(Qt::CTRL | Qt::Key_W)},
         {form1->Usu1, "Usuń zaznaczone pliki z listy", QKeySequence(Qt::Key_Delete)},
+        {form1->Cofnij1, "Cofnij ostatnią zmianę nazw", QKeySequence(Qt::CTRL | Qt::Key_Z)},
         {form1->ciekaNazwa1, "Ścieżka + Nazwa pliku", QKeySequence()},
         {form1->Nazwa1, "Nazwa pliku", QKeySequence()},
     };
@@ -97,10 +98,13 @@ TEST_F(MainWindowTest, PopupMenuHoldsItsItemsShortcutsAndViewMarks) {
     EXPECT_TRUE(form1->ciekaNazwa1->isChecked());
     EXPECT_FALSE(form1->Nazwa1->isChecked());
     const QList<QAction*> order = form1->PopupMenu1->actions();
-    ASSERT_EQ(order.size(), 5);
+    ASSERT_EQ(order.size(), 6);
     EXPECT_EQ(order[0], form1->Przesudogry1);
     EXPECT_EQ(order[2], form1->Usu1);
-    EXPECT_EQ(order[4], form1->Widok1->menuAction());
+    EXPECT_EQ(order[3], form1->Cofnij1);
+    EXPECT_EQ(order[5], form1->Widok1->menuAction());
+    // Nothing to take back before any run.
+    EXPECT_FALSE(form1->Cofnij1->isEnabled());
 }
 
 TEST_F(MainWindowTest, OptionsButtonShowsTheOneOptionsWindow) {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "disk_steps.h"
 #include "folders.h"
 #include "test_support.h"
 
@@ -55,12 +56,24 @@ TEST(RefusedNameReason, RefusesNamesThatCannotStayInTheirFolder) {
 }
 
 // Every behaviour of the no-replace rename holds on the direct path and on
-// the fallback alike.
-using RenameFunction = RenameResult (*)(const std::string&, const std::string&);
+// each fallback alike: hard links where renameat2 refuses the flag, and a
+// reserved placeholder where there are no hard links either.
+struct Way {
+    const char* name;
+    RenameWays ways;
+};
 
-class RenameNoReplaceTest : public ::testing::TestWithParam<RenameFunction> {
+const Way kWays[] = {
+    {"Direct", RenameWays{}},
+    {"HardLink", RenameWays{.renameAt2 = false}},
+    {"Placeholder", RenameWays{.renameAt2 = false, .hardLinks = false}},
+};
+
+class RenameNoReplaceTest : public ::testing::TestWithParam<Way> {
 protected:
-    RenameResult Rename(const std::string& from, const std::string& to) { return GetParam()(from, to); }
+    void SetUp() override { renameWays() = GetParam().ways; }
+    void TearDown() override { resetRenameWays(); }
+    RenameResult Rename(const std::string& from, const std::string& to) { return RenameNoReplace(from, to); }
     TempFolder temp;
 };
 
@@ -184,11 +197,98 @@ TEST_P(RenameNoReplaceTest, SamePathIsNothingToDo) {
     EXPECT_EQ(Rename(temp / "b", temp / "b").error, ENOENT);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, RenameNoReplaceTest,
-                         ::testing::Values(&RenameNoReplace, &RenameNoReplaceFallback),
-                         [](const ::testing::TestParamInfo<RenameFunction>& info) {
-                             return info.param == &RenameNoReplace ? "Direct" : "Fallback";
+// Failing over a placeholder takes the placeholder away again: a folder
+// cannot become its own subfolder.
+TEST_P(RenameNoReplaceTest, LeavesNothingAtTheTargetWhenItFails) {
+    ASSERT_EQ(mkdir((temp / "dir").c_str(), 0755), 0);
+    const RenameResult result = Rename(temp / "dir", temp / "dir/inside");
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(Listing(temp / "dir").size(), 0u);
+    EXPECT_EQ(Listing(temp.path()), std::vector<std::string>{"dir"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, RenameNoReplaceTest, ::testing::ValuesIn(kWays),
+                         [](const ::testing::TestParamInfo<Way>& info) {
+                             return std::string(info.param.name);
                          });
+
+// A journal hears of every intermediate a rename leaves on disk, before it is
+// made and after it is gone; each change on disk is one step.
+class StepRecorder : public RenameSteps {
+public:
+    int begin(Intermediate kind, const std::string& path) override {
+        heard.push_back(Heard{true, kind, path});
+        return refuse;
+    }
+    void end(Intermediate kind, const std::string& path) override {
+        heard.push_back(Heard{false, kind, path});
+    }
+
+    struct Heard {
+        bool begin;
+        Intermediate kind;
+        std::string path;
+        friend bool operator==(const Heard&, const Heard&) = default;
+    };
+    std::vector<Heard> heard;
+    int refuse = 0;  // the errno begin() answers with
+};
+
+TEST(Renamer, AnnouncesEveryIntermediateAndCountsItsSteps) {
+    struct Case {
+        const char* label;
+        RenameWays ways;
+        const char* from;
+        const char* to;
+        Intermediate kind;  // of the one intermediate
+        const char* at;     // where it is, relative to the folder
+        long steps;         // changes on disk
+    };
+    const Case cases[] = {
+        {"hard link", RenameWays{.renameAt2 = false}, "a", "b", Intermediate::SecondLink, "b", 2},
+        {"placeholder", RenameWays{.renameAt2 = false, .hardLinks = false}, "a", "b",
+         Intermediate::Placeholder, "b", 2},
+        {"through a temporary name", RenameWays{.caseOnlyThroughTemporary = true}, "a", "A",
+         Intermediate::Temporary, ".kestrix-run7-42.tmp", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TempFolder temp;
+        ASSERT_TRUE(WriteFile(temp / c.from, "alpha"));
+        renameWays() = c.ways;
+        StepRecorder recorder;
+        Renamer renamer("run7", &recorder);
+        const long before = DiskStepsTaken();
+
+        const RenameResult result = renamer.rename(temp / c.from, temp / c.to, 42);
+
+        resetRenameWays();
+        ASSERT_TRUE(result.ok) << result.reason;
+        EXPECT_EQ(DiskStepsTaken() - before, c.steps);
+        const std::vector<StepRecorder::Heard> expected = {{true, c.kind, temp / c.at},
+                                                           {false, c.kind, temp / c.at}};
+        EXPECT_EQ(recorder.heard, expected);
+        EXPECT_EQ(Listing(temp.path()), std::vector<std::string>{c.to});
+        EXPECT_EQ(ReadFile(temp / c.to), "alpha");
+    }
+}
+
+// An intermediate that cannot be recorded is not made: the rename fails first.
+TEST(Renamer, MakesNoIntermediateThatCannotBeRecorded) {
+    TempFolder temp;
+    ASSERT_TRUE(WriteFile(temp / "a", "alpha"));
+    renameWays() = RenameWays{.renameAt2 = false};
+    StepRecorder recorder;
+    recorder.refuse = ENOSPC;
+    Renamer renamer("run8", &recorder);
+
+    const RenameResult result = renamer.rename(temp / "a", temp / "b", 0);
+
+    resetRenameWays();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, ENOSPC);
+    EXPECT_EQ(Listing(temp.path()), std::vector<std::string>{"a"});
+}
 
 }  // namespace
 }  // namespace kestrix::platform

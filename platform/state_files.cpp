@@ -1,0 +1,208 @@
+#include "state_files.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "disk_steps.h"
+
+namespace kestrix::platform {
+
+namespace {
+
+std::string WithSlash(std::string folder) {
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return folder;
+}
+
+}  // namespace
+
+std::string StateFolder() {
+    // The base directory specification ignores a relative path.
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && state[0] == '/') return WithSlash(state) + "Kestrix/";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') return WithSlash(home) + ".local/state/Kestrix/";
+    return std::string();
+}
+
+bool MakeFolders(const std::string& folder, int& error) {
+    error = 0;
+    if (folder.empty()) {
+        error = ENOENT;
+        return false;
+    }
+    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (!part.empty() && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            error = errno;
+            return false;
+        }
+        if (slash == std::string::npos || slash + 1 >= folder.size()) break;
+    }
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0) {
+        error = errno;
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        error = ENOTDIR;
+        return false;
+    }
+    return true;
+}
+
+AppendFile::~AppendFile() { close(); }
+
+bool AppendFile::lock() {
+    if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+    error_ = errno;
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+}
+
+bool AppendFile::create(const std::string& path) {
+    close();
+    fd_ = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
+    if (fd_ < 0) {
+        error_ = errno;
+        return false;
+    }
+    NoteDiskStep();
+    return lock();
+}
+
+bool AppendFile::openExisting(const std::string& path) {
+    close();
+    fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd_ < 0) {
+        error_ = errno;
+        return false;
+    }
+    return lock();
+}
+
+bool AppendFile::append(const char* data, std::size_t size) {
+    if (fd_ < 0) {
+        error_ = EBADF;
+        return false;
+    }
+    while (size > 0) {
+        const ssize_t written = write(fd_, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            error_ = errno;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    NoteDiskStep();
+    return true;
+}
+
+bool AppendFile::syncData() {
+    if (fd_ < 0 || fdatasync(fd_) != 0) {
+        error_ = fd_ < 0 ? EBADF : errno;
+        return false;
+    }
+    NoteDiskStep();
+    return true;
+}
+
+void AppendFile::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+bool SyncFolder(const std::string& folder, int& error) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    const bool synced = fsync(fd) == 0;
+    error = synced ? 0 : errno;
+    ::close(fd);
+    if (synced) NoteDiskStep();
+    return synced;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content, int& error) {
+    content.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    struct stat st;
+    if (fstat(fd, &st) == 0 && st.st_size > 0) content.reserve(static_cast<size_t>(st.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = errno;
+            ::close(fd);
+            return false;
+        }
+        content.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    error = 0;
+    return true;
+}
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_type == DT_REG) {
+            names.emplace_back(entry->d_name);
+        } else if (entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+                names.emplace_back(entry->d_name);
+        }
+    }
+    closedir(dir);
+    return names;
+}
+
+bool RemoveFile(const std::string& path, int& error) {
+    if (unlink(path.c_str()) != 0) {
+        error = errno;
+        return false;
+    }
+    error = 0;
+    NoteDiskStep();
+    return true;
+}
+
+bool RenameFile(const std::string& from, const std::string& to, int& error) {
+    if (rename(from.c_str(), to.c_str()) != 0) {
+        error = errno;
+        return false;
+    }
+    error = 0;
+    NoteDiskStep();
+    return true;
+}
+
+bool IsLocked(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool locked = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return locked;
+}
+
+}  // namespace kestrix::platform

@@ -1,0 +1,373 @@
+#include "session/journal_format.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <zlib.h>
+
+namespace kestrix::session {
+
+namespace {
+
+constexpr std::string_view kMagic = "KESTRIX-RUN-JOURNAL";
+constexpr size_t kFrameSize = 9;  // length, checksum, type
+// Entries per plan record, so that no record grows without bound.
+constexpr size_t kPlanChunk = 2048;
+
+enum RecordType : std::uint8_t {
+    kHeader = 1,
+    kPlan = 2,
+    kPlanComplete = 3,
+    kAmendments = 4,
+    kOutcomes = 5,
+    kStepBegin = 6,
+    kStepEnd = 7,
+    kFinished = 8,
+};
+
+using Identity = platform::ItemIdentity;
+
+std::uint32_t GetU32(const char* bytes) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value |= std::uint32_t(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    return value;
+}
+
+void PutVarint(std::string& out, std::uint64_t value) {
+    while (value >= 0x80) {
+        out.push_back(static_cast<char>((value & 0x7F) | 0x80));
+        value >>= 7;
+    }
+    out.push_back(static_cast<char>(value));
+}
+
+void PutSigned(std::string& out, std::int64_t value) {
+    PutVarint(out, (static_cast<std::uint64_t>(value) << 1) ^ static_cast<std::uint64_t>(value >> 63));
+}
+
+void PutBytes(std::string& out, std::string_view bytes) {
+    PutVarint(out, bytes.size());
+    out.append(bytes);
+}
+
+size_t SharedPrefix(std::string_view a, std::string_view b) {
+    const size_t limit = std::min(a.size(), b.size());
+    size_t i = 0;
+    while (i < limit && a[i] == b[i]) ++i;
+    return i;
+}
+
+// A path as the length it shares with `previous` and the rest.
+void PutPathAfter(std::string& out, std::string_view previous, std::string_view path) {
+    const size_t shared = SharedPrefix(previous, path);
+    PutVarint(out, shared);
+    PutBytes(out, path.substr(shared));
+}
+
+void PutIdentity(std::string& out, const Identity& identity) {
+    out.push_back(static_cast<char>(static_cast<std::uint8_t>(identity.type) |
+                                    (identity.inodeLasts ? 0x10 : 0) | (identity.hasTimes ? 0x20 : 0)));
+    PutVarint(out, identity.inode);
+    if (identity.hasTimes) {
+        PutVarint(out, identity.size);
+        PutSigned(out, identity.modifiedNs);
+    }
+}
+
+std::uint32_t Checksum(const char* data, size_t size) {
+    return static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size)));
+}
+
+// Frames the payload that was appended to `out` after `start` (where room for
+// the frame was left).
+void CloseRecord(std::string& out, size_t start, RecordType type) {
+    const std::uint32_t length = static_cast<std::uint32_t>(out.size() - start - kFrameSize);
+    char* frame = out.data() + start;
+    for (int i = 0; i < 4; ++i) frame[i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+    frame[8] = static_cast<char>(type);
+    std::uint32_t crc = Checksum(frame, 4);
+    crc = static_cast<std::uint32_t>(
+        crc32(crc, reinterpret_cast<const Bytef*>(frame + 8), static_cast<uInt>(1 + length)));
+    for (int i = 0; i < 4; ++i) frame[4 + i] = static_cast<char>((crc >> (8 * i)) & 0xFF);
+}
+
+size_t OpenRecord(std::string& out) {
+    const size_t start = out.size();
+    out.append(kFrameSize, '\0');
+    return start;
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+
+    bool varint(std::uint64_t& value) {
+        value = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            if (at_ >= bytes_.size()) return false;
+            const auto byte = static_cast<unsigned char>(bytes_[at_++]);
+            value |= std::uint64_t(byte & 0x7F) << shift;
+            if (!(byte & 0x80)) return true;
+        }
+        return false;
+    }
+    bool number(std::int64_t& value) {
+        std::uint64_t raw = 0;
+        if (!varint(raw)) return false;
+        value = static_cast<std::int64_t>(raw);
+        return value >= 0;
+    }
+    bool signedNumber(std::int64_t& value) {
+        std::uint64_t raw = 0;
+        if (!varint(raw)) return false;
+        value = static_cast<std::int64_t>(raw >> 1) ^ -static_cast<std::int64_t>(raw & 1);
+        return true;
+    }
+    bool byte(std::uint8_t& value) {
+        if (at_ >= bytes_.size()) return false;
+        value = static_cast<std::uint8_t>(bytes_[at_++]);
+        return true;
+    }
+    bool bytes(std::string& value) {
+        std::uint64_t size = 0;
+        if (!varint(size) || size > bytes_.size() - at_) return false;
+        value.assign(bytes_.substr(at_, size));
+        at_ += size;
+        return true;
+    }
+    bool pathAfter(std::string_view previous, std::string& path) {
+        std::uint64_t shared = 0;
+        std::string rest;
+        if (!varint(shared) || shared > previous.size() || !bytes(rest)) return false;
+        path.assign(previous.substr(0, shared));
+        path += rest;
+        return true;
+    }
+    bool identity(Identity& identity) {
+        std::uint8_t flags = 0;
+        if (!byte(flags) || (flags & 0x0F) > static_cast<std::uint8_t>(Identity::Type::Other)) return false;
+        identity.type = static_cast<Identity::Type>(flags & 0x0F);
+        identity.inodeLasts = flags & 0x10;
+        identity.hasTimes = flags & 0x20;
+        if (!varint(identity.inode)) return false;
+        if (!identity.hasTimes) return true;
+        return varint(identity.size) && signedNumber(identity.modifiedNs);
+    }
+    bool done() const { return at_ == bytes_.size(); }
+
+private:
+    std::string_view bytes_;
+    size_t at_ = 0;
+};
+
+bool ValidKind(std::uint8_t kind) {
+    return kind == static_cast<std::uint8_t>(platform::Intermediate::Temporary) ||
+           kind == static_cast<std::uint8_t>(platform::Intermediate::SecondLink) ||
+           kind == static_cast<std::uint8_t>(platform::Intermediate::Placeholder) ||
+           kind == static_cast<std::uint8_t>(platform::Intermediate::Probe);
+}
+
+// Reads one record's payload into `contents`; false when it does not make sense.
+bool ApplyRecord(std::uint8_t type, std::string_view payload, JournalContents& contents) {
+    Reader in(payload);
+    switch (type) {
+        case kPlan: {
+            std::int64_t first = 0, count = 0;
+            if (contents.planComplete || !in.number(first) || !in.number(count)) return false;
+            if (first != static_cast<std::int64_t>(contents.plan.size())) return false;
+            std::string previous;
+            for (std::int64_t i = 0; i < count; ++i) {
+                PlanEntry entry;
+                if (!in.pathAfter(previous, entry.current) || !in.pathAfter(entry.current, entry.proposed) ||
+                    !in.identity(entry.identity)) {
+                    return false;
+                }
+                previous = entry.current;
+                contents.plan.push_back(std::move(entry));
+            }
+            return in.done();
+        }
+        case kPlanComplete: {
+            std::int64_t count = 0;
+            if (!in.number(count) || count != static_cast<std::int64_t>(contents.plan.size())) return false;
+            contents.planComplete = true;
+            contents.outcomes.assign(contents.plan.size(), std::nullopt);
+            return in.done();
+        }
+        case kAmendments: {
+            std::int64_t count = 0;
+            if (!contents.planComplete || !in.number(count)) return false;
+            for (std::int64_t i = 0; i < count; ++i) {
+                std::int64_t index = 0;
+                PlanEntry entry;
+                if (!in.number(index) || index >= static_cast<std::int64_t>(contents.plan.size()) ||
+                    !in.bytes(entry.current) || !in.bytes(entry.proposed) || !in.identity(entry.identity)) {
+                    return false;
+                }
+                contents.plan[static_cast<size_t>(index)] = std::move(entry);
+            }
+            return in.done();
+        }
+        case kOutcomes: {
+            std::int64_t count = 0;
+            if (!contents.planComplete || !in.number(count)) return false;
+            for (std::int64_t i = 0; i < count; ++i) {
+                std::int64_t index = 0;
+                std::uint8_t flags = 0;
+                OutcomeRecord record;
+                if (!in.number(index) || index >= static_cast<std::int64_t>(contents.plan.size()) ||
+                    !in.byte(flags) || (flags & 0x0F) > static_cast<std::uint8_t>(Outcome::Failed)) {
+                    return false;
+                }
+                record.outcome = static_cast<Outcome>(flags & 0x0F);
+                if ((flags & 0x10) && (!in.bytes(record.from) || !in.bytes(record.to))) return false;
+                std::int64_t error = 0;
+                if ((flags & 0x20) && !in.signedNumber(error)) return false;
+                record.error = static_cast<std::int32_t>(error);
+                contents.outcomes[static_cast<size_t>(index)] = std::move(record);
+            }
+            return in.done();
+        }
+        case kStepBegin:
+        case kStepEnd: {
+            StepRecord step;
+            std::uint8_t kind = 0;
+            if (!contents.planComplete || !in.number(step.index) || !in.byte(kind) || !ValidKind(kind) ||
+                !in.bytes(step.path) || !in.done()) {
+                return false;
+            }
+            step.kind = static_cast<platform::Intermediate>(kind);
+            auto& open = contents.openSteps;
+            if (type == kStepBegin) {
+                open.push_back(std::move(step));
+            } else {
+                const auto begun = std::find(open.rbegin(), open.rend(), step);
+                if (begun != open.rend()) open.erase(std::next(begun).base());
+            }
+            return true;
+        }
+        case kFinished:
+            contents.finished = true;
+            return in.done();
+        default:
+            return false;
+    }
+}
+
+bool ParseHeader(std::string_view payload, JournalHeader& header) {
+    Reader in(payload);
+    std::string magic;
+    std::uint64_t version = 0;
+    std::uint8_t kind = 0;
+    if (!in.bytes(magic) || magic != kMagic || !in.varint(version) || version != kJournalVersion)
+        return false;
+    if (!in.byte(kind) || (kind != static_cast<std::uint8_t>(RunKind::Rename) &&
+                           kind != static_cast<std::uint8_t>(RunKind::Undo))) {
+        return false;
+    }
+    header.kind = static_cast<RunKind>(kind);
+    return in.bytes(header.runId) && in.bytes(header.undoes) && in.done();
+}
+
+}  // namespace
+
+JournalContents ParseJournal(std::string_view bytes) {
+    JournalContents contents;
+    size_t at = 0;
+    bool first = true;
+    contents.headerTorn = true;
+    while (bytes.size() - at >= kFrameSize) {
+        const char* frame = bytes.data() + at;
+        const std::uint32_t length = GetU32(frame);
+        if (length > bytes.size() - at - kFrameSize) break;
+        std::uint32_t crc = Checksum(frame, 4);
+        crc = static_cast<std::uint32_t>(
+            crc32(crc, reinterpret_cast<const Bytef*>(frame + 8), static_cast<uInt>(1 + length)));
+        if (crc != GetU32(frame + 4)) break;
+        contents.headerTorn = false;
+        const auto type = static_cast<std::uint8_t>(frame[8]);
+        const std::string_view payload = bytes.substr(at + kFrameSize, length);
+        if (first) {
+            if (type != kHeader || !ParseHeader(payload, contents.header)) return contents;
+            contents.readable = true;
+            first = false;
+        } else if (!ApplyRecord(type, payload, contents)) {
+            break;
+        }
+        at += kFrameSize + length;
+    }
+    return contents;
+}
+
+void AppendHeader(const JournalHeader& header, std::string& out) {
+    const size_t start = OpenRecord(out);
+    PutBytes(out, kMagic);
+    PutVarint(out, kJournalVersion);
+    out.push_back(static_cast<char>(header.kind));
+    PutBytes(out, header.runId);
+    PutBytes(out, header.undoes);
+    CloseRecord(out, start, kHeader);
+}
+
+void AppendPlan(const std::vector<PlanEntry>& plan, std::string& out) {
+    for (size_t first = 0; first < plan.size(); first += kPlanChunk) {
+        const size_t count = std::min(kPlanChunk, plan.size() - first);
+        const size_t start = OpenRecord(out);
+        PutVarint(out, first);
+        PutVarint(out, count);
+        std::string_view previous;
+        for (size_t i = first; i < first + count; ++i) {
+            PutPathAfter(out, previous, plan[i].current);
+            PutPathAfter(out, plan[i].current, plan[i].proposed);
+            PutIdentity(out, plan[i].identity);
+            previous = plan[i].current;
+        }
+        CloseRecord(out, start, kPlan);
+    }
+    const size_t start = OpenRecord(out);
+    PutVarint(out, plan.size());
+    CloseRecord(out, start, kPlanComplete);
+}
+
+void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out) {
+    const size_t start = OpenRecord(out);
+    PutVarint(out, changed.size());
+    for (const auto& [index, entry] : changed) {
+        PutVarint(out, static_cast<std::uint64_t>(index));
+        PutBytes(out, entry.current);
+        PutBytes(out, entry.proposed);
+        PutIdentity(out, entry.identity);
+    }
+    CloseRecord(out, start, kAmendments);
+}
+
+void AppendOutcomes(const std::vector<std::pair<std::int64_t, OutcomeRecord>>& outcomes, std::string& out) {
+    if (outcomes.empty()) return;
+    const size_t start = OpenRecord(out);
+    PutVarint(out, outcomes.size());
+    for (const auto& [index, record] : outcomes) {
+        PutVarint(out, static_cast<std::uint64_t>(index));
+        const bool repointed = !record.from.empty() || !record.to.empty();
+        out.push_back(static_cast<char>(static_cast<std::uint8_t>(record.outcome) | (repointed ? 0x10 : 0) |
+                                        (record.error != 0 ? 0x20 : 0)));
+        if (repointed) {
+            PutBytes(out, record.from);
+            PutBytes(out, record.to);
+        }
+        if (record.error != 0) PutSigned(out, record.error);
+    }
+    CloseRecord(out, start, kOutcomes);
+}
+
+void AppendStep(bool begin, const StepRecord& step, std::string& out) {
+    const size_t start = OpenRecord(out);
+    PutVarint(out, static_cast<std::uint64_t>(step.index));
+    out.push_back(static_cast<char>(step.kind));
+    PutBytes(out, step.path);
+    CloseRecord(out, start, begin ? kStepBegin : kStepEnd);
+}
+
+void AppendFinished(std::string& out) { CloseRecord(out, OpenRecord(out), kFinished); }
+
+}  // namespace kestrix::session

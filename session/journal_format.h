@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/item_identity.h"
+#include "platform/rename.h"
+
+namespace kestrix::session {
+
+// The journal of one run of renames: a file of records, each framed as
+//
+//   u32 length of the payload | u32 CRC-32 of length, type and payload | u8 type | payload
+//
+// (integers little-endian; inside payloads, numbers are LEB128 varints and
+// paths are their bytes after a varint length). The first record is the
+// header (magic text, format version, kind of run, run id). A record whose
+// length runs past the end of the file or whose checksum does not hold ends
+// the journal: a torn last record is ignored.
+//
+// Written and synced before the first rename: the plan, every entry's current
+// and proposed path with the identity of its item, in list order, then a
+// record saying the plan is complete. During the run: outcomes, batched;
+// before and after every intermediate a rename leaves on disk, a record of it;
+// a change of the plan made while the run goes on, synced before it is used.
+// At the end: finished, synced.
+
+inline constexpr std::uint32_t kJournalVersion = 1;
+
+enum class RunKind : std::uint8_t { Rename = 1, Undo = 2 };
+
+struct JournalHeader {
+    RunKind kind = RunKind::Rename;
+    std::string runId;
+    std::string undoes;  // for an undo run: the id of the run it takes back
+
+    friend bool operator==(const JournalHeader&, const JournalHeader&) = default;
+};
+
+struct PlanEntry {
+    std::string current;
+    std::string proposed;
+    platform::ItemIdentity identity;  // of the item at `current` when the run began
+
+    friend bool operator==(const PlanEntry&, const PlanEntry&) = default;
+};
+
+enum class Outcome : std::uint8_t { Unchanged = 0, Renamed = 1, Failed = 2 };
+
+struct OutcomeRecord {
+    Outcome outcome = Outcome::Unchanged;
+    // The paths the entry was renamed between, when an earlier folder rename
+    // of the run moved them from where the plan says (empty otherwise).
+    std::string from;
+    std::string to;
+    std::int32_t error = 0;  // errno of a failure
+
+    friend bool operator==(const OutcomeRecord&, const OutcomeRecord&) = default;
+};
+
+struct StepRecord {
+    std::int64_t index = 0;
+    platform::Intermediate kind = platform::Intermediate::Temporary;
+    std::string path;
+
+    friend bool operator==(const StepRecord&, const StepRecord&) = default;
+};
+
+struct JournalContents {
+    // The file starts with a header of a format this program knows.
+    bool readable = false;
+    // Not even a whole first record: the journal was cut off while being
+    // created, before anything could be renamed.
+    bool headerTorn = false;
+    JournalHeader header;
+    std::vector<PlanEntry> plan;  // with the changes recorded during the run
+    bool planComplete = false;
+    std::vector<std::optional<OutcomeRecord>> outcomes;  // by entry: the last record of each
+    std::vector<StepRecord> openSteps;                   // begun and not ended, in order
+    bool finished = false;
+};
+
+JournalContents ParseJournal(std::string_view bytes);
+
+// Encoders, each appending whole records to `out`.
+void AppendHeader(const JournalHeader& header, std::string& out);
+// The plan in records of a bounded size, then the record saying it is complete.
+void AppendPlan(const std::vector<PlanEntry>& plan, std::string& out);
+void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out);
+void AppendOutcomes(const std::vector<std::pair<std::int64_t, OutcomeRecord>>& outcomes, std::string& out);
+void AppendStep(bool begin, const StepRecord& step, std::string& out);
+void AppendFinished(std::string& out);
+
+}  // namespace kestrix::session

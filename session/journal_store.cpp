@@ -1,0 +1,76 @@
+#include "session/journal_store.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+
+#include "platform/state_files.h"
+
+namespace kestrix::session {
+
+namespace {
+
+constexpr std::string_view kUnfinished = ".journal";
+constexpr std::string_view kFinished = ".done";
+
+bool EndsWith(const std::string& text, std::string_view end) {
+    return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::vector<std::string> NamesEndingWith(const std::string& folder, std::string_view end) {
+    std::vector<std::string> names;
+    for (std::string& name : platform::FileNamesIn(folder)) {
+        if (EndsWith(name, end)) names.push_back(std::move(name));
+    }
+    // Run ids are fixed-width hexadecimal: byte order is time order.
+    std::sort(names.rbegin(), names.rend());
+    return names;
+}
+
+}  // namespace
+
+std::string DefaultJournalFolder() { return platform::StateFolder(); }
+
+std::string NewRunId() {
+    const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+    std::random_device random;
+    char id[32];
+    std::snprintf(id, sizeof id, "%014llx%04x", static_cast<unsigned long long>(micros), random() & 0xFFFF);
+    return id;
+}
+
+std::string UnfinishedJournalPath(const std::string& folder, const std::string& runId) {
+    return folder + runId + std::string(kUnfinished);
+}
+
+std::string FinishedJournalPath(const std::string& folder, const std::string& runId) {
+    return folder + runId + std::string(kFinished);
+}
+
+std::vector<std::string> UnfinishedJournals(const std::string& folder) {
+    std::vector<std::string> paths;
+    for (const std::string& name : NamesEndingWith(folder, kUnfinished)) {
+        const std::string path = folder + name;
+        if (!platform::IsLocked(path)) paths.push_back(path);
+    }
+    return paths;
+}
+
+std::optional<std::string> LastFinishedJournal(const std::string& folder) {
+    const std::vector<std::string> names = NamesEndingWith(folder, kFinished);
+    if (names.empty()) return std::nullopt;
+    return folder + names.front();
+}
+
+void RemoveOtherFinishedJournals(const std::string& folder, const std::string& keepRunId) {
+    const std::string keep = keepRunId + std::string(kFinished);
+    for (const std::string& name : NamesEndingWith(folder, kFinished)) {
+        int error = 0;
+        if (name != keep) platform::RemoveFile(folder + name, error);
+    }
+}
+
+}  // namespace kestrix::session

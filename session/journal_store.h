@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrix::session {
+
+// The journals live in one folder, the per-user state folder unless a caller
+// names another: "<run id>.journal" while a run is unfinished (or was cut
+// off), "<run id>.done" once it has finished. Only the last finished run is
+// kept, for undo.
+std::string DefaultJournalFolder();
+
+// A new run id: the time in microseconds and a random part, in hexadecimal,
+// so that later runs sort after earlier ones.
+std::string NewRunId();
+
+std::string UnfinishedJournalPath(const std::string& folder, const std::string& runId);
+std::string FinishedJournalPath(const std::string& folder, const std::string& runId);
+
+// Journals of runs that did not finish, newest first, leaving out those a
+// running program is still writing.
+std::vector<std::string> UnfinishedJournals(const std::string& folder);
+
+// The journal of the last finished run, if one is kept.
+std::optional<std::string> LastFinishedJournal(const std::string& folder);
+
+// Removes the journals of finished runs other than `keepRunId`.
+void RemoveOtherFinishedJournals(const std::string& folder, const std::string& keepRunId);
+
+}  // namespace kestrix::session

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/state_files.h"
+#include "session/journal_format.h"
+
+namespace kestrix::session {
+
+// Writes one run's journal. Outcomes are kept until flush(), so that a long
+// run writes them once per frame; everything else is written at once, and
+// the plan, its changes and the end are synced.
+class JournalWriter {
+public:
+    // Creates a new journal file at `path` (its folder made if needed) and
+    // writes its header.
+    bool create(const std::string& path, const JournalHeader& header);
+    // Opens an existing journal to add to it; fails while another program
+    // holds it.
+    bool openExisting(const std::string& path);
+
+    // The plan and the record that completes it, synced with the folder entry
+    // of the journal before the first rename may happen.
+    bool writePlan(const std::vector<PlanEntry>& plan);
+    bool writeAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed);
+    void addOutcome(std::int64_t index, OutcomeRecord record);
+    bool flush();
+    bool writeStep(bool begin, const StepRecord& step);
+    // Flushes, records the end of the run and syncs.
+    bool finish();
+    void close();
+
+    const std::string& path() const { return path_; }
+    bool isOpen() const { return file_.isOpen(); }
+    // errno of the last failure.
+    int error() const { return error_; }
+
+private:
+    bool write(const std::string& bytes);
+    bool sync();
+
+    std::string path_;
+    platform::AppendFile file_;
+    std::vector<std::pair<std::int64_t, OutcomeRecord>> pending_;
+    std::string buffer_;
+    int error_ = 0;
+};
+
+}  // namespace kestrix::session

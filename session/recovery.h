@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "session/journal_format.h"
+#include "session/journal_writer.h"
+#include "session/run_planner.h"
+
+namespace kestrix::session {
+
+// Something an interrupted run left that could not be put right.
+struct SettleProblem {
+    std::string path;
+    std::string reason;
+};
+
+// Settles a run that was cut off (a crash, a kill, a power loss). The journal
+// and the disk together tell where each entry's item is: under its old name,
+// its new name, its temporary name, or two names (a hard link made and the
+// old name not yet dropped). The user then takes the run back or keeps it;
+// either way every intermediate is settled under its intended name, never
+// replacing anything. What is still renamed afterwards becomes the last
+// finished run, which undo can take back; the journal stays unfinished only
+// while an intermediate could not be settled.
+class Recovery {
+public:
+    enum class Choice { None, TakeBack, Keep };
+
+    // `journalFolder` holds the journals of runs, ending with '/'.
+    explicit Recovery(std::string journalFolder);
+    ~Recovery();
+
+    // Reads the journal and holds it; false when another program holds it,
+    // or it is not a journal this program can read (it is then left alone).
+    bool open(const std::string& journalPath);
+
+    RunKind kind() const { return contents_.header.kind; }
+    // Whether the user has a choice to make: an item was renamed, or is under
+    // an intermediate name. Otherwise settle(Choice::None) tidies up.
+    bool needsChoice() const;
+    std::int64_t entryCount() const { return changing_; }
+    std::int64_t renamedCount() const { return renamed_; }
+
+    std::vector<SettleProblem> settle(Choice choice);
+
+private:
+    enum class Place { Old, New, Temporary, TwoNames, Missing };
+    struct State {
+        Place place = Place::Old;
+        RunPlanner::Decision decision;  // the paths at the entry's turn
+        // Where those paths are now: later folder renames of the run moved them.
+        std::string from;
+        std::string to;
+        std::string temporary;
+        std::vector<std::string> placeholders;  // ours, still to go
+        friend bool operator==(const State& a, const State& b) {
+            return a.place == b.place && a.from == b.from && a.to == b.to && a.temporary == b.temporary;
+        }
+    };
+
+    void examine();
+    bool examineOnce(const FolderMoves& later, const std::vector<std::size_t>& since, FolderMoves& moved,
+                     std::vector<std::size_t>& movedSince);
+    State locate(std::int64_t index, RunPlanner::Decision decision, const FolderMoves& later,
+                 std::size_t since);
+    bool has(const std::string& path);
+    const std::unordered_set<std::string>& namesIn(const std::string& folder);
+    void settleIntermediates(bool takeBack, std::vector<SettleProblem>& problems);
+    void takeBackRenamed(std::vector<SettleProblem>& problems);
+    void closeJournal(std::vector<SettleProblem>& problems);
+
+    std::string folder_;
+    std::string path_;
+    JournalWriter writer_;
+    JournalContents contents_;
+    std::vector<State> states_;
+    std::vector<std::string> probes_;
+    std::unordered_map<std::string, std::unordered_set<std::string>> listings_;
+    std::int64_t changing_ = 0;
+    std::int64_t renamed_ = 0;
+    bool intermediates_ = false;
+    bool unsettled_ = false;
+};
+
+}  // namespace kestrix::session

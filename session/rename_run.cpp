@@ -1,0 +1,242 @@
+#include "session/rename_run.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/item_identity.h"
+#include "platform/state_files.h"
+#include "session/journal_store.h"
+
+namespace kestrix::session {
+
+namespace {
+
+std::string JournalBrokenReason(int error) {
+    return "nie można zapisać dziennika zmian nazw: " + std::string(std::strerror(error));
+}
+
+}  // namespace
+
+RenameRun::RenameRun(std::string journalFolder, int frameMilliseconds)
+    : folder_(std::move(journalFolder)), frame_(frameMilliseconds) {}
+
+RenameRun::~RenameRun() = default;
+
+bool RenameRun::beginListRun(const std::vector<ListEntry>& entries) {
+    std::vector<std::string> paths;
+    paths.reserve(entries.size());
+    for (const ListEntry& entry : entries) paths.push_back(entry.current);
+    std::vector<platform::ItemIdentity> identities = platform::IdentifyItems(paths);
+    std::vector<PlanEntry> plan;
+    plan.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        plan.push_back(PlanEntry{std::move(paths[i]), entries[i].proposed, identities[i]});
+    }
+    return begin(RunKind::Rename, std::move(plan));
+}
+
+bool RenameRun::beginUndoOfLastRun() {
+    const std::optional<std::string> last = LastFinishedJournal(folder_);
+    std::string bytes;
+    if (!last || !platform::ReadWholeFile(*last, bytes, error_)) {
+        if (!last) error_ = ENOENT;
+        return false;
+    }
+    const JournalContents contents = ParseJournal(bytes);
+    if (!contents.readable || !contents.finished || contents.header.kind != RunKind::Rename) {
+        error_ = EINVAL;
+        return false;
+    }
+    return begin(RunKind::Undo, UndoPlan(contents), contents.header.runId);
+}
+
+bool RenameRun::begin(RunKind kind, std::vector<PlanEntry> plan, std::string undoes) {
+    kind_ = kind;
+    undoes_ = std::move(undoes);
+    plan_ = std::move(plan);
+    runId_ = NewRunId();
+    planner_ = std::make_unique<RunPlanner>(
+        plan_, kind == RunKind::Undo ? RunPlanner::Assumes::EarlierMoved : RunPlanner::Assumes::EarlierStay);
+    platform::RenameSteps* steps = this;
+    renamer_ = std::make_unique<platform::Renamer>(runId_, steps);
+    if (folder_.empty()) {
+        error_ = ENOENT;
+        return false;
+    }
+    if (!writer_.create(UnfinishedJournalPath(folder_, runId_), JournalHeader{kind, runId_, undoes_}) ||
+        !writer_.writePlan(plan_)) {
+        error_ = writer_.error();
+        if (writer_.isOpen()) {
+            writer_.close();
+            int ignored = 0;
+            platform::RemoveFile(writer_.path(), ignored);
+        }
+        return false;
+    }
+    return true;
+}
+
+int RenameRun::begin(platform::Intermediate kind, const std::string& path) {
+    if (broken_) return broken_;
+    if (!writer_.writeStep(true, StepRecord{index_, kind, path})) broken_ = writer_.error();
+    return broken_;
+}
+
+void RenameRun::end(platform::Intermediate kind, const std::string& path) {
+    if (!broken_ && !writer_.writeStep(false, StepRecord{index_, kind, path})) broken_ = writer_.error();
+}
+
+void RenameRun::execute(RunListener& listener) {
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point lastFrame = Clock::now();
+    const std::int64_t planned = size();
+    for (std::int64_t index = 0; index < planned; ++index) {
+        const std::int64_t listed = listener.entryCount();
+        if (listed >= 0 && index >= listed) break;
+        const std::int64_t last = (listed >= 0 ? std::min(listed, planned) : planned) - 1;
+        if (const ListEntry* live = listener.entryAt(index)) {
+            const PlanEntry& planEntry = plan_[static_cast<size_t>(index)];
+            if (live->current != planEntry.current || live->proposed != planEntry.proposed) {
+                followList(index, listener);
+            }
+        }
+        const EntryOutcome outcome = apply(index);
+        const bool frameDue = index == last || Clock::now() - lastFrame >= frame_;
+        if (frameDue && !broken_ && !writer_.flush()) broken_ = writer_.error();
+        listener.entryDone(index, outcome, frameDue);
+        if (frameDue) lastFrame = Clock::now();
+    }
+}
+
+// The list changed while events were processed (the options did): every entry
+// from `first` on that differs from the plan changes the plan, on disk first.
+void RenameRun::followList(std::int64_t first, RunListener& listener) {
+    std::vector<std::pair<std::int64_t, PlanEntry>> changed;
+    const std::int64_t listed = listener.entryCount();
+    const std::int64_t last = listed >= 0 ? std::min(listed, size()) : size();
+    for (std::int64_t index = first; index < last; ++index) {
+        const ListEntry* live = listener.entryAt(index);
+        PlanEntry& planEntry = plan_[static_cast<size_t>(index)];
+        if (!live || (live->current == planEntry.current && live->proposed == planEntry.proposed)) continue;
+        if (live->current != planEntry.current) {
+            planEntry.identity = platform::IdentifyItem(live->current).value_or(platform::ItemIdentity{});
+            planEntry.current = live->current;
+        }
+        planEntry.proposed = live->proposed;
+        changed.emplace_back(index, planEntry);
+    }
+    if (!broken_ && !writer_.writeAmendments(changed)) broken_ = writer_.error();
+}
+
+EntryOutcome RenameRun::apply(std::int64_t index) {
+    index_ = index;
+    const PlanEntry& entry = plan_[static_cast<size_t>(index)];
+    const RunPlanner::Decision decision = planner_->decide(entry.current, entry.proposed);
+    EntryOutcome outcome{Outcome::Unchanged, decision.from, decision.to, std::string(), std::string()};
+    if (decision.unchanged()) return outcome;
+
+    int error = 0;
+    if (!decision.refused.empty()) {
+        error = EINVAL;
+        outcome.reason = decision.refused;
+    } else if (broken_) {
+        error = broken_;
+        outcome.reason = JournalBrokenReason(broken_);
+    } else if (kind_ == RunKind::Undo && entry.identity.type != platform::ItemIdentity::Type::Unknown && [&] {
+                   const auto now = platform::IdentifyItem(decision.from);
+                   return now && !platform::SameItem(entry.identity, *now);
+               }()) {
+        // Someone else renamed the item since and put another one here.
+        error = EEXIST;
+        outcome.reason = "pod tą nazwą jest teraz inny plik lub katalog";
+    } else {
+        const platform::RenameResult result = renamer_->rename(decision.from, decision.to, index);
+        if (result.ok) {
+            outcome.outcome = Outcome::Renamed;
+            ++renamed_;
+        } else {
+            error = result.error != 0 ? result.error : EIO;
+            outcome.reason = result.reason.empty() ? "błąd " + std::to_string(result.error) : result.reason;
+            outcome.leftAt = result.leftAt;
+            if (!result.leftAt.empty()) leftAt_.push_back(result.leftAt);
+        }
+    }
+    if (outcome.outcome != Outcome::Renamed) outcome.outcome = Outcome::Failed;
+    if (outcome.leftAt.empty()) {
+        planner_->settle(decision, outcome.outcome == Outcome::Renamed);
+    } else {
+        planner_->settleAt(decision, outcome.leftAt);
+    }
+
+    OutcomeRecord record{outcome.outcome, std::string(), std::string(), error};
+    if (decision.from != entry.current || decision.to != entry.proposed) {
+        record.from = decision.from;
+        record.to = decision.to;
+    }
+    if (!broken_) writer_.addOutcome(index, std::move(record));
+    return outcome;
+}
+
+RunEnd RenameRun::finish() {
+    RunEnd end;
+    end.renamed = renamed_;
+    end.leftAt = leftAt_;
+    if (!writer_.isOpen()) {
+        end.error = error_ ? error_ : EBADF;
+        return end;
+    }
+    int ignored = 0;
+    if (renamed_ == 0 && leftAt_.empty()) {
+        // Nothing to take back: the run leaves no journal.
+        writer_.close();
+        platform::RemoveFile(writer_.path(), ignored);
+        return end;
+    }
+    if (broken_ || !leftAt_.empty() || !writer_.finish()) {
+        // Unfinished: the next start settles what this run could not.
+        end.error = broken_ ? broken_ : (leftAt_.empty() ? writer_.error() : 0);
+        if (!broken_) writer_.flush();
+        writer_.close();
+        return end;
+    }
+    writer_.close();
+    if (kind_ == RunKind::Undo) {
+        // An undo is not offered for undo again, nor is the run it took back.
+        platform::RemoveFile(FinishedJournalPath(folder_, undoes_), ignored);
+        platform::RemoveFile(writer_.path(), ignored);
+        return end;
+    }
+    if (!platform::RenameFile(writer_.path(), FinishedJournalPath(folder_, runId_), end.error)) return end;
+    RemoveOtherFinishedJournals(folder_, runId_);
+    return end;
+}
+
+bool UndoAvailable(const std::string& journalFolder) {
+    return LastFinishedJournal(journalFolder).has_value();
+}
+
+std::vector<RenamedEntry> RenamedEntries(const JournalContents& contents) {
+    std::vector<RenamedEntry> renamed;
+    for (size_t i = 0; i < contents.outcomes.size() && i < contents.plan.size(); ++i) {
+        const auto& record = contents.outcomes[i];
+        if (!record || record->outcome != Outcome::Renamed) continue;
+        const PlanEntry& entry = contents.plan[i];
+        const bool repointed = !record->from.empty() || !record->to.empty();
+        renamed.push_back(RenamedEntry{static_cast<std::int64_t>(i), repointed ? record->from : entry.current,
+                                       repointed ? record->to : entry.proposed});
+    }
+    return renamed;
+}
+
+std::vector<PlanEntry> UndoPlan(const JournalContents& finished) {
+    const std::vector<RenamedEntry> renamed = RenamedEntries(finished);
+    std::vector<PlanEntry> plan;
+    plan.reserve(renamed.size());
+    for (auto it = renamed.rbegin(); it != renamed.rend(); ++it) {
+        plan.push_back(PlanEntry{it->to, it->from, finished.plan[static_cast<size_t>(it->index)].identity});
+    }
+    return plan;
+}
+
+}  // namespace kestrix::session

@@ -1,0 +1,278 @@
+// The journal of runs through the real main window: a run that cannot be
+// journaled, undo from the list's menu, and the question after a run that
+// was cut off. Every file holds its own content, so the content-to-name map
+// shows that nothing was lost or overwritten.
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QFile>
+#include <QListView>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include "app/cgauge.h"
+#include "crash_child.h"
+#include "filelist/file_list_model.h"
+#include "gui_fixture.h"
+#include "platform/rename.h"
+#include "session/rename_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Map = std::map<std::string, std::string>;
+
+class JournalTest : public GuiTest {
+protected:
+    void TearDown() override {
+        kestrix::platform::resetRenameWays();
+        GuiTest::TearDown();
+    }
+
+    std::string base() const { return path(""); }
+
+    void makeTree(const std::vector<std::string>& items) {
+        for (const std::string& item : items) {
+            if (item.back() == '/') {
+                makeFolder(item);
+            } else {
+                makeFile(item, "<" + item + ">");
+            }
+        }
+    }
+
+    Map tree() const {
+        Map items;
+        const std::string root = base();
+        for (const fs::directory_entry& item : fs::recursive_directory_iterator(root)) {
+            const std::string relative = item.path().native().substr(root.size());
+            if (item.is_directory()) {
+                items[relative + "/"].assign(1, '/');
+            } else {
+                std::ifstream in(item.path(), std::ios::binary);
+                std::ostringstream content;
+                content << in.rdbuf();
+                items[relative] = content.str();
+            }
+        }
+        return items;
+    }
+
+    // Entries as adding makes them, with lower case on.
+    void addLowerCased(const std::vector<std::string>& relatives) {
+        check("CheckBox1");
+        for (const std::string& relative : relatives) {
+            form1->fileList()->append(form1->BuildListEntry(base() + relative, form1->entryCount()));
+        }
+        form1->UpdateRenameButton();
+    }
+
+    std::vector<std::string> relative(const std::vector<std::string>& paths) const {
+        std::vector<std::string> result;
+        for (const std::string& p : paths)
+            result.push_back(p.substr(0, base().size()) == base() ? p.substr(base().size()) : p);
+        return result;
+    }
+
+    const Asked* askedWith(const QString& caption) const {
+        for (const Asked& a : asked) {
+            if (a.caption == caption) return &a;
+        }
+        return nullptr;
+    }
+
+    // A run over `pairs` (relative paths) in a process of its own, cut off
+    // right after the first change on disk after which `cutWhen` holds.
+    void crashedRun(const std::vector<std::pair<std::string, std::string>>& pairs,
+                    const std::function<bool()>& cutWhen) {
+        std::vector<kestrix::ListEntry> list;
+        for (const auto& [from, to] : pairs) list.push_back(kestrix::ListEntry{base() + from, base() + to});
+        const std::string journals = journalFolder();
+        ASSERT_TRUE(kestrix::testing::RunKilledWhen(cutWhen, [&] {
+            kestrix::session::RenameRun run(journals);
+            if (!run.beginListRun(list)) return;
+            struct Quiet : kestrix::session::RunListener {
+                void entryDone(std::int64_t, const kestrix::session::EntryOutcome&, bool) override {}
+            } quiet;
+            run.execute(quiet);
+            run.finish();
+        }));
+    }
+
+    // Shows the main window, as the program starts, and waits for its question.
+    void startAndWaitForTheQuestion() {
+        form1->show();
+        // The question is answered at once, so the settling is over when it has been asked.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return askedWith(QStringLiteral("Zapytanie")) != nullptr; }, 5000));
+    }
+
+    std::vector<std::string> unfinishedJournals() const {
+        std::vector<std::string> names;
+        if (!fs::exists(journalFolder())) return names;
+        for (const auto& item : fs::directory_iterator(journalFolder())) {
+            if (item.path().extension() == ".journal") names.push_back(item.path().filename());
+        }
+        return names;
+    }
+};
+
+TEST_F(JournalTest, ARunThatCannotBeJournaledRenamesNothing) {
+    makeTree({"A.TXT"});
+    addLowerCased({"A.TXT"});
+    const auto entries = form1->fileList()->entries();
+    // The state folder cannot be made: a file stands where it would be.
+    ASSERT_TRUE(QFile(stateDir.path() + QStringLiteral("/Kestrix")).open(QIODevice::WriteOnly));
+
+    form1->ToolButton4Click();
+
+    EXPECT_EQ(tree(), (Map{{"A.TXT", "<A.TXT>"}}));
+    EXPECT_EQ(form1->fileList()->entries(), entries);
+    const Asked* error = askedWith(QStringLiteral("Błąd"));
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->owner, form1);
+    EXPECT_EQ(error->icon, QMessageBox::Critical);
+    EXPECT_TRUE(error->text.startsWith(QStringLiteral("Nie można zapisać dziennika zmian nazw w katalogu ") +
+                                       stateDir.path() + QStringLiteral("/Kestrix/")))
+        << error->text.toStdString();
+    EXPECT_TRUE(error->text.endsWith(QStringLiteral("Nie zmieniono nazwy żadnego pliku.")))
+        << error->text.toStdString();
+    EXPECT_TRUE(form1->isEnabled());
+    EXPECT_TRUE(form1->CGauge1->isHidden());
+    EXPECT_FALSE(form1->Cofnij1->isEnabled());
+}
+
+// Ctrl+Z in the list takes the last run back; the entries that named the
+// renamed items name their old paths again and propose anew.
+TEST_F(JournalTest, UndoFromTheListTakesTheLastRunBack) {
+    makeTree({"Dir/", "Dir/A.TXT", "IMG.JPG"});
+    addLowerCased({"Dir", "Dir/A.TXT", "IMG.JPG"});
+    form1->ToolButton4Click();
+    ASSERT_EQ(tree(), (Map{{"dir/", "/"}, {"dir/a.txt", "<Dir/A.TXT>"}, {"img.jpg", "<IMG.JPG>"}}));
+    ASSERT_EQ(relative(currentPaths()), (std::vector<std::string>{"dir", "dir/a.txt", "img.jpg"}));
+    ASSERT_TRUE(form1->Cofnij1->isEnabled());
+    check("CheckBox4");  // upper case now
+    asked.clear();
+
+    form1->show();
+    form1->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
+    form1->ListBox1->setFocus();
+    QTest::keyClick(form1->ListBox1, Qt::Key_Z, Qt::ControlModifier);
+
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].caption, QStringLiteral("Pytanie"));
+    EXPECT_EQ(asked[0].text, QStringLiteral("Czy cofnąć ostatnią zmianę nazw plików ?"));
+    EXPECT_EQ(asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(tree(), (Map{{"Dir/", "/"}, {"Dir/A.TXT", "<Dir/A.TXT>"}, {"IMG.JPG", "<IMG.JPG>"}}));
+    EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"Dir", "Dir/A.TXT", "IMG.JPG"}));
+    EXPECT_EQ(relative(proposedPaths()), (std::vector<std::string>{"DIR", "Dir/A.TXT", "IMG.JPG"}));
+    EXPECT_FALSE(form1->Cofnij1->isEnabled());
+    EXPECT_TRUE(form1->isEnabled());
+    EXPECT_TRUE(form1->CGauge1->isHidden());
+}
+
+// The program was closed and started again: the last run can still be taken
+// back; an item whose old name is taken now stays, and the report says so.
+TEST_F(JournalTest, UndoAfterARestartReportsWhatItCannotTakeBack) {
+    makeTree({"A.TXT", "B.TXT"});
+    addLowerCased({"A.TXT", "B.TXT"});
+    form1->ToolButton4Click();
+    makeFile("A.TXT", "a new file");
+    delete form1;  // owns the options window
+    form1 = new TForm1;
+    Form1 = form1;
+    form4 = new TForm4(form1);
+    Form4 = form4;
+    ASSERT_TRUE(form1->Cofnij1->isEnabled());
+    asked.clear();
+
+    form1->Cofnij1->trigger();
+
+    EXPECT_EQ(tree(), (Map{{"A.TXT", "a new file"}, {"a.txt", "<A.TXT>"}, {"B.TXT", "<B.TXT>"}}));
+    const Asked* report = askedWith(QStringLiteral("Błąd"));
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(report->owner, form1);
+    EXPECT_TRUE(report->text.startsWith(QStringLiteral("Nie udało się cofnąć zmiany nazwy 1 pliku:\n\n") +
+                                        QFile::decodeName(QByteArray::fromStdString(path("a.txt"))) +
+                                        QStringLiteral(" → A.TXT: ")))
+        << report->text.toStdString();
+    EXPECT_FALSE(form1->Cofnij1->isEnabled());
+}
+
+// Cut off after two of three renames: Yes takes them back.
+TEST_F(JournalTest, AnInterruptedRunIsTakenBackOnYes) {
+    makeTree({"a", "b", "c"});
+    crashedRun({{"a", "a1"}, {"b", "b1"}, {"c", "c1"}}, [&] { return fs::exists(path("b1")); });
+    ASSERT_EQ(tree(), (Map{{"a1", "<a>"}, {"b1", "<b>"}, {"c", "<c>"}}));
+    answers = {QMessageBox::Yes};
+
+    startAndWaitForTheQuestion();
+
+    const Asked* question = askedWith(QStringLiteral("Zapytanie"));
+    EXPECT_EQ(question->owner, form1);
+    EXPECT_EQ(question->buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(
+        question->text,
+        QStringLiteral("Poprzednia zmiana nazw plików została przerwana przed końcem (nowe nazwy otrzymało "
+                       "już 2 z 3 plików).\n\n"
+                       "Tak – cofnij przerwaną zmianę: wszystkie pliki wrócą do poprzednich nazw.\n"
+                       "Nie – zachowaj nowe nazwy plików, które zdążyły je otrzymać."));
+    EXPECT_EQ(tree(), (Map{{"a", "<a>"}, {"b", "<b>"}, {"c", "<c>"}}));
+    EXPECT_EQ(askedWith(QStringLiteral("Błąd")), nullptr);
+    EXPECT_TRUE(unfinishedJournals().empty());
+    EXPECT_FALSE(form1->Cofnij1->isEnabled());
+}
+
+// No keeps the new names, and the kept run is the one undo takes back.
+TEST_F(JournalTest, AnInterruptedRunIsKeptOnNoAndCanBeUndone) {
+    makeTree({"a", "b", "c"});
+    crashedRun({{"a", "a1"}, {"b", "b1"}, {"c", "c1"}}, [&] { return fs::exists(path("b1")); });
+    answers = {QMessageBox::No};
+
+    startAndWaitForTheQuestion();
+
+    EXPECT_EQ(tree(), (Map{{"a1", "<a>"}, {"b1", "<b>"}, {"c", "<c>"}}));
+    EXPECT_TRUE(unfinishedJournals().empty());
+    ASSERT_TRUE(form1->Cofnij1->isEnabled());
+    form1->Cofnij1->trigger();
+    EXPECT_EQ(tree(), (Map{{"a", "<a>"}, {"b", "<b>"}, {"c", "<c>"}}));
+}
+
+// The item was cut off under its temporary name, and both its names are
+// taken meanwhile: one report names it, and the journal stays for the next
+// start.
+TEST_F(JournalTest, WhatCannotBeSettledIsReportedAndKeptForLater) {
+    makeTree({"a"});
+    kestrix::platform::renameWays().caseOnlyThroughTemporary = true;
+    const auto parked = [&] {
+        for (const auto& item : fs::directory_iterator(base())) {
+            if (item.path().filename().native().rfind(".kestrix-", 0) == 0) return true;
+        }
+        return false;
+    };
+    crashedRun({{"a", "A"}}, parked);
+    ASSERT_TRUE(parked());
+    makeFile("a", "taken meanwhile");
+    answers = {QMessageBox::Yes};
+
+    startAndWaitForTheQuestion();
+
+    const Asked* report = askedWith(QStringLiteral("Błąd"));
+    ASSERT_NE(report, nullptr);
+    EXPECT_TRUE(report->text.startsWith(
+        QStringLiteral("Nie udało się uporządkować 1 pliku po przerwanej zmianie nazw:\n\n") +
+        QFile::decodeName(QByteArray::fromStdString(base() + ".kestrix-"))))
+        << report->text.toStdString();
+    EXPECT_TRUE(parked());
+    EXPECT_EQ(tree().size(), 2u);
+    EXPECT_EQ(unfinishedJournals().size(), 1u);
+}
+
+}  // namespace

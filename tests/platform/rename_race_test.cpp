@@ -1,0 +1,188 @@
+// Another program keeps creating the targets of renames while they happen.
+// Whatever the timing, a rename never replaces what the other program made:
+// it either takes a free name, or reports the name as taken (a lost race).
+
+#include <atomic>
+#include <chrono>
+#include <iostream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "exfat_volume.h"
+#include "folders.h"
+#include "rename.h"
+#include "test_support.h"
+
+namespace kestrix::platform {
+namespace {
+
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+constexpr int kRounds = 2000;
+
+struct Tally {
+    int renamed = 0;    // the rename took the free name
+    int lostRaces = 0;  // the other program came first and the rename said so
+    int replaced = 0;   // a file of the other program is gone
+    int wrong = 0;      // any other outcome: content lost, or a failure reported wrongly
+};
+
+void SpinFor(std::chrono::nanoseconds delay) {
+    const auto until = std::chrono::steady_clock::now() + delay;
+    while (std::chrono::steady_clock::now() < until) {
+    }
+}
+
+// Round r renames "<prefix>r" in `folder` to "<target prefix>r" while a
+// second thread creates that target exclusively, each after a random delay of
+// up to about one rename's time. Every file holds its own content; afterwards
+// every content must be under exactly one name.
+Tally Race(const std::string& folder, const std::string& prefix, const std::string& targetPrefix) {
+    std::mt19937 random(20240611);
+    // A rename's own duration sets the range of delays, so both orders happen.
+    const auto probeStart = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i) {
+        WriteFile(folder + "/probe", "p");
+        RenameNoReplace(folder + "/probe", folder + "/probe2");
+        unlink((folder + "/probe2").c_str());
+    }
+    const auto renameTime = (std::chrono::steady_clock::now() - probeStart) / 20;
+    std::uniform_int_distribution<long> delay(0, 2 * std::chrono::nanoseconds(renameTime).count());
+
+    std::vector<long> ourDelays(kRounds), theirDelays(kRounds);
+    for (int r = 0; r < kRounds; ++r) {
+        ourDelays[r] = delay(random);
+        theirDelays[r] = delay(random);
+    }
+    std::vector<char> theirsMade(kRounds, 0);
+    std::atomic<int> started{-1};
+    std::atomic<int> finished{-1};
+    std::thread other([&] {
+        for (int r = 0; r < kRounds; ++r) {
+            while (started.load() < r) std::this_thread::yield();
+            SpinFor(std::chrono::nanoseconds(theirDelays[r]));
+            const std::string target = folder + "/" + targetPrefix + std::to_string(r);
+            const int fd = open(target.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+            if (fd >= 0) {
+                const std::string content = "theirs " + std::to_string(r);
+                theirsMade[r] = write(fd, content.data(), content.size()) == ssize_t(content.size());
+                close(fd);
+            }
+            finished.store(r);
+        }
+    });
+
+    Tally tally;
+    for (int r = 0; r < kRounds; ++r) {
+        const std::string ours = folder + "/" + prefix + std::to_string(r);
+        const std::string target = folder + "/" + targetPrefix + std::to_string(r);
+        const std::string ourContent = "ours " + std::to_string(r);
+        const std::string theirContent = "theirs " + std::to_string(r);
+        WriteFile(ours, ourContent);
+        started.store(r);
+        SpinFor(std::chrono::nanoseconds(ourDelays[r]));
+        const RenameResult result = RenameNoReplace(ours, target);
+        while (finished.load() < r) std::this_thread::yield();
+
+        const std::string atTarget = ReadFile(target);
+        if (theirsMade[r]) {
+            if (atTarget != theirContent) {
+                ++tally.replaced;
+            } else if (!result.ok && result.error == EEXIST && ReadFile(ours) == ourContent) {
+                ++tally.lostRaces;
+            } else {
+                ++tally.wrong;
+            }
+        } else if (result.ok && atTarget == ourContent && !Exists(ours)) {
+            ++tally.renamed;
+        } else {
+            ++tally.wrong;
+        }
+        unlink(ours.c_str());
+        unlink(target.c_str());
+    }
+    other.join();
+    return tally;
+}
+
+void Report(const char* label, const Tally& tally) {
+    std::cout << label << ": " << kRounds << " rounds, " << tally.renamed << " renamed, " << tally.lostRaces
+              << " lost races reported, " << tally.replaced << " files of the other program replaced, "
+              << tally.wrong << " other faults\n";
+    EXPECT_EQ(tally.replaced, 0) << label;
+    EXPECT_EQ(tally.wrong, 0) << label;
+    // Both orders happened, or the race was not run at all.
+    EXPECT_GT(tally.renamed, 0) << label;
+    EXPECT_GT(tally.lostRaces, 0) << label;
+}
+
+TEST(RenameRace, NeverReplacesAFileCreatedMeanwhileOnExt4) {
+    struct Case {
+        const char* label;
+        RenameWays ways;
+        const char* targetPrefix;
+    };
+    const Case cases[] = {
+        {"placeholder", RenameWays{.renameAt2 = false, .hardLinks = false}, "target-"},
+        {"hard link", RenameWays{.renameAt2 = false}, "target-"},
+        {"renameat2", RenameWays{}, "target-"},
+        // The second step, from the temporary name, races the other program.
+        {"through a temporary name", RenameWays{.caseOnlyThroughTemporary = true}, "OURS-"},
+    };
+    for (const Case& c : cases) {
+        TempFolder temp;
+        renameWays() = c.ways;
+        const Tally tally = Race(temp.path(), "ours-", c.targetPrefix);
+        resetRenameWays();
+        Report(c.label, tally);
+    }
+}
+
+class ExfatRace : public kestrix::testing::ExfatVolume {};
+
+TEST_F(ExfatRace, NeverReplacesAFileCreatedMeanwhile) { Report("exFAT", Race(root(), "ours-", "target-")); }
+
+// A case-only rename happens in one step: the other program cannot create
+// the new spelling while the item holds the name, before or after.
+TEST_F(ExfatRace, ChangingOnlyLetterCaseLeavesNoMomentForAnother) {
+    std::vector<std::string> names;
+    for (int r = 0; r < 200; ++r) ASSERT_TRUE(WriteFile(*this / ("ours-" + std::to_string(r)), "ours"));
+    std::atomic<bool> stop{false};
+    std::atomic<int> made{0};
+    std::thread other([&] {
+        while (!stop) {
+            for (int r = 0; r < 200 && !stop; ++r) {
+                const int fd =
+                    open((*this / ("OURS-" + std::to_string(r))).c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+                if (fd >= 0) {
+                    ++made;
+                    close(fd);
+                }
+            }
+        }
+    });
+    int renamed = 0;
+    for (int r = 0; r < 200; ++r) {
+        renamed +=
+            RenameNoReplace(*this / ("ours-" + std::to_string(r)), *this / ("OURS-" + std::to_string(r))).ok;
+    }
+    stop = true;
+    other.join();
+    EXPECT_EQ(made.load(), 0);
+    EXPECT_EQ(renamed, 200);
+    for (const FolderItem& item : ListFolder(root())) {
+        EXPECT_EQ(item.name.rfind("OURS-", 0), 0u) << item.name;
+        EXPECT_EQ(ReadFile(*this / item.name), "ours") << item.name;
+    }
+}
+
+}  // namespace
+}  // namespace kestrix::platform

@@ -1,0 +1,143 @@
+// A run over the list on real folders, and the journal it leaves.
+#include "session/rename_run.h"
+
+#include <cerrno>
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include "platform/state_files.h"
+#include "session/journal_store.h"
+#include "session_fixture.h"
+
+namespace kestrix::session::testing {
+namespace {
+
+using Map = std::map<std::string, std::string>;
+
+JournalContents ReadJournal(const std::string& path) {
+    std::string bytes;
+    int error = 0;
+    EXPECT_TRUE(platform::ReadWholeFile(path, bytes, error)) << path;
+    return ParseJournal(bytes);
+}
+
+class RenameRunTest : public SessionTest {};
+
+// The finished run is kept for undo, with what each entry became; a run
+// before it is no longer kept.
+TEST_F(RenameRunTest, KeepsTheJournalOfTheLastFinishedRun) {
+    makeTree({"a", "b", "taken", "Dir/", "Dir/x"});
+    run(entries({{"a", "a1"}}));
+    const auto first = LastFinishedJournal(journals());
+    ASSERT_TRUE(first);
+
+    const std::vector<EntryOutcome> outcomes =
+        run(entries({{"a1", "a1"}, {"b", "taken"}, {"Dir", "dir"}, {"Dir/x", "Dir/y"}}));
+
+    EXPECT_EQ(tree(),
+              (Map{{"a1", "<a>"}, {"b", "<b>"}, {"taken", "<taken>"}, {"dir/", "/"}, {"dir/y", "<Dir/x>"}}));
+    ASSERT_EQ(outcomes.size(), 4u);
+    EXPECT_EQ(outcomes[0].outcome, Outcome::Unchanged);
+    EXPECT_EQ(outcomes[1].outcome, Outcome::Failed);
+    EXPECT_EQ(outcomes[2].outcome, Outcome::Renamed);
+    EXPECT_EQ(outcomes[3].outcome, Outcome::Renamed);
+    // The folder's rename moved its contents: the rename happened inside the new folder.
+    EXPECT_EQ(outcomes[3].from, at("dir/x"));
+    EXPECT_EQ(outcomes[3].to, at("dir/y"));
+
+    const auto last = LastFinishedJournal(journals());
+    ASSERT_TRUE(last);
+    EXPECT_NE(*last, *first);
+    EXPECT_EQ(journalFiles(), std::vector<std::string>{".done"});
+    const JournalContents journal = ReadJournal(*last);
+    EXPECT_TRUE(journal.finished);
+    const std::vector<RenamedEntry> renamed = RenamedEntries(journal);
+    ASSERT_EQ(renamed.size(), 2u);
+    EXPECT_EQ(renamed[0].from, at("Dir"));
+    EXPECT_EQ(renamed[0].to, at("dir"));
+    EXPECT_EQ(renamed[1].from, at("dir/x"));
+    EXPECT_EQ(renamed[1].to, at("dir/y"));
+}
+
+// Nothing renamed, nothing to undo: the run leaves no journal, and the last
+// run that renamed something stays the one undo takes back.
+TEST_F(RenameRunTest, ARunThatRenamesNothingLeavesNoJournal) {
+    makeTree({"a", "b"});
+    run(entries({{"a", "a1"}}));
+    const auto kept = LastFinishedJournal(journals());
+
+    RunEnd end;
+    run(entries({{"a1", "a1"}, {"b", "a1"}}), &end);
+
+    EXPECT_EQ(end.renamed, 0);
+    EXPECT_EQ(end.error, 0);
+    EXPECT_EQ(LastFinishedJournal(journals()), kept);
+    EXPECT_EQ(journalFiles(), std::vector<std::string>{".done"});
+}
+
+// The options changed while the run went on: the entries that follow are
+// renamed as the list now says, and the journal knows it before they are.
+TEST_F(RenameRunTest, FollowsTheListWhenItChangesDuringTheRun) {
+    makeTree({"a", "b", "c"});
+    std::vector<ListEntry> list = entries({{"a", "a1"}, {"b", "b1"}, {"c", "c1"}});
+    RenameRun renameRun(journals());
+    ASSERT_TRUE(renameRun.beginListRun(list));
+    Collector collector;
+    collector.live = &list;
+    collector.afterEntry = [&](std::int64_t index) {
+        if (index == 0) {
+            list[1].proposed = at("b2");
+            list[2].proposed = at("c2");
+        }
+    };
+    renameRun.execute(collector);
+    EXPECT_EQ(ReadJournal(renameRun.journalPath()).plan[2].proposed, at("c2"));
+    renameRun.finish();
+
+    EXPECT_EQ(tree(), (Map{{"a1", "<a>"}, {"b2", "<b>"}, {"c2", "<c>"}}));
+}
+
+// Where no journal can be written, nothing is renamed.
+TEST_F(RenameRunTest, RenamesNothingWithoutAJournal) {
+    makeTree({"a"});
+    ASSERT_TRUE(WriteFile(temp_ / "state", "a file where the state folder would be"));
+    RenameRun renameRun(journals());
+    EXPECT_FALSE(renameRun.beginListRun(entries({{"a", "b"}})));
+    EXPECT_EQ(renameRun.error(), ENOTDIR);
+    EXPECT_EQ(tree(), (Map{{"a", "<a>"}}));
+
+    RenameRun nowhere("");
+    EXPECT_FALSE(nowhere.beginListRun(entries({{"a", "b"}})));
+    EXPECT_EQ(tree(), (Map{{"a", "<a>"}}));
+}
+
+// A full disk: the plan does not fit, and no half journal is left behind.
+TEST_F(RenameRunTest, RenamesNothingWhenTheJournalDoesNotFit) {
+    makeTree({"a"});
+    const std::string state = temp_ / "full";
+    std::filesystem::create_directories(state);
+    if (geteuid() != 0 || mount("tmpfs", state.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "a small file system needs root to mount";
+    }
+    // Fill it up.
+    for (int i = 0; WriteFile(state + "/filler" + std::to_string(i), std::string(4096, 'x')) && i < 100;
+         ++i) {
+    }
+    std::vector<std::pair<std::string, std::string>> many;
+    for (int i = 0; i < 2000; ++i) many.emplace_back("a", "b" + std::string(100, 'x') + std::to_string(i));
+
+    RenameRun renameRun(state + "/Kestrix/");
+    const bool began = renameRun.beginListRun(entries(many));
+    const int error = renameRun.error();
+    const std::vector<std::string> left = platform::FileNamesIn(state + "/Kestrix/");
+    umount(state.c_str());
+
+    EXPECT_FALSE(began);
+    EXPECT_EQ(error, ENOSPC);
+    EXPECT_TRUE(left.empty());
+    EXPECT_EQ(tree(), (Map{{"a", "<a>"}}));
+}
+
+}  // namespace
+}  // namespace kestrix::session::testing
