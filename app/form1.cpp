@@ -290,7 +290,7 @@ kestrix::RenameOptions TForm1::CurrentRenameOptions() const {
 }
 
 kestrix::ListEntry TForm1::BuildListEntry(const std::string& path, int index) const {
-    return kestrix::TransformPath(path, index, entryCount(), CurrentRenameOptions());
+    return kestrix::TransformPath(path, index, entryCount(), kestrix::RenameRules::From(CurrentRenameOptions()).value());
 }
 
 std::string TForm1::ExtractTagText(const std::string& text, const std::string& tag) {

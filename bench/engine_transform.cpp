@@ -127,6 +127,7 @@ RenameOptions EveryRuleOn() {
 }
 
 void BuildEntries(benchmark::State& state, const RenameOptions& options) {
+    const kestrix::RenameRules rules = kestrix::RenameRules::From(options).value();
     const std::vector<std::string>& paths = Paths();
     const auto count = static_cast<std::int64_t>(paths.size());
     std::vector<ListEntry> entries;
@@ -138,7 +139,7 @@ void BuildEntries(benchmark::State& state, const RenameOptions& options) {
         entries.reserve(paths.size());
         state.ResumeTiming();
         for (std::int64_t i = 0; i < count; ++i)
-            entries.push_back(kestrix::TransformPath(paths[i], i, count, options));
+            entries.push_back(kestrix::TransformPath(paths[i], i, count, rules));
         benchmark::DoNotOptimize(entries.data());
         benchmark::ClobberMemory();
     }

@@ -93,7 +93,7 @@ void BM_ApplyRenames(benchmark::State& state) {
         entries.reserve(static_cast<size_t>(count));
         for (const std::string& path : MakeFiles(root, count)) {
             entries.push_back(
-                kestrix::TransformPath(path, static_cast<std::int64_t>(entries.size()), count, options));
+                kestrix::TransformPath(path, static_cast<std::int64_t>(entries.size()), count, kestrix::RenameRules::From(options).value()));
         }
         const Clock::time_point plainStart = Clock::now();
         for (const kestrix::ListEntry& entry : entries) {

@@ -42,7 +42,7 @@ public:
         for (int i = 0; i < EntryCount; ++i) {
             const std::string path = "/home/ewa/Zdjęcia/Folder " + std::to_string(i / 1000) + "/IMG_" +
                                      std::to_string(10000 + i % 1000) + " wakacje.jpg";
-            entries.push_back(kestrix::TransformPath(path, i, EntryCount, none));
+            entries.push_back(kestrix::TransformPath(path, i, EntryCount, kestrix::RenameRules::From(none).value()));
         }
         form1_.fileList()->append(std::move(entries));
         form1_.show();

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "letter_case.h"
-#include "start_value.h"
 #include "utf8.h"
 
 namespace kestrix {
@@ -244,12 +243,9 @@ std::string_view Extension(std::string_view name) {
 }
 
 ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
-                        const RenameOptions& options) {
-    std::optional<std::int32_t> start;
-    if (options.numberingInForce()) {
-        start = ParseStartValue(options.NumberStart);
-        if (!start) throw ConversionError(options.NumberStart);
-    }
+                        const RenameRules& rules) {
+    const RenameOptions& options = rules.options();
+    const std::optional<std::int32_t> start = rules.start();
 
     const std::string_view folder = FolderPart(path);
     const std::string_view name = path.substr(folder.size());

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "list_entry.h"
-#include "rename_options.h"
+#include "rename_rules.h"
 
 namespace kestrix {
 
@@ -13,10 +13,9 @@ namespace kestrix {
 // rules applied to the last path component in their fixed order: new
 // extension, scope split, replacement, deletion, insertion, letter case,
 // spaces, numbering, rejoin. The folder part (up to and including the last
-// '/') is never touched. Throws ConversionError when numbering is in force
-// and the start value does not convert.
+// '/') is never touched.
 ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
-                        const RenameOptions& options);
+                        const RenameRules& rules);
 
 // Splits a path at its last '/': the folder part keeps the '/', the name is the rest.
 std::string_view FolderPart(std::string_view path);

@@ -1,8 +1,8 @@
 #include "rule_summary.h"
 
+#include <optional>
 #include <string_view>
 
-#include "start_value.h"
 
 namespace kestrix {
 
@@ -53,7 +53,8 @@ std::string_view NumberPlace(PlaceMode mode) {
 
 }  // namespace
 
-std::vector<std::string> RuleSummaryLines(const RenameOptions& options, std::int64_t count) {
+std::vector<std::string> RuleSummaryLines(const RenameRules& rules, std::int64_t count) {
+    const RenameOptions& options = rules.options();
     std::vector<std::string> lines;
 
     if (options.ChangeExtension) {
@@ -84,11 +85,7 @@ std::vector<std::string> RuleSummaryLines(const RenameOptions& options, std::int
         lines.emplace_back(options.SpacesToUnderscores ? "Zamiana spacji na podkreślniki (\" \" na \"_\")"
                                                        : "Zamiana podkreślników na spacje (\"_\" na \" \")");
     }
-    if (options.numberingInForce()) {
-        // The window keeps the start value convertible; a value that is not
-        // fails here exactly as it fails the transformation.
-        const std::optional<std::int32_t> start = ParseStartValue(options.NumberStart);
-        if (!start) throw ConversionError(options.NumberStart);
+    if (const std::optional<std::int32_t> start = rules.start()) {
         const std::int64_t end = options.NumberAscending ? *start + count - 1 : *start - count + 1;
         std::string line = "Numerowanie plików : ";
         line.append(options.NumberAscending ? "rosnąca numeracja, od : " : "malejąca numeracja, od : ");

@@ -54,7 +54,10 @@ std::optional<std::int32_t> ParseStartValue(std::string_view text) {
     return static_cast<std::int32_t>(negative ? 0U - bits : bits);
 }
 
-ConversionError::ConversionError(const std::string& text)
-    : std::runtime_error("'" + text + "' is not a valid integer value") {}
+std::string StartValueError(std::string_view text) {
+    std::string message = "'";
+    message.append(text).append("' is not a valid integer value");
+    return message;
+}
 
 }  // namespace kestrix

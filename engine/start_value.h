@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -15,11 +14,8 @@ namespace kestrix {
 // blanks, other characters, no digit, out of range) gives nullopt.
 std::optional<std::int32_t> ParseStartValue(std::string_view text);
 
-// Thrown when a start value that must convert does not; the message names the
-// text, as a conversion error would ("'1a' is not a valid integer value").
-class ConversionError : public std::runtime_error {
-public:
-    explicit ConversionError(const std::string& text);
-};
+// Why a start value does not convert, naming the text as a conversion error
+// would: "'1a' is not a valid integer value".
+std::string StartValueError(std::string_view text);
 
 }  // namespace kestrix

@@ -33,7 +33,7 @@ public:
         }
         const auto position =
             static_cast<std::int64_t>(existing_) + static_cast<std::int64_t>(entries_.size());
-        entries_.push_back(kestrix::TransformPath(path, position, position, options_));
+        entries_.push_back(kestrix::TransformPath(path, position, position, kestrix::RenameRules::From(options_).value()));
     }
 
     std::vector<kestrix::ListEntry> take() { return std::move(entries_); }
@@ -112,7 +112,7 @@ void TForm1::RemoveDuplicates() {
     if (!options.numberingInForce()) return;
     const int count = entryCount();
     fileList_->rebuildWhere([&](int row, kestrix::ListEntry& entry) {
-        kestrix::ListEntry fresh = kestrix::TransformPath(entry.current, row, count, options);
+        kestrix::ListEntry fresh = kestrix::TransformPath(entry.current, row, count, kestrix::RenameRules::From(options).value());
         if (fresh.proposed == entry.proposed) return false;
         entry = std::move(fresh);
         return true;

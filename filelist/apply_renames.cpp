@@ -77,7 +77,7 @@ public:
         const int row = static_cast<int>(index);
         if (ReloadAfterApply() && row < model_.count()) {
             reload(row,
-                   kestrix::TransformPath(failed ? outcome.from : outcome.to, row, model_.count(), options_));
+                   kestrix::TransformPath(failed ? outcome.from : outcome.to, row, model_.count(), kestrix::RenameRules::From(options_).value()));
             settled_[static_cast<size_t>(row)] = run_.folderMoves().size();
         }
     }

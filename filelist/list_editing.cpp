@@ -65,7 +65,7 @@ void TForm1::Usu1Click() {
             const int remaining = entryCount();
             fileList_->rebuildWhere([&](int row, kestrix::ListEntry& entry) {
                 if (row < firstRemoved) return false;
-                kestrix::ListEntry fresh = kestrix::TransformPath(entry.current, row, remaining, options);
+                kestrix::ListEntry fresh = kestrix::TransformPath(entry.current, row, remaining, kestrix::RenameRules::From(options).value());
                 if (fresh.proposed == entry.proposed) return false;
                 entry = std::move(fresh);
                 return true;
@@ -94,8 +94,8 @@ static void MoveSelected(TForm1& form, QListView* list, FileListModel* model, in
         const int j = i + step;
         model->swap(i, j);
         if (renumber) {
-            model->replace(j, kestrix::TransformPath(model->at(j).current, j, count, options));
-            model->replace(i, kestrix::TransformPath(model->at(i).current, i, count, options));
+            model->replace(j, kestrix::TransformPath(model->at(j).current, j, count, kestrix::RenameRules::From(options).value()));
+            model->replace(i, kestrix::TransformPath(model->at(i).current, i, count, kestrix::RenameRules::From(options).value()));
         }
         // Both exchanged entries lose their mark; the moved one gets it back.
         selected[static_cast<size_t>(i)] = false;

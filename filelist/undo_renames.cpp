@@ -93,7 +93,7 @@ void TForm1::Cofnij1Click() {
             fileList_->rebuildWhere([&](int row, kestrix::ListEntry& entry) {
                 std::string current = restored.repoint(entry.current, 0, true);
                 if (current == entry.current) return false;
-                entry = kestrix::TransformPath(current, row, count, options);
+                entry = kestrix::TransformPath(current, row, count, kestrix::RenameRules::From(options).value());
                 return true;
             });
         }

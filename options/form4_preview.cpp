@@ -21,7 +21,7 @@ void TForm4::RefreshPreview() {
     ++refreshCount_;
     if (!Form1) return;
     QStringList lines;
-    for (const std::string& line : kestrix::RuleSummaryLines(ReadRenameOptions(), Form1->entryCount())) {
+    for (const std::string& line : kestrix::RuleSummaryLines(kestrix::RenameRules::From(ReadRenameOptions()).value(), Form1->entryCount())) {
         lines.append(QString::fromStdString(line));
     }
     Form1->ListBox3->clear();
@@ -37,7 +37,7 @@ void TForm4::RecomputeProposedPaths() {
     // Only the proposed path decides whether an entry is rewritten; the model
     // signals the rewritten rows in runs, so the view keeps its current item.
     Form1->fileList()->rebuildWhere([&](int row, kestrix::ListEntry& entry) {
-        kestrix::ListEntry rebuilt = kestrix::TransformPath(entry.current, row, count, options);
+        kestrix::ListEntry rebuilt = kestrix::TransformPath(entry.current, row, count, kestrix::RenameRules::From(options).value());
         if (rebuilt.proposed == entry.proposed) return false;
         entry.proposed = std::move(rebuilt.proposed);
         return true;

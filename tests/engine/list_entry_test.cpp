@@ -50,7 +50,7 @@ TEST(ListEntryTest, TextJoinsBothPathsWithTags) {
 TEST(ListEntryTest, NameWithTagTextKeepsBothPathsApart) {
     RenameOptions options;
     options.CaseEnabled = true;
-    const ListEntry entry = TransformPath("/tmp/a<n2>B<n1>.TXT", 0, 1, options);
+    const ListEntry entry = TransformPath("/tmp/a<n2>B<n1>.TXT", 0, 1, RenameRules::From(options).value());
     EXPECT_EQ(entry.current, "/tmp/a<n2>B<n1>.TXT");
     EXPECT_EQ(entry.proposed, "/tmp/a<n2>b<n1>.txt");
     // The text form cannot tell the paths apart; the record can.

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -272,7 +273,7 @@ TEST_P(TransformPathTest, ProposesPath) {
     const TransformCase& c = GetParam();
     RenameOptions options;
     for (const Rule& rule : c.rules) rule(options);
-    const ListEntry entry = TransformPath(c.path, c.index, c.count, options);
+    const ListEntry entry = TransformPath(c.path, c.index, c.count, RenameRules::From(options).value());
     EXPECT_EQ(entry.current, c.path);
     EXPECT_EQ(entry.proposed, c.expected);
 }
@@ -288,28 +289,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, TransformPathTest, testing::ValuesIn(kCases), []
 TEST(TransformPathTest, NumberingWidthFollowsCountNotLargestNumber) {
     RenameOptions options;
     Number("1", true, true, kAtStart)(options);
+    const RenameRules rules = RenameRules::From(options).value();
     std::vector<std::string> names;
-    for (int i = 0; i < 12; ++i)
-        names.push_back(std::string(NamePart(TransformPath("/d/x", i, 12, options).proposed)));
+    for (int i = 0; i < 12; ++i) names.push_back(std::string(NamePart(TransformPath("/d/x", i, 12, rules).proposed)));
     EXPECT_EQ(names.front(), "01x");
     EXPECT_EQ(names[8], "09x");
     EXPECT_EQ(names.back(), "12x");
-    EXPECT_EQ(TransformPath("/d/x", 0, 9, options).proposed, "/d/1x");
+    EXPECT_EQ(TransformPath("/d/x", 0, 9, rules).proposed, "/d/1x");
 }
 
-TEST(TransformPathTest, InvalidStartValueThrowsOnlyWhenNumberingIsInForce) {
+TEST(TransformPathTest, InvalidStartValueGivesNoRulesOnlyWhenNumberingIsInForce) {
     RenameOptions options;
     Number("1a", true, false, kAtEnd)(options);
     options.NumberEnabled = false;
-    EXPECT_EQ(TransformPath("/d/x", 0, 1, options).proposed, "/d/x");
+    const std::optional<RenameRules> withoutNumbering = RenameRules::From(options);
+    ASSERT_TRUE(withoutNumbering.has_value());
+    EXPECT_EQ(TransformPath("/d/x", 0, 1, *withoutNumbering).proposed, "/d/x");
 
     options.NumberEnabled = true;
-    try {
-        TransformPath("/d/x", 0, 1, options);
-        FAIL() << "no ConversionError";
-    } catch (const ConversionError& error) {
-        EXPECT_STREQ(error.what(), "'1a' is not a valid integer value");
-    }
+    EXPECT_FALSE(RenameRules::From(options).has_value());
+    EXPECT_EQ(StartValueError(options.NumberStart), "'1a' is not a valid integer value");
 }
 
 TEST(TransformPathTest, ExtensionIsLastDotUnlessOnlyDotsPrecedeIt) {

@@ -62,8 +62,8 @@ TEST_P(ParseStartValueTest, ConvertsOrRejects) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ParseStartValueTest, testing::ValuesIn(kStartCases));
 
-TEST(ConversionErrorTest, MessageNamesTheText) {
-    EXPECT_STREQ(ConversionError("1a").what(), "'1a' is not a valid integer value");
+TEST(StartValueErrorTest, MessageNamesTheText) {
+    EXPECT_EQ(StartValueError("1a"), "'1a' is not a valid integer value");
 }
 
 }  // namespace

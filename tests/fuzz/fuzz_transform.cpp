@@ -1,9 +1,10 @@
 // Feeds arbitrary paths and options to the name transformation and the other
 // engine routines. Aborts when a transformation changes the folder part, turns
-// well-formed UTF-8 into something else, or fails for any reason but an
-// unconvertible start value.
+// well-formed UTF-8 into something else, or refuses options for any reason but
+// an unconvertible start value.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,15 +62,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::string path = data.ConsumeRemainingBytesAsString();
 
     const bool startConverts = kestrix::ParseStartValue(options.NumberStart).has_value();
-    std::vector<kestrix::ListEntry> entries;
-    try {
-        entries.push_back(kestrix::TransformPath(path, index, count, options));
-        for (const std::string& line : kestrix::RuleSummaryLines(options, count)) Check(!line.empty());
-    } catch (const kestrix::ConversionError&) {
+    const std::optional<kestrix::RenameRules> rules = kestrix::RenameRules::From(options);
+    if (!rules) {
         Check(options.numberingInForce() && !startConverts);
         return 0;
     }
     Check(!options.numberingInForce() || startConverts);
+    std::vector<kestrix::ListEntry> entries;
+    entries.push_back(kestrix::TransformPath(path, index, count, *rules));
+    for (const std::string& line : kestrix::RuleSummaryLines(*rules, count)) Check(!line.empty());
 
     const kestrix::ListEntry entry = entries.front();
     Check(entry.current == path);
@@ -88,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
 
     entries.push_back(entry);
-    entries.push_back(kestrix::TransformPath(path, index + 1, count, options));
+    entries.push_back(kestrix::TransformPath(path, index + 1, count, *rules));
     entries.push_back(entry);
     Check(kestrix::RemoveDuplicateEntries(entries));
     Check(entries.size() <= 2 && entries.front() == entry);

@@ -208,7 +208,7 @@ TEST_P(ExclusivePairTest, ClickingEitherBoxFlipsBothAndBothRefreshesAgree) {
         EXPECT_EQ(summary(),
                   QStringList{QString::fromUtf8(firstWasTicked ? pair.secondLine : pair.firstLine)});
         EXPECT_EQ(proposedPaths()[0],
-                  kestrix::TransformPath(currentPaths()[0], 0, 1, form4->ReadRenameOptions()).proposed);
+                  kestrix::TransformPath(currentPaths()[0], 0, 1, kestrix::RenameRules::From(form4->ReadRenameOptions()).value()).proposed);
     }
 
     // A group switched off disables its pair but keeps which box is ticked.

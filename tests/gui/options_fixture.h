@@ -93,7 +93,7 @@ public:
         for (const std::string& entryPath : paths) {
             const int position = form1->entryCount();
             form1->fileList()->append(
-                kestrix::TransformPath(entryPath, position, position + 1, form1->CurrentRenameOptions()));
+                kestrix::TransformPath(entryPath, position, position + 1, kestrix::RenameRules::From(form1->CurrentRenameOptions()).value()));
         }
     }
     void addEntries(int count) const {

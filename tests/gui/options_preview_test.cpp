@@ -170,7 +170,7 @@ TEST_P(SummaryTest, SummaryStatesTheActiveRulesAndTheEntriesFollow) {
     const kestrix::RenameOptions options = form1->CurrentRenameOptions();
     for (int i = 0; i < form1->entryCount(); ++i) {
         EXPECT_EQ(proposedPaths()[i],
-                  kestrix::TransformPath(currentPaths()[i], i, form1->entryCount(), options).proposed)
+                  kestrix::TransformPath(currentPaths()[i], i, form1->entryCount(), kestrix::RenameRules::From(options).value()).proposed)
             << i;
     }
 }
