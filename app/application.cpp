@@ -5,8 +5,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "app/dialogs.h"
-#include "app/form1.h"
+#include "ui/dialogs.h"
 
 KestrixApplication::KestrixApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -14,15 +13,15 @@ bool KestrixApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowUnhandledError(QString::fromUtf8(error.what()));
+        showUnhandledError(QString::fromUtf8(error.what()));
     } catch (...) {
-        ShowUnhandledError(QString());
+        showUnhandledError(QString());
     }
     return false;
 }
 
-void ShowUnhandledError(const QString& message) {
-    kestrix::ui::showMessage(Form1, QMessageBox::Critical, QApplication::applicationName(), message);
+void KestrixApplication::showUnhandledError(const QString& message) {
+    kestrix::ui::showMessage(errorOwner_, QMessageBox::Critical, QApplication::applicationName(), message);
 }
 
 void InstallPolishTranslation(QCoreApplication& app) {

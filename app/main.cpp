@@ -7,9 +7,9 @@
 
 #include "app/application.h"
 #include "app/command_line.h"
-#include "app/form1.h"
-#include "options/form4.h"
+#include "app/main_window.h"
 #include "platform/folders.h"
+#include "session/session.h"
 
 int main(int argc, char** argv) {
     // Before Qt starts, so --help and --version work without a display.
@@ -55,20 +55,17 @@ int main(int argc, char** argv) {
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/kestrix.svg")));
         InstallPolishTranslation(app);
 
-        TForm1 form1;
-        Form1 = &form1;
-        TForm4 form4(&form1);
-        Form4 = &form4;
-        form1.show();
+        kestrix::session::Session session;
+        MainWindow window(session);
+        app.setErrorOwner(&window);
+        window.show();
         // Added as a drop adds them, once the window shows.
-        if (!paths.empty()) form1.AddDroppedFilesLater(paths);
+        if (!paths.empty()) window.addDroppedPathsLater(paths);
         QApplication::exec();
-        Form4 = nullptr;
-        Form1 = nullptr;
     } catch (const std::exception& error) {
-        ShowUnhandledError(QString::fromUtf8(error.what()));
+        app.showUnhandledError(QString::fromUtf8(error.what()));
     } catch (...) {
-        ShowUnhandledError(QString());
+        app.showUnhandledError(QString());
     }
     return 0;
 }

@@ -2,11 +2,24 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
 #include "platform/folders.h"
+#include "platform/ini_file.h"
 
 namespace kestrix::settings {
 
 namespace {
+
+constexpr char kFileName[] = "kestrix.ini";
+
+std::string& PathOverride() {
+    static std::string path;
+    return path;
+}
 
 std::string WithoutTrailingSlashes(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
@@ -21,6 +34,23 @@ bool EndsWithFolder(const std::string& folder, const std::string& tail) {
 }
 
 }  // namespace
+
+std::string SettingsPath() {
+    if (!PathOverride().empty()) return PathOverride();
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    if (!IsInstalledCopy(QFile::encodeName(programFolder).toStdString(), InstallFolders())) {
+        const std::string beside =
+            QFile::encodeName(QDir(programFolder).filePath(QLatin1String(kFileName))).toStdString();
+        if (platform::Exists(beside) || platform::CanWriteFile(beside)) return beside;
+    }
+
+    // An installed copy, or one that cannot keep its settings beside the program.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(folder);
+    return QFile::encodeName(QDir(folder).filePath(QLatin1String(kFileName))).toStdString();
+}
+
+void SetPathOverride(const std::string& path) { PathOverride() = path; }
 
 std::vector<std::string> InstallFolders() {
     std::vector<std::string> folders;
@@ -41,7 +71,7 @@ bool IsInstalledCopy(const std::string& programFolder, const std::vector<std::st
     }
     const std::size_t slash = folder.rfind('/');
     if (slash == std::string::npos) return false;
-    return kestrix::platform::Exists(folder.substr(0, slash) + "/share/applications/kestrix.desktop");
+    return platform::Exists(folder.substr(0, slash) + "/share/applications/kestrix.desktop");
 }
 
 }  // namespace kestrix::settings

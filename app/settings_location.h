@@ -5,6 +5,15 @@
 
 namespace kestrix::settings {
 
+// Where the settings file is: beside the program for a copy that may write
+// there and is not installed, else in the user's configuration folder (made
+// when missing).
+std::string SettingsPath();
+
+// Makes SettingsPath() answer `path` instead of the usual location (for
+// tests); an empty path restores the usual location.
+void SetPathOverride(const std::string& path);
+
 // The folders the build installs the program to: the install prefix's bin
 // folder, and that of the Debian package.
 std::vector<std::string> InstallFolders();

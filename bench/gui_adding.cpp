@@ -1,24 +1,23 @@
 // Adding a folder tree to the list, beside a plain enumeration of the same
 // tree, and duplicate removal after the file dialog, with the real windows.
-#include <dirent.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
+#include <dirent.h>
 
-#include "app/form1.h"
-#include "filelist/file_list_model.h"
-#include "options/form4.h"
+#include "app/main_window.h"
+#include "session/session.h"
 
 namespace {
 
 // 100 folders of 1,000 files, made once and kept for later runs.
 const std::string& Tree() {
     static const std::string root = [] {
-        const std::string path = (std::filesystem::temp_directory_path() / "kestrix-bench-tree-100k/").string();
+        const std::string path =
+            (std::filesystem::temp_directory_path() / "kestrix-bench-tree-100k/").string();
         if (!std::filesystem::exists(path + ".complete")) {
             std::filesystem::remove_all(path);
             for (int folder = 0; folder < 100; ++folder) {
@@ -50,21 +49,12 @@ void Enumerate(const std::string& folder, std::vector<std::string>& paths) {
     closedir(dir);
 }
 
-// The windows as the program builds them, for one benchmark (they must not
-// outlive the application object).
+// The session and the windows as the program builds them, for one benchmark
+// (they must not outlive the application object).
 struct Windows {
-    Windows() {
-        Form1 = &form1;
-        form4 = new TForm4(&form1);
-        Form4 = form4;
-        form1.show();
-    }
-    ~Windows() {
-        Form4 = nullptr;
-        Form1 = nullptr;
-    }
-    TForm1 form1;
-    TForm4* form4;
+    Windows() { window.show(); }
+    kestrix::session::Session session;
+    MainWindow window{session};
 };
 
 void BM_PlainEnumeration(benchmark::State& state) {
@@ -81,40 +71,37 @@ BENCHMARK(BM_PlainEnumeration)->Unit(benchmark::kMillisecond);
 void BM_AddFolderContents(benchmark::State& state) {
     const std::string& root = Tree();
     Windows windows;
-    TForm1& form1 = windows.form1;
+    kestrix::session::Session& session = windows.session;
     for (auto _ : state) {
         state.PauseTiming();
-        form1.ToolButton5Click();
-        form1.RecurseFolders = true;
-        form1.AddFolders = false;
-        form1.AddFiles = true;
+        windows.window.clearList();
         state.ResumeTiming();
-        form1.AddFolderContents(root);
-        state.counters["entries"] = form1.entryCount();
+        session.addFolderContents(root, {.recurse = true, .folders = false, .files = true});
+        state.counters["entries"] = session.entryCount();
     }
-    form1.ToolButton5Click();
+    windows.window.clearList();
 }
 BENCHMARK(BM_AddFolderContents)->Unit(benchmark::kMillisecond);
 
 void BM_RemoveDuplicates(benchmark::State& state) {
     Windows windows;
-    TForm1& form1 = windows.form1;
+    kestrix::session::Session& session = windows.session;
     // 90,000 distinct entries, then 10,000 repeats of some of them spread over the list.
     std::vector<kestrix::ListEntry> entries;
     for (int i = 0; i < 100000; ++i) {
         const int id = i % 10 == 9 ? i / 10 * 7 : i;
-        const std::string path = "/home/użytkownik/Zdjęcia/" + std::to_string(id / 1000) + "/IMG_" +
-                                 std::to_string(id) + ".jpg";
+        const std::string path =
+            "/home/użytkownik/Zdjęcia/" + std::to_string(id / 1000) + "/IMG_" + std::to_string(id) + ".jpg";
         entries.push_back({path, path});
     }
     for (auto _ : state) {
         state.PauseTiming();
-        form1.fileList()->setEntries(entries);
+        session.entryList().setEntries(entries);
         state.ResumeTiming();
-        form1.RemoveDuplicates();
-        state.counters["left"] = form1.entryCount();
+        session.removeDuplicates();
+        state.counters["left"] = session.entryCount();
     }
-    form1.ToolButton5Click();
+    windows.window.clearList();
 }
 BENCHMARK(BM_RemoveDuplicates)->Unit(benchmark::kMillisecond);
 

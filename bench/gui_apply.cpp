@@ -15,47 +15,43 @@
 #include <stdio.h>
 #include <unistd.h>
 
-#include "app/dialogs.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "engine/name_transform.h"
-#include "filelist/file_list_model.h"
-#include "options/form4.h"
+#include "options/rename_options_window.h"
+#include "session/session.h"
+#include "ui/dialogs.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The windows as the program builds them, shown, with the options the run
-// uses and every question answered Yes (a failure report counts as an error).
+// The session and the windows as the program builds them, shown, with the
+// options the run uses and every question answered Yes (a failure report
+// counts as an error).
 class Windows {
 public:
     Windows() {
-        Form1 = &form1_;
-        form4_ = new TForm4(&form1_);
-        Form4 = form4_;
         kestrix::ui::dialogSeams().messageBox = [this](QWidget*, QMessageBox::Icon, const QString& caption,
                                                        const QString&, QMessageBox::StandardButtons) {
             if (caption != QStringLiteral("Pytanie")) ++reports_;
             return QMessageBox::Yes;
         };
-        form1_.show();
-        form4_->CheckBox1->setChecked(true);   // lower case
-        form4_->CheckBox7->setChecked(true);   // numbering from 0
-        form4_->CheckBox13->setChecked(true);  // reload
+        window_.show();
+        RenameOptionsWindow& options = *window_.optionsWindow();
+        options.caseBox->setChecked(true);              // lower case
+        options.numberingBox->setChecked(true);         // numbering from 0
+        options.reloadAfterApplyBox->setChecked(true);  // reload
         QApplication::processEvents();
     }
-    ~Windows() {
-        kestrix::ui::resetDialogSeams();
-        Form4 = nullptr;
-        Form1 = nullptr;
-    }
+    ~Windows() { kestrix::ui::resetDialogSeams(); }
 
-    TForm1& form1() { return form1_; }
+    kestrix::session::Session& session() { return session_; }
+    MainWindow& window() { return window_; }
     int reports() const { return reports_; }
 
 private:
-    TForm1 form1_;
-    TForm4* form4_;
+    kestrix::session::Session session_;
+    MainWindow window_{session_};
     int reports_ = 0;
 };
 
@@ -83,17 +79,17 @@ void BM_ApplyRenames(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     const std::string root = (std::filesystem::temp_directory_path() / "kestrix-bench-apply/").string();
     Windows windows;
-    TForm1& form1 = windows.form1();
+    kestrix::session::Session& session = windows.session();
     double plainTotal = 0;
     double windowTotal = 0;
 
     for (auto _ : state) {
-        const kestrix::RenameOptions options = form1.CurrentRenameOptions();
+        const kestrix::RenameRules rules = kestrix::RenameRules::From(session.options()).value();
         std::vector<kestrix::ListEntry> entries;
         entries.reserve(static_cast<size_t>(count));
         for (const std::string& path : MakeFiles(root, count)) {
             entries.push_back(
-                kestrix::TransformPath(path, static_cast<std::int64_t>(entries.size()), count, kestrix::RenameRules::From(options).value()));
+                kestrix::TransformPath(path, static_cast<std::int64_t>(entries.size()), count, rules));
         }
         const Clock::time_point plainStart = Clock::now();
         for (const kestrix::ListEntry& entry : entries) {
@@ -106,16 +102,15 @@ void BM_ApplyRenames(benchmark::State& state) {
         const double plain = Milliseconds(Clock::now() - plainStart);
 
         MakeFiles(root, count);
-        form1.fileList()->setEntries(std::move(entries));
-        form1.UpdateRenameButton();
+        session.entryList().setEntries(std::move(entries));
         QApplication::processEvents();
         const Clock::time_point windowStart = Clock::now();
-        form1.ToolButton4Click();
+        windows.window().applyRenames();
         const double window = Milliseconds(Clock::now() - windowStart);
         state.SetIterationTime(window / 1000.0);
 
         if (windows.reports() != 0) state.SkipWithError("the run reported failures");
-        if (form1.entryCount() != count) state.SkipWithError("the list was not reloaded");
+        if (session.entryCount() != count) state.SkipWithError("the list was not reloaded");
         plainTotal += plain;
         windowTotal += window;
     }
@@ -123,7 +118,7 @@ void BM_ApplyRenames(benchmark::State& state) {
     state.counters["plain_ms"] = plainTotal / iterations;
     state.counters["window_ms"] = windowTotal / iterations;
     state.counters["ratio"] = windowTotal / plainTotal;
-    form1.ToolButton5Click();
+    windows.window().clearList();
     std::filesystem::remove_all(root);
 }
 BENCHMARK(BM_ApplyRenames)->Arg(10'000)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -4,17 +4,17 @@
 #include <string>
 #include <vector>
 
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 
-#include "app/form1.h"
+#include <benchmark/benchmark.h>
+
+#include "app/main_window.h"
 #include "engine/name_transform.h"
-#include "filelist/file_list_model.h"
-#include "options/form4.h"
+#include "options/rename_options_window.h"
+#include "session/session.h"
 
 namespace {
 
@@ -33,43 +33,37 @@ void TypeKey(QWidget* target, Qt::Key key, const QString& text) {
 class RefreshWindows {
 public:
     RefreshWindows() {
-        Form1 = &form1_;
-        form4_ = new TForm4(&form1_);
-        Form4 = form4_;
         std::vector<kestrix::ListEntry> entries;
         entries.reserve(EntryCount);
-        const kestrix::RenameOptions none;
+        const kestrix::RenameRules none = kestrix::RenameRules::From(kestrix::RenameOptions{}).value();
         for (int i = 0; i < EntryCount; ++i) {
             const std::string path = "/home/ewa/Zdjęcia/Folder " + std::to_string(i / 1000) + "/IMG_" +
                                      std::to_string(10000 + i % 1000) + " wakacje.jpg";
-            entries.push_back(kestrix::TransformPath(path, i, EntryCount, kestrix::RenameRules::From(none).value()));
+            entries.push_back(kestrix::TransformPath(path, i, EntryCount, none));
         }
-        form1_.fileList()->append(std::move(entries));
-        form1_.show();
-        form1_.ToolButton3Click();
+        session_.entryList().append(std::move(entries));
+        window_.show();
+        window_.showOptionsWindow();
         settle();
         // Insertion on, so that each typed character moves every proposed path.
-        form4_->CheckBox9->click();
+        options().insertBox->click();
         settle();
     }
-    ~RefreshWindows() {
-        Form4 = nullptr;
-        Form1 = nullptr;
-    }
 
-    TForm4& options() { return *form4_; }
-    const kestrix::ListEntry& lastEntry() const { return form1_.fileList()->at(EntryCount - 1); }
+    kestrix::session::Session& session() { return session_; }
+    RenameOptionsWindow& options() { return *window_.optionsWindow(); }
+    const kestrix::ListEntry& lastEntry() const { return session_.entryList().at(EntryCount - 1); }
     // Lets the views repaint what the refresh changed.
     static void settle() { QApplication::processEvents(); }
 
 private:
-    TForm1 form1_;
-    TForm4* form4_ = nullptr;
+    kestrix::session::Session session_;
+    MainWindow window_{session_};
 };
 
 void BM_RefreshEveryPathChanges(benchmark::State& state) {
     RefreshWindows windows;
-    QLineEdit* text = windows.options().Edit3;
+    QLineEdit* text = windows.options().insertTextEdit;
     text->setFocus();
     for (auto _ : state) {
         state.PauseTiming();
@@ -89,10 +83,10 @@ BENCHMARK(BM_RefreshEveryPathChanges)->Unit(benchmark::kMillisecond)->Iterations
 
 void BM_RefreshNoPathChanges(benchmark::State& state) {
     RefreshWindows windows;
-    windows.options().Edit3->setText(QStringLiteral("a"));
+    windows.options().insertTextEdit->setText(QStringLiteral("a"));
     RefreshWindows::settle();
     for (auto _ : state) {
-        windows.options().RefreshPreview();
+        windows.session().refreshPreview();
         RefreshWindows::settle();
     }
     state.SetItemsProcessed(state.iterations() * EntryCount);

@@ -22,7 +22,8 @@ public:
     void setViewMode(int mode) { viewMode_ = mode; }
     int viewMode() const { return viewMode_; }
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     // What a column shows of a path in the given view mode.
@@ -31,21 +32,4 @@ public:
 private:
     std::function<int()> columnSplit_;
     int viewMode_ = 0;
-};
-
-// Draws one row of the rule summary: the mark image, then the line in black.
-class SummaryDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-
-public:
-    static constexpr int RowHeight = 18;
-    static const QColor SelectionColour;  // red 215, green 234, blue 255
-
-    explicit SummaryDelegate(QObject* parent = nullptr);
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-
-private:
-    QIcon mark_;
 };

@@ -10,7 +10,7 @@ constexpr int CaptionHeight = 13;
 
 }  // namespace
 
-TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
+RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
     : QGroupBox(caption, parent) {
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items[i], this);
@@ -22,18 +22,18 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
     arrangeItems();
 }
 
-int TRadioGroup::itemIndex() const {
+int RadioGroup::itemIndex() const {
     for (int i = 0; i < items_.size(); ++i) {
         if (items_[i]->isChecked()) return i;
     }
     return -1;
 }
 
-void TRadioGroup::setItemIndex(int index) {
+void RadioGroup::setItemIndex(int index) {
     if (QRadioButton* button = item(index)) button->setChecked(true);
 }
 
-void TRadioGroup::paintEvent(QPaintEvent*) {
+void RadioGroup::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QFontMetrics metrics(font());
     const QRect frame = rect().adjusted(0, metrics.height() / 2, -1, -1);
@@ -46,17 +46,18 @@ void TRadioGroup::paintEvent(QPaintEvent*) {
     const QString caption = title();
     const QRect captionRect(8, 0, metrics.horizontalAdvance(caption) + 1, metrics.height());
     painter.fillRect(captionRect, palette().color(QPalette::Window));
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     painter.drawText(captionRect, Qt::AlignLeft | Qt::AlignVCenter, caption);
 }
 
-void TRadioGroup::resizeEvent(QResizeEvent* event) {
+void RadioGroup::resizeEvent(QResizeEvent* event) {
     QGroupBox::resizeEvent(event);
     arrangeItems();
 }
 
 // One column of equal rows filling the frame below its caption.
-void TRadioGroup::arrangeItems() {
+void RadioGroup::arrangeItems() {
     if (items_.isEmpty()) return;
     const int count = static_cast<int>(items_.size());
     const int free = height() - CaptionHeight - 5;

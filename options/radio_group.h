@@ -8,11 +8,11 @@ class QRadioButton;
 // An etched frame with its caption on the top line, holding one column of exclusive radio buttons, addressed
 // by item index. itemClicked() is emitted whenever the selected item changes,
 // whether the user or the code selects it.
-class TRadioGroup : public QGroupBox {
+class RadioGroup : public QGroupBox {
     Q_OBJECT
 
 public:
-    TRadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
+    RadioGroup(const QString& caption, const QStringList& items, QWidget* parent = nullptr);
 
     int itemIndex() const;
     void setItemIndex(int index);

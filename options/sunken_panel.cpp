@@ -17,9 +17,9 @@ void DrawBevel(QPainter& painter, const QRect& rect, const QColor& topLeft, cons
 
 }  // namespace
 
-TPanel::TPanel(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::NoFocus); }
+SunkenPanel::SunkenPanel(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::NoFocus); }
 
-void TPanel::paintEvent(QPaintEvent*) {
+void SunkenPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QColor light = palette().color(QPalette::Light);
     const QColor dark = palette().color(QPalette::Dark);

@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "about/about_window.h"
 #include "about/bevel_panel.h"
 #include "about/click_label.h"
-#include "about/form2.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ protected:
     void SetUp() override {
         owner.setGeometry(140, 90, 632, 507);
         owner.show();
-        form = std::make_unique<TForm2>(&owner);
+        form = std::make_unique<AboutWindow>(&owner);
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -40,7 +40,7 @@ protected:
     }
 
     QWidget owner;
-    std::unique_ptr<TForm2> form;
+    std::unique_ptr<AboutWindow> form;
 };
 
 TEST_F(AboutWindowTest, IsABorderlessTranslucentFixedWindowCentredOverItsOwner) {
@@ -50,7 +50,7 @@ TEST_F(AboutWindowTest, IsABorderlessTranslucentFixedWindowCentredOverItsOwner) 
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     EXPECT_NEAR(form->windowOpacity(), 180 / 255.0, 1e-3);
     EXPECT_EQ(form->palette().color(QPalette::Window), QColor(128, 0, 128));
-    EXPECT_EQ(form->Panel1->geometry(), form->rect());
+    EXPECT_EQ(form->backgroundPanel->geometry(), form->rect());
     const QPoint offset = form->frameGeometry().center() - owner.frameGeometry().center();
     EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
 }
@@ -73,7 +73,7 @@ TEST_F(AboutWindowTest, AClickAnywhereButOnALinkClosesTheWindow) {
     for (const Case& c : {Case{"Panel1", QPoint(10, 140)}, Case{"Label1", {}}, Case{"Label2", {}},
                           Case{"Label3", {}}, Case{"Label5", {}}, Case{"Label6", {}}}) {
         SCOPED_TRACE(c.name);
-        form = std::make_unique<TForm2>(&owner);
+        form = std::make_unique<AboutWindow>(&owner);
         form->show();
         QSignalSpy finished(form.get(), &QDialog::finished);
         auto* target = form->findChild<QWidget*>(QString::fromLatin1(c.name));
@@ -89,9 +89,9 @@ TEST_F(AboutWindowTest, LinksOpenMailAndWebPageAndKeepTheWindowOpen) {
     QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &recorder, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &recorder, "open");
 
-    QTest::mouseClick(form->Label7, Qt::LeftButton, {}, form->Label7->rect().center());
-    QTest::mouseClick(form->Label8, Qt::LeftButton, {}, form->Label8->rect().center());
-    QTest::mouseClick(form->Label7, Qt::LeftButton, {}, form->Label7->rect().center());
+    QTest::mouseClick(form->mailLink, Qt::LeftButton, {}, form->mailLink->rect().center());
+    QTest::mouseClick(form->webLink, Qt::LeftButton, {}, form->webLink->rect().center());
+    QTest::mouseClick(form->mailLink, Qt::LeftButton, {}, form->mailLink->rect().center());
 
     QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
@@ -103,7 +103,7 @@ TEST_F(AboutWindowTest, LinksOpenMailAndWebPageAndKeepTheWindowOpen) {
 }
 
 TEST_F(AboutWindowTest, LinksUnderlineWhileThePointerIsOverThem) {
-    for (ClickLabel* link : {form->Label7, form->Label8}) {
+    for (ClickLabel* link : {form->mailLink, form->webLink}) {
         SCOPED_TRACE(link->objectName().toStdString());
         EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
         const QColor colour = link->palette().color(QPalette::WindowText);

@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include "../platform/test_support.h"
-#include "filelist/file_list_model.h"
 #include "gui_fixture.h"
 #include "platform/folders.h"
 
@@ -50,15 +49,15 @@ protected:
         }
         RawUriList mime(list);
         QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form1, &enter);
+        QCoreApplication::sendEvent(mainWindow, &enter);
         ASSERT_TRUE(enter.isAccepted());
-        const int before = form1->entryCount();
+        const int before = session->entryCount();
         QDropEvent dropEvent(QPointF(300, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form1, &dropEvent);
+        QCoreApplication::sendEvent(mainWindow, &dropEvent);
         ASSERT_TRUE(dropEvent.isAccepted());
         ASSERT_TRUE(asked.empty()) << "asked inside the drop handler";
-        ASSERT_EQ(form1->entryCount(), before) << "added inside the drop handler";
-        QCoreApplication::sendPostedEvents(form1, QEvent::MetaCall);
+        ASSERT_EQ(session->entryCount(), before) << "added inside the drop handler";
+        QCoreApplication::sendPostedEvents(mainWindow, QEvent::MetaCall);
     }
 
     // A small tree: A/f, A/B/g, A/.hidden, A/C/ (empty folder).
@@ -69,42 +68,61 @@ protected:
         makeFolder("A/C");
     }
 
-    std::vector<std::string> relativeCurrentPaths() const {
-        std::vector<std::string> relative;
+    std::vector<std::string> relative(const std::vector<std::string>& paths) const {
+        std::vector<std::string> result;
         const std::string root = path("");  // ends with "/"
-        for (const auto& p : currentPaths())
-            relative.push_back(p.substr(0, root.size()) == root ? p.substr(root.size()) : p);
-        return relative;
+        for (const auto& p : paths)
+            result.push_back(p.substr(0, root.size()) == root ? p.substr(root.size()) : p);
+        return result;
     }
+    std::vector<std::string> relativeCurrentPaths() const { return relative(currentPaths()); }
 };
 
 TEST_F(AddingTest, DialogAppendsTheChosenFilesAtTheEndAndMovesTheCurrentFolder) {
     for (const char* name : {"a", "b", "c", "d", "e"}) makeFile(std::string("in/") + name);
-    form1->AddDroppedFiles({path("in/a"), path("in/b"), path("in/c")});
+    mainWindow->addDroppedPaths({path("in/a"), path("in/b"), path("in/c")});
     dialogFiles = {QString::fromStdString(path("in/d")), QString::fromStdString(path("in/e"))};
-    QTest::mouseClick(form1->ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->addFilesButton, Qt::LeftButton);
     EXPECT_EQ(relativeCurrentPaths(), (std::vector<std::string>{"in/a", "in/b", "in/c", "in/d", "in/e"}));
-    EXPECT_TRUE(form1->ToolButton4->isEnabled());
+    EXPECT_TRUE(mainWindow->applyButton->isEnabled());
     EXPECT_EQ(QDir(QString::fromStdString(kestrix::platform::CurrentFolder())).canonicalPath(),
               QDir(QString::fromStdString(path("in"))).canonicalPath());
 }
 
 TEST_F(AddingTest, CancelledDialogChangesNothing) {
     dialogFiles = {};
-    QTest::mouseClick(form1->ToolButton1, Qt::LeftButton);
-    EXPECT_EQ(form1->entryCount(), 0);
-    EXPECT_FALSE(form1->ToolButton4->isEnabled());
+    QTest::mouseClick(mainWindow->addFilesButton, Qt::LeftButton);
+    EXPECT_EQ(session->entryCount(), 0);
+    EXPECT_FALSE(mainWindow->applyButton->isEnabled());
 }
 
 TEST_F(AddingTest, DialogRemovesLaterEqualEntriesAcrossTheWholeList) {
     makeFile("x");
     makeFile("y");
     // Dropped twice: equal entries stay until the dialog next adds files.
-    form1->AddDroppedFiles({path("x"), path("y"), path("x")});
-    EXPECT_EQ(form1->entryCount(), 3);
+    mainWindow->addDroppedPaths({path("x"), path("y"), path("x")});
+    EXPECT_EQ(session->entryCount(), 3);
     dialogFiles = {QString::fromStdString(path("y"))};
-    QTest::mouseClick(form1->ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->addFilesButton, Qt::LeftButton);
     EXPECT_EQ(relativeCurrentPaths(), (std::vector<std::string>{"x", "y"}));
+}
+
+// The entries behind a removed duplicate take the numbers of their new places
+// at once, even while the preview waits for the options window to close.
+TEST_F(AddingTest, DialogRenumbersWhatFollowsARemovedDuplicate) {
+    for (const char* name : {"x", "y", "z"}) makeFile(name);
+    check("RadioGroup1Item1");  // the preview follows the closing of the options window
+    mainWindow->addDroppedPaths({path("x"), path("y"), path("x")});
+    check("CheckBox7");
+    type("Edit8", QStringLiteral("1"));
+    check("RadioButton8");
+    ASSERT_EQ(relative(proposedPaths()), (std::vector<std::string>{"x", "y", "x"})) << "not previewed yet";
+
+    dialogFiles = {QString::fromStdString(path("z"))};
+    QTest::mouseClick(mainWindow->addFilesButton, Qt::LeftButton);
+
+    EXPECT_EQ(relativeCurrentPaths(), (std::vector<std::string>{"x", "y", "z"}));
+    EXPECT_EQ(relative(proposedPaths()), (std::vector<std::string>{"x1", "y2", "z3"}));
 }
 
 TEST_F(AddingTest, DroppedFolderAnsweredNoAddsOnlyItsOwnEntry) {
@@ -117,9 +135,9 @@ TEST_F(AddingTest, DroppedFolderAnsweredNoAddsOnlyItsOwnEntry) {
               QStringLiteral("Do dodania na listę wybrano katalog, czy dodać też jego zawartość ?"));
     EXPECT_EQ(asked[0].icon, QMessageBox::Information);
     EXPECT_EQ(asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(asked[0].owner, form1);
+    EXPECT_EQ(asked[0].owner, mainWindow);
     EXPECT_EQ(relativeCurrentPaths(), (std::vector<std::string>{"A"}));
-    EXPECT_TRUE(form1->ToolButton4->isEnabled());
+    EXPECT_TRUE(mainWindow->applyButton->isEnabled());
 }
 
 TEST_F(AddingTest, DroppedFolderAnsweredYesAddsItsTreeFolderFirstThenItself) {
@@ -130,7 +148,8 @@ TEST_F(AddingTest, DroppedFolderAnsweredYesAddsItsTreeFolderFirstThenItself) {
     EXPECT_EQ(asked.size(), 1u) << "one question, for the folder only";
     EXPECT_EQ(relativeCurrentPaths(),
               (std::vector<std::string>{"loose.txt", "A/.hidden", "A/B", "A/B/g", "A/C", "A/f", "A"}));
-    EXPECT_TRUE(form1->RecurseFolders && form1->AddFolders && form1->AddFiles);
+    EXPECT_EQ(session->folderContents(),
+              (kestrix::session::FolderContents{.recurse = true, .folders = true, .files = true}));
 }
 
 TEST_F(AddingTest, FolderContentsFollowTheThreeFlags) {
@@ -148,11 +167,9 @@ TEST_F(AddingTest, FolderContentsFollowTheThreeFlags) {
         {true, false, false, {}},
     };
     for (const Case& c : cases) {
-        form1->ToolButton5Click();
-        form1->RecurseFolders = c.recurse;
-        form1->AddFolders = c.folders;
-        form1->AddFiles = c.files;
-        form1->AddFolderContents(path("A") + "/");
+        mainWindow->clearList();
+        session->addFolderContents(path("A") + "/",
+                                   {.recurse = c.recurse, .folders = c.folders, .files = c.files});
         EXPECT_EQ(relativeCurrentPaths(), c.expected) << c.recurse << c.folders << c.files;
     }
 }
@@ -160,28 +177,24 @@ TEST_F(AddingTest, FolderContentsFollowTheThreeFlags) {
 TEST_F(AddingTest, LinkLoopsGetAnEntryButAreNeverDescendedInto) {
     makeFile("A/f");
     ASSERT_EQ(symlink("..", path("A/loop").c_str()), 0);
-    form1->RecurseFolders = form1->AddFolders = form1->AddFiles = true;
-    form1->AddFolderContents(path("A") + "/");
+    session->addFolderContents(path("A") + "/", {.recurse = true, .folders = true, .files = true});
     EXPECT_EQ(relativeCurrentPaths(), (std::vector<std::string>{"A/f", "A/loop"}));
 }
 
 TEST_F(AddingTest, FolderThatCannotBeReadAddsNothing) {
-    form1->RecurseFolders = form1->AddFolders = form1->AddFiles = true;
-    form1->AddFolderContents(path("missing") + "/");
-    EXPECT_EQ(form1->entryCount(), 0);
+    session->addFolderContents(path("missing") + "/", {.recurse = true, .folders = true, .files = true});
+    EXPECT_EQ(session->entryCount(), 0);
     // A dropped folder that vanished is no folder any more: it gets its entry, no question.
-    form1->AddDroppedFiles({path("gone")});
+    mainWindow->addDroppedPaths({path("gone")});
     EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(form1->entryCount(), 1);
+    EXPECT_EQ(session->entryCount(), 1);
 }
 
 TEST_F(AddingTest, NamesThatAreNotUtf8KeepTheirBytes) {
     const std::string name = std::string("bad\xff\xfe") + "name";
     makeFile("A/" + name);
-    form1->AddFiles = true;
-    form1->RecurseFolders = form1->AddFolders = false;
-    form1->AddFolderContents(path("A/"));
-    ASSERT_EQ(form1->entryCount(), 1);
+    session->addFolderContents(path("A/"), {.recurse = false, .folders = false, .files = true});
+    ASSERT_EQ(session->entryCount(), 1);
     EXPECT_EQ(currentPaths()[0], path("A/") + name);
     EXPECT_EQ(proposedPaths()[0], path("A/") + name);
 }
@@ -199,7 +212,7 @@ TEST_F(AddingTest, ADroppedNameThatIsNotUtf8NamesItsOwnFileAndRenamesOnlyThat) {
 
     check("CheckBox1");  // lower case
     answers = {QMessageBox::Yes};
-    form1->ToolButton4Click();
+    mainWindow->applyRenames();
     EXPECT_EQ(kestrix::platform::testing::ReadFile(path("caf\xE9.txt")), "latin-1");
     EXPECT_FALSE(kestrix::platform::Exists(path(kLatin1Name)));
     EXPECT_EQ(kestrix::platform::testing::ReadFile(path(kLookAlikeName)), "look-alike");
@@ -212,13 +225,13 @@ TEST_F(AddingTest, ADialogNameThatIsNotUtf8IsFoundAgainInItsFolderAndRenamed) {
     makeFile(folder + "other.TXT", "other");
     dialogFiles = {QFile::decodeName(QByteArray::fromStdString(path(folder + kLatin1Name)))};
     ASSERT_TRUE(dialogFiles[0].contains(QChar(QChar::ReplacementCharacter)));
-    QTest::mouseClick(form1->ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->addFilesButton, Qt::LeftButton);
     EXPECT_EQ(currentPaths(), (std::vector<std::string>{path(folder + kLatin1Name)}));
     EXPECT_TRUE(asked.empty());
 
     check("CheckBox1");
     answers = {QMessageBox::Yes};
-    form1->ToolButton4Click();
+    mainWindow->applyRenames();
     EXPECT_EQ(kestrix::platform::testing::ReadFile(path(folder + "caf\xE9.txt")), "latin-1");
     EXPECT_EQ(kestrix::platform::testing::ReadFile(path(folder + "other.TXT")), "other");
 }
@@ -230,11 +243,11 @@ TEST_F(AddingTest, ADialogNameThatFitsTwoFilesAddsNeitherAndSaysSo) {
     // Both read as this text; the dialog cannot say which one was picked.
     const QString ambiguous = QFile::decodeName(QByteArray::fromStdString(path(kLatin1Name)));
     dialogFiles = {ambiguous, QString::fromStdString(path("plain.txt"))};
-    QTest::mouseClick(form1->ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->addFilesButton, Qt::LeftButton);
 
     EXPECT_EQ(currentPaths(), (std::vector<std::string>{path("plain.txt")}));
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].owner, form1);
+    EXPECT_EQ(asked[0].owner, mainWindow);
     EXPECT_EQ(asked[0].caption, QStringLiteral("Błąd"));
     EXPECT_TRUE(asked[0].text.startsWith(QStringLiteral("Tych plików nie dodano do listy")));
     EXPECT_TRUE(asked[0].text.endsWith(QLatin1Char('\n') + ambiguous));
@@ -245,7 +258,7 @@ TEST_F(AddingTest, ADialogNameThatFitsTwoFilesAddsNeitherAndSaysSo) {
 TEST_F(AddingTest, ANameSpelledWithTheReplacementCharacterItselfIsAddedWhenAlone) {
     makeFile(kLookAlikeName);
     dialogFiles = {QString::fromStdString(path(kLookAlikeName))};
-    QTest::mouseClick(form1->ToolButton1, Qt::LeftButton);
+    QTest::mouseClick(mainWindow->addFilesButton, Qt::LeftButton);
     EXPECT_EQ(currentPaths(), (std::vector<std::string>{path(kLookAlikeName)}));
     EXPECT_TRUE(asked.empty());
 }
@@ -305,7 +318,7 @@ TEST_F(AddingTest, ATreeDeeperThanTheLongestPathIsListedOrReportedItemByItem) {
     drop({path("T")});
     EXPECT_EQ(currentPaths(), renamable);
     ASSERT_EQ(asked.size(), 2u) << "the folder question, then one report";
-    EXPECT_EQ(asked[1].owner, form1);
+    EXPECT_EQ(asked[1].owner, mainWindow);
     EXPECT_EQ(asked[1].caption, QStringLiteral("Błąd"));
     EXPECT_TRUE(asked[1].text.contains(QStringLiteral("dłuższa niż 4095 bajtów")));
     EXPECT_TRUE(asked[1].text.contains(QStringLiteral("(razem: %1)").arg(tooLong)))

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
@@ -23,10 +24,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/cgauge.h"
-#include "filelist/apply_seams.h"
-#include "filelist/file_list_model.h"
 #include "gui_fixture.h"
+#include "session/apply_seams.h"
+#include "ui/progress_gauge.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ const QString kQuestion = QStringLiteral("Czy zastosować wybrane zmiany dla pli
 class ApplyTest : public GuiTest {
 protected:
     void TearDown() override {
-        kestrix::apply::resetApplySeams();
+        kestrix::session::resetApplySeams();
         GuiTest::TearDown();
     }
 
@@ -63,20 +63,16 @@ protected:
         }
     }
 
-    // An entry as adding makes it: proposed from the options as they stand.
-    void add(const std::string& relative) {
-        form1->fileList()->append(form1->BuildListEntry(base() + relative, form1->entryCount()));
-        form1->UpdateRenameButton();
-    }
+    // An entry as a drop adds it: proposed from the options as they stand.
+    void add(const std::string& relative) { session->addPath(base() + relative); }
     // An entry with a given proposed path (relative to the folder of the test).
     void add(const std::string& relative, const std::string& proposed) {
-        form1->fileList()->append(kestrix::ListEntry{base() + relative, base() + proposed});
-        form1->UpdateRenameButton();
+        session->entryList().append(kestrix::ListEntry{base() + relative, base() + proposed});
     }
 
     void apply(QMessageBox::StandardButton answer = QMessageBox::Yes) {
         answers.push_back(answer);
-        form1->ToolButton4Click();
+        mainWindow->applyRenames();
     }
 
     // Relative path -> content for files, "/" for folders.
@@ -111,7 +107,7 @@ protected:
         for (const Asked& a : asked) {
             if (a.caption == QStringLiteral("Błąd")) {
                 EXPECT_TRUE(report.isEmpty()) << "more than one failure report";
-                EXPECT_EQ(a.owner, form1);
+                EXPECT_EQ(a.owner, mainWindow);
                 EXPECT_EQ(a.buttons, QMessageBox::Ok);
                 report = a.text;
             }
@@ -126,24 +122,24 @@ TEST_F(ApplyTest, AnsweringNoChangesNothing) {
     add("A.TXT");
     add("B.TXT");
     const auto before = tree();
-    const auto entries = form1->fileList()->entries();
+    const auto entries = session->entryList().entries();
     std::vector<int> gauge;
-    kestrix::apply::applySeams().gaugeSet = [&](int value) { gauge.push_back(value); };
+    kestrix::session::applySeams().gaugeSet = [&](int value) { gauge.push_back(value); };
 
     apply(QMessageBox::No);
 
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].owner, form1);
+    EXPECT_EQ(asked[0].owner, mainWindow);
     EXPECT_EQ(asked[0].icon, QMessageBox::Information);
     EXPECT_EQ(asked[0].caption, QStringLiteral("Pytanie"));
     EXPECT_EQ(asked[0].text, kQuestion);
     EXPECT_EQ(asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(tree(), before);
-    EXPECT_EQ(form1->fileList()->entries(), entries);
+    EXPECT_EQ(session->entryList().entries(), entries);
     EXPECT_TRUE(gauge.empty());
-    EXPECT_TRUE(form1->CGauge1->isHidden());
-    EXPECT_TRUE(form1->ToolButton4->isEnabled());
-    EXPECT_TRUE(form1->isEnabled());
+    EXPECT_TRUE(mainWindow->progressGauge->isHidden());
+    EXPECT_TRUE(mainWindow->applyButton->isEnabled());
+    EXPECT_TRUE(mainWindow->isEnabled());
 }
 
 // The gauge at every step, and the window disabled while it is shown.
@@ -154,7 +150,7 @@ TEST_F(ApplyTest, GaugeRisesWhileTheMainWindowIsDisabled) {
     };
     for (const Case& c : {Case{3, {0, 33, 66, 100, 100}}, Case{1, {0, 100, 100}}}) {
         SCOPED_TRACE(c.entries);
-        form1->ToolButton5Click();
+        mainWindow->clearList();
         asked.clear();
         struct Seen {
             int progress;
@@ -164,11 +160,12 @@ TEST_F(ApplyTest, GaugeRisesWhileTheMainWindowIsDisabled) {
         };
         std::vector<int> gauge;
         std::vector<Seen> seen;
-        kestrix::apply::applySeams().frameMilliseconds = 0;
-        kestrix::apply::applySeams().gaugeSet = [&](int value) { gauge.push_back(value); };
-        kestrix::apply::applySeams().eventsProcessed = [&] {
-            seen.push_back({form1->CGauge1->Progress(), !form1->CGauge1->isHidden(), form1->isEnabled(),
-                            form4->isEnabled() && form4->CheckBox13->isEnabled()});
+        kestrix::session::applySeams().frameMilliseconds = 0;
+        kestrix::session::applySeams().gaugeSet = [&](int value) { gauge.push_back(value); };
+        kestrix::session::applySeams().eventsProcessed = [&] {
+            seen.push_back({mainWindow->progressGauge->progress(), !mainWindow->progressGauge->isHidden(),
+                            mainWindow->isEnabled(),
+                            optionsWindow->isEnabled() && optionsWindow->reloadAfterApplyBox->isEnabled()});
         };
         for (int i = 0; i < c.entries; ++i) {
             const std::string name = "g" + std::to_string(c.entries) + "_" + std::to_string(i);
@@ -191,7 +188,7 @@ TEST_F(ApplyTest, GaugeRisesWhileTheMainWindowIsDisabled) {
         EXPECT_TRUE(seen[c.entries].gaugeShown);
         EXPECT_TRUE(seen[c.entries].mainEnabled);
         EXPECT_FALSE(seen.back().gaugeShown);
-        EXPECT_TRUE(form1->isEnabled());
+        EXPECT_TRUE(mainWindow->isEnabled());
         EXPECT_TRUE(failureReport().isEmpty());
     }
 }
@@ -208,10 +205,10 @@ TEST_F(ApplyTest, EventsAreProcessedAtMostOncePerFrame) {
     int processed = 0;
     int lastSet = -1;
     bool gaugeMatched = true;
-    kestrix::apply::applySeams().gaugeSet = [&](int value) { lastSet = value; };
-    kestrix::apply::applySeams().eventsProcessed = [&] {
+    kestrix::session::applySeams().gaugeSet = [&](int value) { lastSet = value; };
+    kestrix::session::applySeams().eventsProcessed = [&] {
         ++processed;
-        gaugeMatched = gaugeMatched && form1->CGauge1->Progress() == lastSet;
+        gaugeMatched = gaugeMatched && mainWindow->progressGauge->progress() == lastSet;
     };
     QElapsedTimer timer;
     timer.start();
@@ -235,8 +232,8 @@ TEST_F(ApplyTest, OptionsChangedDuringTheRunApplyToTheEntriesThatFollow) {
     add("Cd");
     add("Ef");
     int processed = 0;
-    kestrix::apply::applySeams().frameMilliseconds = 0;
-    kestrix::apply::applySeams().eventsProcessed = [&] {
+    kestrix::session::applySeams().frameMilliseconds = 0;
+    kestrix::session::applySeams().eventsProcessed = [&] {
         ++processed;
         if (processed == 1) check("CheckBox4");  // upper case from now on
         if (processed == 2) check("CheckBox13", false);
@@ -249,7 +246,7 @@ TEST_F(ApplyTest, OptionsChangedDuringTheRunApplyToTheEntriesThatFollow) {
     // The second entry was not reloaded: the box was unticked right after it.
     EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"ab", "Cd", "EF"}));
     EXPECT_EQ(relative(proposedPaths())[0], "AB");
-    EXPECT_TRUE(form1->ToolButton4->isEnabled());
+    EXPECT_TRUE(mainWindow->applyButton->isEnabled());
 }
 
 // Input to the main window goes nowhere while the gauge is shown.
@@ -257,22 +254,22 @@ TEST_F(ApplyTest, MainWindowTakesNoInputDuringTheRun) {
     makeTree({"a", "b"});
     add("a", "a1");
     add("b", "b1");
-    form1->show();
-    form1->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
-    form1->ListBox1->setFocus();
-    form1->ListBox1->selectAll();
+    mainWindow->show();
+    mainWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
+    mainWindow->fileListView->setFocus();
+    mainWindow->fileListView->selectAll();
     int processed = 0;
-    kestrix::apply::applySeams().frameMilliseconds = 0;
-    kestrix::apply::applySeams().eventsProcessed = [&] {
+    kestrix::session::applySeams().frameMilliseconds = 0;
+    kestrix::session::applySeams().eventsProcessed = [&] {
         if (++processed != 1) return;
-        QTest::keyClick(form1->ListBox1, Qt::Key_Delete);
-        QTest::mouseClick(form1->ToolButton5, Qt::LeftButton);
+        QTest::keyClick(mainWindow->fileListView, Qt::Key_Delete);
+        QTest::mouseClick(mainWindow->clearButton, Qt::LeftButton);
     };
 
     apply();
 
-    EXPECT_EQ(form1->entryCount(), 2);
+    EXPECT_EQ(session->entryCount(), 2);
     EXPECT_EQ(tree(), (std::map<std::string, std::string>{{"a1", "<a>"}, {"b1", "<b>"}}));
 }
 
@@ -291,7 +288,7 @@ TEST_F(ApplyTest, NumberingWithReloadRenamesAndProposesAgain) {
     EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"x1", "y2", "z3"}));
     EXPECT_EQ(relative(proposedPaths()), (std::vector<std::string>{"x11", "y22", "z33"}));
     EXPECT_TRUE(selectedRows().empty());  // every entry was replaced
-    EXPECT_TRUE(form1->ToolButton4->isEnabled());
+    EXPECT_TRUE(mainWindow->applyButton->isEnabled());
     EXPECT_TRUE(failureReport().isEmpty());
 }
 
@@ -303,8 +300,8 @@ TEST_F(ApplyTest, WithoutReloadTheListIsEmptied) {
     apply();
 
     EXPECT_EQ(tree(), (std::map<std::string, std::string>{{"b", "<a>"}}));
-    EXPECT_EQ(form1->entryCount(), 0);
-    EXPECT_FALSE(form1->ToolButton4->isEnabled());
+    EXPECT_EQ(session->entryCount(), 0);
+    EXPECT_FALSE(mainWindow->applyButton->isEnabled());
 }
 
 // One run over a prepared folder: the entries (current -> proposed, both

@@ -14,9 +14,8 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "filelist/file_list_model.h"
 #include "folderchooser/drive_combo_box.h"
-#include "folderchooser/form3.h"
+#include "folderchooser/folder_chooser.h"
 #include "gui_fixture.h"
 #include "platform/folders.h"
 
@@ -39,42 +38,47 @@ protected:
         GuiTest::TearDown();
     }
 
-    static std::vector<std::string> rows(const TForm3& chooser) {
+    static std::vector<std::string> rows(const FolderChooser& chooser) {
         std::vector<std::string> names;
-        for (int row = 0; row < chooser.ListBox1->count(); ++row) names.push_back(chooser.folderRowName(row));
+        for (int row = 0; row < chooser.folderList->count(); ++row)
+            names.push_back(chooser.folderRowName(row));
         return names;
     }
 
-    static int rowOf(const TForm3& chooser, const std::string& name) {
-        for (int row = 0; row < chooser.ListBox1->count(); ++row) {
+    static int rowOf(const FolderChooser& chooser, const std::string& name) {
+        for (int row = 0; row < chooser.folderList->count(); ++row) {
             if (chooser.folderRowName(row) == name) return row;
         }
         return -1;
     }
 
     // A real double click on the row of `name` in a shown chooser.
-    static void doubleClick(TForm3& chooser, const std::string& name) {
+    static void doubleClick(FolderChooser& chooser, const std::string& name) {
         const int row = rowOf(chooser, name);
         ASSERT_GE(row, 0) << name;
-        const QRect box = chooser.ListBox1->visualItemRect(chooser.ListBox1->item(row));
-        QTest::mouseClick(chooser.ListBox1->viewport(), Qt::LeftButton, {}, box.center());
-        QTest::mouseDClick(chooser.ListBox1->viewport(), Qt::LeftButton, {}, box.center());
+        const QRect box = chooser.folderList->visualItemRect(chooser.folderList->item(row));
+        QTest::mouseClick(chooser.folderList->viewport(), Qt::LeftButton, {}, box.center());
+        QTest::mouseDClick(chooser.folderList->viewport(), Qt::LeftButton, {}, box.center());
     }
+
+    // The chooser the main window has open, if any.
+    FolderChooser* openedChooser() const { return mainWindow->findChild<FolderChooser*>(); }
 
     // Presses ToolButton2 and runs `operate` on the modal chooser once it is
     // open; the chooser is cancelled afterwards if `operate` left it open.
-    void openChooser(const std::function<void(TForm3&)>& operate) {
+    void openChooser(const std::function<void(FolderChooser&)>& operate) {
         bool ran = false;
         QTimer::singleShot(0, [&] {
             ran = true;
-            ASSERT_NE(Form3, nullptr);
-            EXPECT_TRUE(Form3->isVisible());
-            operate(*Form3);
-            if (Form3->isVisible()) Form3->Button2Click();
+            FolderChooser* opened = openedChooser();
+            ASSERT_NE(opened, nullptr);
+            EXPECT_TRUE(opened->isVisible());
+            operate(*opened);
+            if (opened->isVisible()) opened->cancelClicked();
         });
-        form1->ToolButton2Click();
+        mainWindow->openFolderChooser();
         EXPECT_TRUE(ran);
-        EXPECT_EQ(Form3, nullptr);
+        EXPECT_EQ(openedChooser(), nullptr) << "gone once it has closed";
     }
 
     std::string base;  // the temporary folder, as the process sees it, ending with '/'
@@ -92,41 +96,41 @@ TEST_F(ChooserTest, StartsInTheCurrentFolderListingItsSubfoldersWithoutRegardToC
     std::filesystem::create_directory_symlink(base + "beta", base + "link-to-beta");
     std::filesystem::create_symlink(base + "file.txt", base + "link-to-file");
 
-    TForm3 chooser(form1);
+    FolderChooser chooser(*session, mainWindow);
     EXPECT_EQ(rows(chooser), (std::vector<std::string>{"..", ".hidden", "Alpha", "bad\xff", "beta", "gamma",
                                                        "link-to-beta", "zażółć", "Zeta"}));
-    EXPECT_EQ(chooser.ListBox1->item(7)->text(), QStringLiteral("zażółć"));
-    EXPECT_EQ(chooser.ListBox1->currentRow(), 0);
-    EXPECT_TRUE(chooser.ListBox1->item(0)->isSelected());
+    EXPECT_EQ(chooser.folderList->item(7)->text(), QStringLiteral("zażółć"));
+    EXPECT_EQ(chooser.folderList->currentRow(), 0);
+    EXPECT_TRUE(chooser.folderList->item(0)->isSelected());
     EXPECT_EQ(chooser.currentFolder(), base);
     EXPECT_EQ(chooser.chosenFolder(), base);
-    EXPECT_EQ(chooser.Edit1->text(), Shown(base));
-    EXPECT_EQ(chooser.Edit1->toolTip(), Shown(base));
+    EXPECT_EQ(chooser.chosenFolderEdit->text(), Shown(base));
+    EXPECT_EQ(chooser.chosenFolderEdit->toolTip(), Shown(base));
     // "/" is always a listed disk.
-    EXPECT_GE(chooser.ComboBox1->findText(QStringLiteral("/")), 0);
+    EXPECT_GE(chooser.diskBox->findText(QStringLiteral("/")), 0);
 }
 
 TEST_F(ChooserTest, ClickChoosesAFolderAndDoubleClickWalksTheTree) {
     makeFolder("beta/inner");
     std::filesystem::create_directories(base + "bad\xff/x");
-    TForm3 chooser(form1);
+    FolderChooser chooser(*session, mainWindow);
     chooser.show();
 
     // One click chooses the subfolder without entering it.
     const int beta = rowOf(chooser, "beta");
-    QTest::mouseClick(chooser.ListBox1->viewport(), Qt::LeftButton, {},
-                      chooser.ListBox1->visualItemRect(chooser.ListBox1->item(beta)).center());
+    QTest::mouseClick(chooser.folderList->viewport(), Qt::LeftButton, {},
+                      chooser.folderList->visualItemRect(chooser.folderList->item(beta)).center());
     EXPECT_EQ(chooser.chosenFolder(), base + "beta/");
-    EXPECT_EQ(chooser.Edit1->toolTip(), Shown(base + "beta/"));
+    EXPECT_EQ(chooser.chosenFolderEdit->toolTip(), Shown(base + "beta/"));
     EXPECT_EQ(chooser.currentFolder(), base);
     EXPECT_EQ(kestrix::platform::CurrentFolder() + "/", base);
 
     doubleClick(chooser, "beta");
     EXPECT_EQ(chooser.currentFolder(), base + "beta/");
     EXPECT_EQ(kestrix::platform::CurrentFolder() + "/", base + "beta/");
-    EXPECT_EQ(chooser.Edit1->text(), Shown(base + "beta/"));
+    EXPECT_EQ(chooser.chosenFolderEdit->text(), Shown(base + "beta/"));
     EXPECT_EQ(rows(chooser), (std::vector<std::string>{"..", "inner"}));
-    EXPECT_EQ(chooser.ListBox1->currentRow(), 0);
+    EXPECT_EQ(chooser.folderList->currentRow(), 0);
 
     doubleClick(chooser, "..");
     EXPECT_EQ(chooser.currentFolder(), base);
@@ -139,21 +143,21 @@ TEST_F(ChooserTest, ClickChoosesAFolderAndDoubleClickWalksTheTree) {
 }
 
 TEST_F(ChooserTest, ParentOfTheRootIsTheRoot) {
-    TForm3 chooser(form1);
-    const int root = chooser.ComboBox1->findText(QStringLiteral("/"));
+    FolderChooser chooser(*session, mainWindow);
+    const int root = chooser.diskBox->findText(QStringLiteral("/"));
     ASSERT_GE(root, 0);
-    chooser.ComboBox1->setCurrentIndex(root);
-    emit chooser.ComboBox1->activated(root);
+    chooser.diskBox->setCurrentIndex(root);
+    emit chooser.diskBox->activated(root);
     EXPECT_EQ(chooser.currentFolder(), "/");
     EXPECT_EQ(kestrix::platform::CurrentFolder(), "/");
-    EXPECT_EQ(chooser.Edit1->text(), QStringLiteral("/"));
+    EXPECT_EQ(chooser.chosenFolderEdit->text(), QStringLiteral("/"));
     EXPECT_GE(rowOf(chooser, "tmp"), 1);
 
-    chooser.ListBox1->setCurrentRow(0);
-    chooser.ListBox1DblClick();
+    chooser.folderList->setCurrentRow(0);
+    chooser.folderDoubleClicked();
     EXPECT_EQ(chooser.currentFolder(), "/");
     EXPECT_EQ(kestrix::platform::CurrentFolder(), "/");
-    EXPECT_EQ(chooser.Edit1->text(), QStringLiteral("/"));
+    EXPECT_EQ(chooser.chosenFolderEdit->text(), QStringLiteral("/"));
     EXPECT_GE(rowOf(chooser, "tmp"), 1);
 }
 
@@ -162,13 +166,13 @@ TEST_F(ChooserTest, FolderThatCannotBeEnteredLeavesTheChooserWhereItWas) {
     // between listing and entering instead.
     makeFolder("gone");
     makeFolder("stays");
-    TForm3 chooser(form1);
+    FolderChooser chooser(*session, mainWindow);
     ASSERT_GE(rowOf(chooser, "gone"), 1);
     std::filesystem::remove(base + "gone");
 
-    chooser.ListBox1->setCurrentRow(rowOf(chooser, "gone"));
+    chooser.folderList->setCurrentRow(rowOf(chooser, "gone"));
     EXPECT_EQ(chooser.chosenFolder(), base + "gone/");
-    chooser.ListBox1DblClick();
+    chooser.folderDoubleClicked();
     EXPECT_EQ(chooser.currentFolder(), base);
     EXPECT_EQ(kestrix::platform::CurrentFolder() + "/", base);
     EXPECT_EQ(chooser.chosenFolder(), base);
@@ -204,26 +208,26 @@ TEST_F(ChooserTest, OkAddsWhatTheCheckBoxesAsk) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.row << " recurse " << c.recurse << " folders " << c.folders
                                         << " files " << c.files);
-        form1->fileList()->setEntries({});
-        form1->ToolButton4->setEnabled(false);
+        session->entryList().setEntries({});
+        mainWindow->applyButton->setEnabled(false);
         asked.clear();
         answers = {QMessageBox::Ok};
         const bool warned = c.added.empty();
-        TForm3* chooser = nullptr;
-        openChooser([&](TForm3& form) {
+        FolderChooser* chooser = nullptr;
+        openChooser([&](FolderChooser& form) {
             chooser = &form;
-            form.ListBox1->setCurrentRow(rowOf(form, c.row));
-            form.CheckBox1->setChecked(c.recurse);
-            form.CheckBox2->setChecked(c.folders);
-            form.CheckBox3->setChecked(c.files);
-            QTest::mouseClick(form.Button1, Qt::LeftButton);
+            form.folderList->setCurrentRow(rowOf(form, c.row));
+            form.recursiveBox->setChecked(c.recurse);
+            form.addFoldersBox->setChecked(c.folders);
+            form.addFilesBox->setChecked(c.files);
+            QTest::mouseClick(form.okButton, Qt::LeftButton);
             EXPECT_EQ(form.isVisible(), warned);
         });
 
         std::vector<std::string> expected;
         for (const std::string& relative : c.added) expected.push_back(base + relative);
         EXPECT_EQ(currentPaths(), expected);
-        EXPECT_EQ(form1->ToolButton4->isEnabled(), !warned);
+        EXPECT_EQ(mainWindow->applyButton->isEnabled(), !warned);
         if (warned) {
             ASSERT_EQ(asked.size(), 1u);
             EXPECT_EQ(asked[0].owner, chooser);
@@ -233,42 +237,42 @@ TEST_F(ChooserTest, OkAddsWhatTheCheckBoxesAsk) {
             EXPECT_EQ(asked[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         } else {
             EXPECT_TRUE(asked.empty());
-            EXPECT_EQ(form1->RecurseFolders, c.recurse);
-            EXPECT_EQ(form1->AddFolders, c.folders);
-            EXPECT_EQ(form1->AddFiles, c.files);
+            EXPECT_EQ(session->folderContents(),
+                      (kestrix::session::FolderContents{
+                          .recurse = c.recurse, .folders = c.folders, .files = c.files}));
         }
     }
 }
 
 TEST_F(ChooserTest, NextOpeningStartsWhereTheLastWasLeftWithTheCheckBoxesReset) {
     makeFile("pick/a.txt");
-    openChooser([&](TForm3& form) {
+    openChooser([&](FolderChooser& form) {
         doubleClick(form, "pick");
-        form.CheckBox1->setChecked(true);
-        form.CheckBox2->setChecked(true);
-        form.CheckBox3->setChecked(false);
+        form.recursiveBox->setChecked(true);
+        form.addFoldersBox->setChecked(true);
+        form.addFilesBox->setChecked(false);
         form.close();  // the title bar's close button
     });
-    EXPECT_EQ(form1->entryCount(), 0);
-    EXPECT_FALSE(form1->ToolButton4->isEnabled());
+    EXPECT_EQ(session->entryCount(), 0);
+    EXPECT_FALSE(mainWindow->applyButton->isEnabled());
 
-    form1->AddDroppedFiles({base + "pick/a.txt"});
-    openChooser([&](TForm3& form) {
+    mainWindow->addDroppedPaths({base + "pick/a.txt"});
+    openChooser([&](FolderChooser& form) {
         EXPECT_EQ(form.currentFolder(), base + "pick/");
-        EXPECT_EQ(form.Edit1->text(), Shown(base + "pick/"));
-        EXPECT_FALSE(form.CheckBox1->isChecked());
-        EXPECT_FALSE(form.CheckBox2->isChecked());
-        EXPECT_TRUE(form.CheckBox3->isChecked());
-        QTest::mouseClick(form.Button2, Qt::LeftButton);
+        EXPECT_EQ(form.chosenFolderEdit->text(), Shown(base + "pick/"));
+        EXPECT_FALSE(form.recursiveBox->isChecked());
+        EXPECT_FALSE(form.addFoldersBox->isChecked());
+        EXPECT_TRUE(form.addFilesBox->isChecked());
+        QTest::mouseClick(form.cancelButton, Qt::LeftButton);
         EXPECT_FALSE(form.isVisible());
     });
     // Cancelling adds nothing and leaves the rename button as it was.
-    EXPECT_EQ(form1->entryCount(), 1);
-    EXPECT_TRUE(form1->ToolButton4->isEnabled());
+    EXPECT_EQ(session->entryCount(), 1);
+    EXPECT_TRUE(mainWindow->applyButton->isEnabled());
 }
 
 TEST_F(ChooserTest, LayoutCaptionsAndTabOrder) {
-    TForm3 chooser(form1);
+    FolderChooser chooser(*session, mainWindow);
     EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Wybierz katalog z plikami"));
     EXPECT_EQ(chooser.minimumSize(), QSize(347, 407));
     EXPECT_EQ(chooser.maximumSize(), QSize(347, 407));
@@ -282,16 +286,16 @@ TEST_F(ChooserTest, LayoutCaptionsAndTabOrder) {
         bool growsToItsText;  // in whatever font the desktop gives
     };
     const Control controls[] = {
-        {chooser.Label1, {168, 8, 89, 13}, "Wybrany katalog : ", true},
-        {chooser.ComboBox1, {8, 24, 153, 24}, "", false},
-        {chooser.Edit1, {168, 24, 161, 21}, "", false},
-        {chooser.ListBox1, {8, 56, 321, 217}, "", false},
-        {chooser.Button2, {8, 288, 113, 25}, "Anuluj", false},
-        {chooser.Button1, {216, 288, 115, 25}, "OK", false},
-        {chooser.GroupBox1, {16, 320, 313, 73}, "Opcje :", false},
-        {chooser.CheckBox1, {16, 16, 97, 17}, "rekurencyjnie", true},
-        {chooser.CheckBox3, {160, 16, 97, 17}, "dodaj pliki", true},
-        {chooser.CheckBox2, {160, 40, 105, 17}, "dodaj katalogi", true},
+        {chooser.chosenFolderLabel, {168, 8, 89, 13}, "Wybrany katalog : ", true},
+        {chooser.diskBox, {8, 24, 153, 24}, "", false},
+        {chooser.chosenFolderEdit, {168, 24, 161, 21}, "", false},
+        {chooser.folderList, {8, 56, 321, 217}, "", false},
+        {chooser.cancelButton, {8, 288, 113, 25}, "Anuluj", false},
+        {chooser.okButton, {216, 288, 115, 25}, "OK", false},
+        {chooser.optionsGroup, {16, 320, 313, 73}, "Opcje :", false},
+        {chooser.recursiveBox, {16, 16, 97, 17}, "rekurencyjnie", true},
+        {chooser.addFilesBox, {160, 16, 97, 17}, "dodaj pliki", true},
+        {chooser.addFoldersBox, {160, 40, 105, 17}, "dodaj katalogi", true},
     };
     for (const Control& control : controls) {
         SCOPED_TRACE(control.widget->objectName().toStdString());
@@ -304,47 +308,47 @@ TEST_F(ChooserTest, LayoutCaptionsAndTabOrder) {
         if (auto* group = qobject_cast<QGroupBox*>(control.widget)) caption = group->title();
         EXPECT_EQ(caption, QString::fromUtf8(control.caption));
     }
-    EXPECT_EQ(chooser.CheckBox1->parentWidget(), chooser.GroupBox1);
-    EXPECT_TRUE(chooser.Edit1->isReadOnly());
+    EXPECT_EQ(chooser.recursiveBox->parentWidget(), chooser.optionsGroup);
+    EXPECT_TRUE(chooser.chosenFolderEdit->isReadOnly());
 
     std::vector<QWidget*> order;
-    QWidget* widget = chooser.ComboBox1;
+    QWidget* widget = chooser.diskBox;
     do {
         if (widget->focusPolicy() & Qt::TabFocus) order.push_back(widget);
         widget = widget->nextInFocusChain();
-    } while (widget != chooser.ComboBox1);
-    EXPECT_EQ(order, (std::vector<QWidget*>{chooser.ComboBox1, chooser.CheckBox1, chooser.CheckBox2,
-                                            chooser.CheckBox3, chooser.Button1, chooser.Button2,
-                                            chooser.Edit1, chooser.ListBox1}));
+    } while (widget != chooser.diskBox);
+    EXPECT_EQ(order, (std::vector<QWidget*>{chooser.diskBox, chooser.recursiveBox, chooser.addFoldersBox,
+                                            chooser.addFilesBox, chooser.okButton, chooser.cancelButton,
+                                            chooser.chosenFolderEdit, chooser.folderList}));
 }
 
 TEST_F(ChooserTest, RowsAreDrawnByTheChooserAndKeysPressNoButton) {
     makeFolder("one");
-    form1->show();
-    TForm3 chooser(form1);
+    mainWindow->show();
+    FolderChooser chooser(*session, mainWindow);
     chooser.show();
 
     // Centred over the main window.
-    form1->move(40, 30);
-    TForm3 centred(form1);
+    mainWindow->move(40, 30);
+    FolderChooser centred(*session, mainWindow);
     centred.show();
-    const QRect main = form1->frameGeometry();
+    const QRect main = mainWindow->frameGeometry();
     const QRect outer = centred.frameGeometry();
     EXPECT_EQ(outer.topLeft(), main.topLeft() + QPoint((main.width() - outer.width()) / 2,
                                                        (main.height() - outer.height()) / 2));
 
-    EXPECT_EQ(chooser.ListBox1->visualItemRect(chooser.ListBox1->item(0)).height(), 16);
-    EXPECT_EQ(chooser.ComboBox1->view()->sizeHintForRow(0), 18);
-    const QImage rows = chooser.ListBox1->viewport()->grab().toImage();
+    EXPECT_EQ(chooser.folderList->visualItemRect(chooser.folderList->item(0)).height(), 16);
+    EXPECT_EQ(chooser.diskBox->view()->sizeHintForRow(0), 18);
+    const QImage rows = chooser.folderList->viewport()->grab().toImage();
     EXPECT_EQ(QColor(rows.pixel(200, 8)), QColor(215, 234, 255));  // ".." is selected
-    EXPECT_EQ(QColor(rows.pixel(200, 24)), chooser.ListBox1->palette().color(QPalette::Base));
+    EXPECT_EQ(QColor(rows.pixel(200, 24)), chooser.folderList->palette().color(QPalette::Base));
 
     // Neither Escape nor Enter closes the chooser or presses a button.
-    chooser.CheckBox3->setChecked(false);
-    chooser.Button1->setFocus();
+    chooser.addFilesBox->setChecked(false);
+    chooser.okButton->setFocus();
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
         QTest::keyClick(&chooser, key);
-        QTest::keyClick(chooser.Button1, key);
+        QTest::keyClick(chooser.okButton, key);
     }
     EXPECT_TRUE(chooser.isVisible());
     EXPECT_TRUE(asked.empty());

@@ -5,7 +5,6 @@
 #include <QListWidget>
 #include <QTest>
 
-#include "filelist/file_list_model.h"
 #include "gui_fixture.h"
 
 namespace {
@@ -17,8 +16,8 @@ class DrawingTest : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        form1->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form1));
+        mainWindow->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(mainWindow));
     }
 
     // The views lay out their rows from the event loop; let them, then grab.
@@ -26,7 +25,7 @@ protected:
         QCoreApplication::processEvents();
         return view->viewport()->grab().toImage();
     }
-    QImage grabList() const { return Grab(form1->ListBox1); }
+    QImage grabList() const { return Grab(mainWindow->fileListView); }
 
     static QColor At(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
 
@@ -57,7 +56,7 @@ bool IsNavy(const QColor& c) { return c.blue() > c.red() + 60 && c.blue() > c.gr
 bool IsMaroon(const QColor& c) { return c.red() > c.blue() + 60 && c.red() > c.green() + 60; }
 
 TEST_F(DrawingTest, FileListRowsAreShadedAndSelectedRowsTakeTheListsOwnColours) {
-    form1->AddDroppedFiles({"/a/x", "/a/y", "/a/z"});
+    mainWindow->addDroppedPaths({"/a/x", "/a/y", "/a/z"});
     struct Case {
         std::vector<int> selected;
         QColor row0, row1;
@@ -80,8 +79,8 @@ TEST_F(DrawingTest, FileListRowsAreShadedAndSelectedRowsTakeTheListsOwnColours) 
 TEST_F(DrawingTest, ProposedNameStartsAtTheColumnSplitAndCoversTheCurrentName) {
     // A current path long enough to run past the split.
     const std::string longPath = "/" + std::string(80, 'W');
-    form1->AddDroppedFiles({longPath});
-    form1->HeaderControl1->resizeSection(0, 250);
+    mainWindow->addDroppedPaths({longPath});
+    mainWindow->columnHeader->resizeSection(0, 250);
     const QImage image = grabList();
     const QColor background(249, 249, 245);
     EXPECT_TRUE(AnyPixel(image, 0, 200, 240, IsNavy)) << "the current name runs up to the covered part";
@@ -91,8 +90,8 @@ TEST_F(DrawingTest, ProposedNameStartsAtTheColumnSplitAndCoversTheCurrentName) {
 }
 
 TEST_F(DrawingTest, DraggingTheHeaderDividerMovesTheSplit) {
-    form1->AddDroppedFiles({"/" + std::string(80, 'W')});
-    form1->HeaderControl1->resizeSection(0, 300);
+    mainWindow->addDroppedPaths({"/" + std::string(80, 'W')});
+    mainWindow->columnHeader->resizeSection(0, 300);
     const QImage image = grabList();
     EXPECT_TRUE(AnyPixel(image, 0, 250, 290, IsNavy));
     EXPECT_TRUE(OnlyColour(image, 0, 290, 298, QColor(249, 249, 245)));
@@ -100,9 +99,9 @@ TEST_F(DrawingTest, DraggingTheHeaderDividerMovesTheSplit) {
 }
 
 TEST_F(DrawingTest, NamesOnlyViewShowsTheTextAfterTheLastSlash) {
-    form1->AddDroppedFiles({"/photos/deep/a.txt"});
+    mainWindow->addDroppedPaths({"/photos/deep/a.txt"});
     const QImage pathView = grabList();
-    form1->setListViewMode(1);
+    mainWindow->setListViewMode(1);
     const QImage nameView = grabList();
     // The path view draws text further to the right than "a.txt" alone reaches.
     EXPECT_TRUE(AnyPixel(pathView, 0, 60, 120, IsNavy));
@@ -111,8 +110,9 @@ TEST_F(DrawingTest, NamesOnlyViewShowsTheTextAfterTheLastSlash) {
 }
 
 TEST_F(DrawingTest, SummaryRowsAreShadedBehindTheirMark) {
-    form1->ListBox3->addItems({QStringLiteral("Zamiana na małe litery"), QStringLiteral("druga")});
-    const QImage image = Grab(form1->ListBox3);
+    mainWindow->ruleSummaryList->addItems(
+        {QStringLiteral("Zamiana na małe litery"), QStringLiteral("druga")});
+    const QImage image = Grab(mainWindow->ruleSummaryList);
     const int x = image.width() - 4;
     EXPECT_EQ(At(image, x, 9), QColor(249, 249, 249));
     EXPECT_EQ(At(image, x, 18 + 9), QColor(255, 255, 255));
@@ -122,8 +122,8 @@ TEST_F(DrawingTest, SummaryRowsAreShadedBehindTheirMark) {
         for (int mx = 2; mx < 18 && !markDrawn; ++mx) markDrawn = At(image, mx, y) != QColor(249, 249, 249);
     }
     EXPECT_TRUE(markDrawn);
-    form1->ListBox3->setCurrentRow(0);
-    const QImage selected = Grab(form1->ListBox3);
+    mainWindow->ruleSummaryList->setCurrentRow(0);
+    const QImage selected = Grab(mainWindow->ruleSummaryList);
     EXPECT_EQ(At(selected, x, 9), QColor(209, 228, 249));
 }
 

@@ -5,19 +5,20 @@
 
 #include <QAbstractButton>
 #include <QDir>
-#include <QLineEdit>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QListView>
 
-#include "app/settings.h"
-#include "filelist/file_list_model.h"
+#include "app/application.h"
+#include "app/settings_location.h"
 
 void GuiTest::SetUp() {
     ASSERT_TRUE(tempDir.isValid());
     kestrix::ui::dialogSeams().openFiles = [this](QWidget*) { return dialogFiles; };
-    kestrix::ui::dialogSeams().messageBox = [this](QWidget* owner, QMessageBox::Icon icon, const QString& caption,
-                                                   const QString& text, QMessageBox::StandardButtons buttons) {
+    kestrix::ui::dialogSeams().messageBox = [this](QWidget* owner, QMessageBox::Icon icon,
+                                                   const QString& caption, const QString& text,
+                                                   QMessageBox::StandardButtons buttons) {
         asked.push_back({owner, icon, caption, text, buttons});
         if (answers.empty()) return QMessageBox::Yes;
         const QMessageBox::StandardButton answer = answers.front();
@@ -29,16 +30,11 @@ void GuiTest::SetUp() {
     // Each test has journals of its own, and never sees the user's.
     ASSERT_TRUE(stateDir.isValid());
     qputenv("XDG_STATE_HOME", QFile::encodeName(stateDir.path()));
-    form1 = new TForm1;
-    Form1 = form1;
-    form4 = new TForm4(form1);
-    Form4 = form4;
+    startProgram();
 }
 
 void GuiTest::TearDown() {
-    Form4 = nullptr;
-    Form1 = nullptr;
-    delete form1;  // owns the options window
+    endProgram();
     kestrix::settings::SetPathOverride({});
     // Names that are not UTF-8 defeat QDir's clean-up; remove the bytes as they are.
     std::error_code ignored;
@@ -46,47 +42,71 @@ void GuiTest::TearDown() {
     kestrix::ui::resetDialogSeams();
 }
 
+// As main() does it.
+void GuiTest::startProgram() {
+    session = std::make_unique<kestrix::session::Session>();
+    mainWindow = new MainWindow(*session);
+    optionsWindow = mainWindow->optionsWindow();
+    static_cast<KestrixApplication*>(QCoreApplication::instance())->setErrorOwner(mainWindow);
+}
+
+void GuiTest::endProgram() {
+    delete mainWindow;  // owns the options window
+    mainWindow = nullptr;
+    optionsWindow = nullptr;
+    session.reset();
+}
+
+void GuiTest::restartProgram() {
+    endProgram();
+    startProgram();
+}
+
 std::vector<std::string> GuiTest::currentPaths() const {
     std::vector<std::string> paths;
-    for (const auto& entry : form1->fileList()->entries()) paths.push_back(entry.current);
+    for (const auto& entry : session->entryList().entries()) paths.push_back(entry.current);
     return paths;
 }
 
 std::vector<std::string> GuiTest::proposedPaths() const {
     std::vector<std::string> paths;
-    for (const auto& entry : form1->fileList()->entries()) paths.push_back(entry.proposed);
+    for (const auto& entry : session->entryList().entries()) paths.push_back(entry.proposed);
     return paths;
 }
 
 void GuiTest::check(const char* name, bool on) {
-    auto* button = form4->findChild<QAbstractButton*>(QLatin1String(name));
+    auto* button = optionsWindow->findChild<QAbstractButton*>(QLatin1String(name));
     ASSERT_NE(button, nullptr) << name;
     button->setChecked(on);
 }
 
 void GuiTest::type(const char* name, const QString& text) {
-    auto* edit = form4->findChild<QLineEdit*>(QLatin1String(name));
+    auto* edit = optionsWindow->findChild<QLineEdit*>(QLatin1String(name));
     ASSERT_NE(edit, nullptr) << name;
     edit->setText(text);
 }
 
 void GuiTest::selectRows(const std::vector<int>& rows) {
-    QItemSelectionModel* selection = form1->ListBox1->selectionModel();
+    QItemSelectionModel* selection = mainWindow->fileListView->selectionModel();
     selection->clearSelection();
     for (int row : rows) {
-        selection->select(form1->fileList()->index(row), QItemSelectionModel::Select);
+        selection->select(session->entryList().index(row), QItemSelectionModel::Select);
     }
 }
 
 std::vector<int> GuiTest::selectedRows() const {
     std::vector<int> rows;
-    for (int row = 0; row < form1->entryCount(); ++row) {
-        if (form1->ListBox1->selectionModel()->isSelected(form1->fileList()->index(row))) rows.push_back(row);
+    for (int row = 0; row < session->entryCount(); ++row) {
+        if (mainWindow->fileListView->selectionModel()->isSelected(session->entryList().index(row))) {
+            rows.push_back(row);
+        }
     }
     return rows;
 }
 
-std::string GuiTest::journalFolder() const { return QFile::encodeName(stateDir.path()).toStdString() + "/Kestrix/"; }
+std::string GuiTest::journalFolder() const {
+    return QFile::encodeName(stateDir.path()).toStdString() + "/Kestrix/";
+}
 
 std::string GuiTest::path(const std::string& relative) const {
     return QFile::encodeName(tempDir.path()).toStdString() + "/" + relative;

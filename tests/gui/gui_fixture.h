@@ -1,20 +1,22 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include <QMessageBox>
 #include <QTemporaryDir>
 
-#include "app/dialogs.h"
-#include "app/form1.h"
-#include "options/form4.h"
+#include <gtest/gtest.h>
 
-// Builds the main window and the options window as the program does, with
-// every modal dialog answered by the test: queue answers in `answers` (one per
-// message box, Yes when the queue is empty) and read what was asked in `asked`.
+#include "app/main_window.h"
+#include "options/rename_options_window.h"
+#include "session/session.h"
+#include "ui/dialogs.h"
+
+// Builds the session and the windows as the program does, with every modal
+// dialog answered by the test: queue answers in `answers` (one per message
+// box, Yes when the queue is empty) and read what was asked in `asked`.
 class GuiTest : public ::testing::Test {
 protected:
     struct Asked {
@@ -28,13 +30,18 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Ends the program's session and windows and starts them again, as a new
+    // start of the program does.
+    void restartProgram();
+
     // Files the next file dialog returns (empty: cancelled).
     QStringList dialogFiles;
     std::vector<QMessageBox::StandardButton> answers;
     std::vector<Asked> asked;
 
-    TForm1* form1 = nullptr;
-    TForm4* form4 = nullptr;
+    std::unique_ptr<kestrix::session::Session> session;
+    MainWindow* mainWindow = nullptr;
+    RenameOptionsWindow* optionsWindow = nullptr;  // owned by the main window
 
     // Proposed and current paths of the list, in order.
     std::vector<std::string> currentPaths() const;
@@ -54,4 +61,8 @@ protected:
     std::string path(const std::string& relative) const;
     void makeFile(const std::string& relative, const std::string& content = "x") const;
     void makeFolder(const std::string& relative) const;
+
+private:
+    void startProgram();
+    void endProgram();
 };

@@ -17,12 +17,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cgauge.h"
 #include "crash_child.h"
-#include "filelist/file_list_model.h"
 #include "gui_fixture.h"
 #include "platform/rename.h"
 #include "session/rename_run.h"
+#include "ui/progress_gauge.h"
 
 namespace {
 
@@ -65,13 +64,10 @@ protected:
         return items;
     }
 
-    // Entries as adding makes them, with lower case on.
+    // Entries as a drop adds them, with lower case on.
     void addLowerCased(const std::vector<std::string>& relatives) {
         check("CheckBox1");
-        for (const std::string& relative : relatives) {
-            form1->fileList()->append(form1->BuildListEntry(base() + relative, form1->entryCount()));
-        }
-        form1->UpdateRenameButton();
+        for (const std::string& relative : relatives) session->addPath(base() + relative);
     }
 
     std::vector<std::string> relative(const std::vector<std::string>& paths) const {
@@ -108,7 +104,7 @@ protected:
 
     // Shows the main window, as the program starts, and waits for its question.
     void startAndWaitForTheQuestion() {
-        form1->show();
+        mainWindow->show();
         // The question is answered at once, so the settling is over when it has been asked.
         ASSERT_TRUE(QTest::qWaitFor([&] { return askedWith(QStringLiteral("Zapytanie")) != nullptr; }, 5000));
     }
@@ -126,26 +122,26 @@ protected:
 TEST_F(JournalTest, ARunThatCannotBeJournaledRenamesNothing) {
     makeTree({"A.TXT"});
     addLowerCased({"A.TXT"});
-    const auto entries = form1->fileList()->entries();
+    const auto entries = session->entryList().entries();
     // The state folder cannot be made: a file stands where it would be.
     ASSERT_TRUE(QFile(stateDir.path() + QStringLiteral("/Kestrix")).open(QIODevice::WriteOnly));
 
-    form1->ToolButton4Click();
+    mainWindow->applyRenames();
 
     EXPECT_EQ(tree(), (Map{{"A.TXT", "<A.TXT>"}}));
-    EXPECT_EQ(form1->fileList()->entries(), entries);
+    EXPECT_EQ(session->entryList().entries(), entries);
     const Asked* error = askedWith(QStringLiteral("Błąd"));
     ASSERT_NE(error, nullptr);
-    EXPECT_EQ(error->owner, form1);
+    EXPECT_EQ(error->owner, mainWindow);
     EXPECT_EQ(error->icon, QMessageBox::Critical);
     EXPECT_TRUE(error->text.startsWith(QStringLiteral("Nie można zapisać dziennika zmian nazw w katalogu ") +
                                        stateDir.path() + QStringLiteral("/Kestrix/")))
         << error->text.toStdString();
     EXPECT_TRUE(error->text.endsWith(QStringLiteral("Nie zmieniono nazwy żadnego pliku.")))
         << error->text.toStdString();
-    EXPECT_TRUE(form1->isEnabled());
-    EXPECT_TRUE(form1->CGauge1->isHidden());
-    EXPECT_FALSE(form1->Cofnij1->isEnabled());
+    EXPECT_TRUE(mainWindow->isEnabled());
+    EXPECT_TRUE(mainWindow->progressGauge->isHidden());
+    EXPECT_FALSE(mainWindow->undoAction->isEnabled());
 }
 
 // Ctrl+Z in the list takes the last run back; the entries that named the
@@ -153,18 +149,18 @@ TEST_F(JournalTest, ARunThatCannotBeJournaledRenamesNothing) {
 TEST_F(JournalTest, UndoFromTheListTakesTheLastRunBack) {
     makeTree({"Dir/", "Dir/A.TXT", "IMG.JPG"});
     addLowerCased({"Dir", "Dir/A.TXT", "IMG.JPG"});
-    form1->ToolButton4Click();
+    mainWindow->applyRenames();
     ASSERT_EQ(tree(), (Map{{"dir/", "/"}, {"dir/a.txt", "<Dir/A.TXT>"}, {"img.jpg", "<IMG.JPG>"}}));
     ASSERT_EQ(relative(currentPaths()), (std::vector<std::string>{"dir", "dir/a.txt", "img.jpg"}));
-    ASSERT_TRUE(form1->Cofnij1->isEnabled());
+    ASSERT_TRUE(mainWindow->undoAction->isEnabled());
     check("CheckBox4");  // upper case now
     asked.clear();
 
-    form1->show();
-    form1->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
-    form1->ListBox1->setFocus();
-    QTest::keyClick(form1->ListBox1, Qt::Key_Z, Qt::ControlModifier);
+    mainWindow->show();
+    mainWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
+    mainWindow->fileListView->setFocus();
+    QTest::keyClick(mainWindow->fileListView, Qt::Key_Z, Qt::ControlModifier);
 
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].caption, QStringLiteral("Pytanie"));
@@ -173,9 +169,9 @@ TEST_F(JournalTest, UndoFromTheListTakesTheLastRunBack) {
     EXPECT_EQ(tree(), (Map{{"Dir/", "/"}, {"Dir/A.TXT", "<Dir/A.TXT>"}, {"IMG.JPG", "<IMG.JPG>"}}));
     EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"Dir", "Dir/A.TXT", "IMG.JPG"}));
     EXPECT_EQ(relative(proposedPaths()), (std::vector<std::string>{"DIR", "Dir/A.TXT", "IMG.JPG"}));
-    EXPECT_FALSE(form1->Cofnij1->isEnabled());
-    EXPECT_TRUE(form1->isEnabled());
-    EXPECT_TRUE(form1->CGauge1->isHidden());
+    EXPECT_FALSE(mainWindow->undoAction->isEnabled());
+    EXPECT_TRUE(mainWindow->isEnabled());
+    EXPECT_TRUE(mainWindow->progressGauge->isHidden());
 }
 
 // The program was closed and started again: the last run can still be taken
@@ -183,27 +179,23 @@ TEST_F(JournalTest, UndoFromTheListTakesTheLastRunBack) {
 TEST_F(JournalTest, UndoAfterARestartReportsWhatItCannotTakeBack) {
     makeTree({"A.TXT", "B.TXT"});
     addLowerCased({"A.TXT", "B.TXT"});
-    form1->ToolButton4Click();
+    mainWindow->applyRenames();
     makeFile("A.TXT", "a new file");
-    delete form1;  // owns the options window
-    form1 = new TForm1;
-    Form1 = form1;
-    form4 = new TForm4(form1);
-    Form4 = form4;
-    ASSERT_TRUE(form1->Cofnij1->isEnabled());
+    restartProgram();
+    ASSERT_TRUE(mainWindow->undoAction->isEnabled());
     asked.clear();
 
-    form1->Cofnij1->trigger();
+    mainWindow->undoAction->trigger();
 
     EXPECT_EQ(tree(), (Map{{"A.TXT", "a new file"}, {"a.txt", "<A.TXT>"}, {"B.TXT", "<B.TXT>"}}));
     const Asked* report = askedWith(QStringLiteral("Błąd"));
     ASSERT_NE(report, nullptr);
-    EXPECT_EQ(report->owner, form1);
+    EXPECT_EQ(report->owner, mainWindow);
     EXPECT_TRUE(report->text.startsWith(QStringLiteral("Nie udało się cofnąć zmiany nazwy 1 pliku:\n\n") +
                                         QFile::decodeName(QByteArray::fromStdString(path("a.txt"))) +
                                         QStringLiteral(" → A.TXT: ")))
         << report->text.toStdString();
-    EXPECT_FALSE(form1->Cofnij1->isEnabled());
+    EXPECT_FALSE(mainWindow->undoAction->isEnabled());
 }
 
 // Cut off after two of three renames: Yes takes them back.
@@ -216,7 +208,7 @@ TEST_F(JournalTest, AnInterruptedRunIsTakenBackOnYes) {
     startAndWaitForTheQuestion();
 
     const Asked* question = askedWith(QStringLiteral("Zapytanie"));
-    EXPECT_EQ(question->owner, form1);
+    EXPECT_EQ(question->owner, mainWindow);
     EXPECT_EQ(question->buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(
         question->text,
@@ -227,7 +219,7 @@ TEST_F(JournalTest, AnInterruptedRunIsTakenBackOnYes) {
     EXPECT_EQ(tree(), (Map{{"a", "<a>"}, {"b", "<b>"}, {"c", "<c>"}}));
     EXPECT_EQ(askedWith(QStringLiteral("Błąd")), nullptr);
     EXPECT_TRUE(unfinishedJournals().empty());
-    EXPECT_FALSE(form1->Cofnij1->isEnabled());
+    EXPECT_FALSE(mainWindow->undoAction->isEnabled());
 }
 
 // No keeps the new names, and the kept run is the one undo takes back.
@@ -240,8 +232,8 @@ TEST_F(JournalTest, AnInterruptedRunIsKeptOnNoAndCanBeUndone) {
 
     EXPECT_EQ(tree(), (Map{{"a1", "<a>"}, {"b1", "<b>"}, {"c", "<c>"}}));
     EXPECT_TRUE(unfinishedJournals().empty());
-    ASSERT_TRUE(form1->Cofnij1->isEnabled());
-    form1->Cofnij1->trigger();
+    ASSERT_TRUE(mainWindow->undoAction->isEnabled());
+    mainWindow->undoAction->trigger();
     EXPECT_EQ(tree(), (Map{{"a", "<a>"}, {"b", "<b>"}, {"c", "<c>"}}));
 }
 

@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include "filelist/file_list_model.h"
 #include "gui_fixture.h"
 #include "options/radio_group.h"
 
@@ -30,7 +29,6 @@ enum class Numbering {
 
 class ListEditingTest : public GuiTest {
 protected:
-
     // Entries named by single letters, proposals numbered from 1 by position
     // unless numbering is off; with NoStart the numbered proposals stay but
     // numbering is no longer in force.
@@ -40,12 +38,10 @@ protected:
             type("Edit8", QStringLiteral("1"));
             check("RadioButton8");
         }
-        for (char name : names) {
-            form1->fileList()->append(form1->BuildListEntry(path(std::string(1, name)), form1->entryCount()));
-        }
-        form1->UpdateRenameButton();
+        for (char name : names) session->addPath(path(std::string(1, name)));
         if (numbering == Numbering::NoStart) {
-            form4->RadioGroup1->setItemIndex(1);  // preview when the window closes: nothing recomputed now
+            optionsWindow->previewModeGroup->setItemIndex(
+                1);  // preview when the window closes: nothing recomputed now
             type("Edit8", QString());
         }
     }
@@ -54,7 +50,7 @@ protected:
     std::vector<std::string> list() const {
         std::vector<std::string> result;
         const std::string base = path("");
-        for (const auto& entry : form1->fileList()->entries()) {
+        for (const auto& entry : session->entryList().entries()) {
             result.push_back(entry.current.substr(entry.current.rfind('/') + 1) + "=" +
                              entry.proposed.substr(entry.proposed.rfind('/') + 1));
         }
@@ -62,10 +58,10 @@ protected:
     }
 
     void setCurrentRow(int row) {
-        form1->ListBox1->selectionModel()->setCurrentIndex(form1->fileList()->index(row),
-                                                           QItemSelectionModel::NoUpdate);
+        mainWindow->fileListView->selectionModel()->setCurrentIndex(session->entryList().index(row),
+                                                                    QItemSelectionModel::NoUpdate);
     }
-    int currentRow() const { return form1->ListBox1->currentIndex().row(); }
+    int currentRow() const { return mainWindow->fileListView->currentIndex().row(); }
 };
 
 // Each entry is written "name=proposal"; `after` gives the entries after the
@@ -103,12 +99,12 @@ TEST_P(MoveTest, SelectedEntriesMoveOnePlace) {
     fill(c.names, numbering);
     selectRows(c.selected);
     setCurrentRow(c.current);
-    form1->ToolButton4->setEnabled(true);
+    mainWindow->applyButton->setEnabled(true);
 
     if (c.step < 0) {
-        form1->Przesudogry1Click();
+        mainWindow->moveSelectedUp();
     } else {
-        form1->Przesuwd1Click();
+        mainWindow->moveSelectedDown();
     }
 
     std::vector<std::string> expected;
@@ -122,7 +118,7 @@ TEST_P(MoveTest, SelectedEntriesMoveOnePlace) {
     EXPECT_EQ(list(), expected);
     EXPECT_EQ(selectedRows(), c.selectedAfter);
     EXPECT_EQ(currentRow(), c.currentAfter);
-    EXPECT_TRUE(form1->ToolButton4->isEnabled());
+    EXPECT_TRUE(mainWindow->applyButton->isEnabled());
     EXPECT_TRUE(asked.empty());
 }
 
@@ -160,10 +156,10 @@ TEST_P(RemoveTest, SelectedEntriesGo) {
     fill("ABCDE", c.numbering);
     selectRows(c.selected);
 
-    form1->Usu1Click();
+    mainWindow->removeSelected();
 
     EXPECT_EQ(list(), c.after);
-    EXPECT_TRUE(form1->ToolButton4->isEnabled());
+    EXPECT_TRUE(mainWindow->applyButton->isEnabled());
     EXPECT_TRUE(asked.empty());
 }
 
@@ -174,11 +170,11 @@ INSTANTIATE_TEST_SUITE_P(Removes, RemoveTest, ::testing::ValuesIn(kRemoveCases),
 // rebuild would now give them another proposal.
 TEST_F(ListEditingTest, RemoveRebuildsOnlyFromTheFirstRemovedPosition) {
     fill("ABCDE", Numbering::InForce);
-    form4->RadioGroup1->setItemIndex(1);  // the new start value is not previewed yet
+    optionsWindow->previewModeGroup->setItemIndex(1);  // the new start value is not previewed yet
     type("Edit8", QStringLiteral("5"));
     selectRows({1});
 
-    form1->Usu1Click();
+    mainWindow->removeSelected();
 
     EXPECT_EQ(list(), (std::vector<std::string>{"A=A1", "C=C6", "D=D7", "E=E8"}));
 }
@@ -187,30 +183,32 @@ TEST_F(ListEditingTest, RemovingEveryEntryDisablesTheRenameButton) {
     fill("ABC", Numbering::InForce);
     selectRows({0, 1, 2});
 
-    form1->Usu1Click();
+    mainWindow->removeSelected();
 
-    EXPECT_EQ(form1->entryCount(), 0);
-    EXPECT_FALSE(form1->ToolButton4->isEnabled());
+    EXPECT_EQ(session->entryCount(), 0);
+    EXPECT_FALSE(mainWindow->applyButton->isEnabled());
 
     // On an empty list remove still makes sure the button is off.
-    form1->ToolButton4->setEnabled(true);
-    form1->Usu1Click();
-    EXPECT_FALSE(form1->ToolButton4->isEnabled());
+    mainWindow->applyButton->setEnabled(true);
+    mainWindow->removeSelected();
+    EXPECT_FALSE(mainWindow->applyButton->isEnabled());
 }
 
 TEST_F(ListEditingTest, ClearingAsksNothingAndKeepsTheRuleSummary) {
     fill("ABC", Numbering::InForce);
     QStringList summary;
-    for (int i = 0; i < form1->ListBox3->count(); ++i) summary << form1->ListBox3->item(i)->text();
+    for (int i = 0; i < mainWindow->ruleSummaryList->count(); ++i)
+        summary << mainWindow->ruleSummaryList->item(i)->text();
     ASSERT_FALSE(summary.isEmpty());
 
-    form1->ToolButton5Click();
+    mainWindow->clearList();
 
-    EXPECT_EQ(form1->entryCount(), 0);
-    EXPECT_FALSE(form1->ToolButton4->isEnabled());
+    EXPECT_EQ(session->entryCount(), 0);
+    EXPECT_FALSE(mainWindow->applyButton->isEnabled());
     EXPECT_TRUE(asked.empty());
     QStringList after;
-    for (int i = 0; i < form1->ListBox3->count(); ++i) after << form1->ListBox3->item(i)->text();
+    for (int i = 0; i < mainWindow->ruleSummaryList->count(); ++i)
+        after << mainWindow->ruleSummaryList->item(i)->text();
     EXPECT_EQ(after, summary);
 }
 
@@ -222,47 +220,47 @@ TEST_F(ListEditingTest, ViewItemsSwitchTheViewAndTheirMarks) {
         int mode;
     };
     const Case cases[] = {
-        {"Names", {form1->Nazwa1}, 1},
-        {"NamesTwiceBackToPaths", {form1->Nazwa1, form1->Nazwa1}, 0},
-        {"PathsWhilePathsAreShown", {form1->ciekaNazwa1}, 1},
-        {"NamesThenPaths", {form1->Nazwa1, form1->ciekaNazwa1}, 0},
+        {"Names", {mainWindow->nameOnlyViewAction}, 1},
+        {"NamesTwiceBackToPaths", {mainWindow->nameOnlyViewAction, mainWindow->nameOnlyViewAction}, 0},
+        {"PathsWhilePathsAreShown", {mainWindow->fullPathViewAction}, 1},
+        {"NamesThenPaths", {mainWindow->nameOnlyViewAction, mainWindow->fullPathViewAction}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        form1->Nazwa1->setChecked(false);
-        form1->ciekaNazwa1->setChecked(true);
-        form1->setListViewMode(0);
+        mainWindow->nameOnlyViewAction->setChecked(false);
+        mainWindow->fullPathViewAction->setChecked(true);
+        mainWindow->setListViewMode(0);
         for (QAction* item : c.chosen) item->trigger();  // the menu toggles the mark, then runs the handler
-        EXPECT_EQ(form1->listViewMode(), c.mode);
-        EXPECT_EQ(form1->ciekaNazwa1->isChecked(), c.mode == 0);
-        EXPECT_EQ(form1->Nazwa1->isChecked(), c.mode != 0);
+        EXPECT_EQ(mainWindow->listViewMode(), c.mode);
+        EXPECT_EQ(mainWindow->fullPathViewAction->isChecked(), c.mode == 0);
+        EXPECT_EQ(mainWindow->nameOnlyViewAction->isChecked(), c.mode != 0);
     }
 }
 
 // Ctrl+Q, Ctrl+W and Del act while the list has the keyboard focus, and only then.
 TEST_F(ListEditingTest, ShortcutsActWhileTheListHasTheFocus) {
     fill("KLM", Numbering::InForce);
-    form1->show();
-    form1->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form1));
-    form1->ListBox1->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form1->ListBox1->hasFocus(); }));
+    mainWindow->show();
+    mainWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
+    mainWindow->fileListView->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->fileListView->hasFocus(); }));
     selectRows({1});
     setCurrentRow(1);
 
-    QTest::keyClick(form1->ListBox1, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(mainWindow->fileListView, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(list(), (std::vector<std::string>{"L=L1", "K=K2", "M=M3"}));
-    QTest::keyClick(form1->ListBox1, Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(mainWindow->fileListView, Qt::Key_W, Qt::ControlModifier);
     EXPECT_EQ(list(), (std::vector<std::string>{"K=K1", "L=L2", "M=M3"}));
     EXPECT_EQ(selectedRows(), (std::vector<int>{1}));
-    QTest::keyClick(form1->ListBox1, Qt::Key_Delete);
+    QTest::keyClick(mainWindow->fileListView, Qt::Key_Delete);
     EXPECT_EQ(list(), (std::vector<std::string>{"K=K1", "M=M2"}));
 
-    form1->ListBox3->setFocus();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return form1->ListBox3->hasFocus(); }));
+    mainWindow->ruleSummaryList->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->ruleSummaryList->hasFocus(); }));
     selectRows({0});
-    QTest::keyClick(form1->ListBox3, Qt::Key_Delete);
-    QTest::keyClick(form1->ListBox3, Qt::Key_W, Qt::ControlModifier);
+    QTest::keyClick(mainWindow->ruleSummaryList, Qt::Key_Delete);
+    QTest::keyClick(mainWindow->ruleSummaryList, Qt::Key_W, Qt::ControlModifier);
     EXPECT_EQ(list(), (std::vector<std::string>{"K=K1", "M=M2"}));
 }
 

@@ -15,31 +15,30 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "about/form2.h"
-#include "app/cgauge.h"
-#include "filelist/file_list_model.h"
+#include "about/about_window.h"
 #include "gui_fixture.h"
+#include "ui/progress_gauge.h"
 
 namespace {
 
 class MainWindowTest : public GuiTest {};
 
 TEST_F(MainWindowTest, StartsEmptyWithItsCaptionsAndFlags) {
-    EXPECT_EQ(form1->windowTitle(), QStringLiteral("Kestrix (małe/duże itp) v2.0.5"));
-    EXPECT_EQ(form1->entryCount(), 0);
-    EXPECT_FALSE(form1->CGauge1->isVisibleTo(form1));
-    EXPECT_EQ(form1->Label1->text(), QStringLiteral("Podgląd wybranych zmian w nazwach :"));
-    EXPECT_EQ(form1->ListBox3->count(), 0);
-    EXPECT_FALSE(form1->RecurseFolders);
-    EXPECT_FALSE(form1->AddFolders);
-    EXPECT_FALSE(form1->AddFiles);
-    EXPECT_TRUE(form1->NumberAscending);
-    EXPECT_EQ(form1->HeaderControl1->model()->headerData(0, Qt::Horizontal).toString(),
+    EXPECT_EQ(mainWindow->windowTitle(), QStringLiteral("Kestrix (małe/duże itp) v2.0.5"));
+    EXPECT_EQ(session->entryCount(), 0);
+    EXPECT_FALSE(mainWindow->progressGauge->isVisibleTo(mainWindow));
+    EXPECT_EQ(mainWindow->previewCaption->text(), QStringLiteral("Podgląd wybranych zmian w nazwach :"));
+    EXPECT_EQ(mainWindow->ruleSummaryList->count(), 0);
+    EXPECT_FALSE(session->folderContents().recurse);
+    EXPECT_FALSE(session->folderContents().folders);
+    EXPECT_FALSE(session->folderContents().files);
+    EXPECT_TRUE(session->numberAscending());
+    EXPECT_EQ(mainWindow->columnHeader->model()->headerData(0, Qt::Horizontal).toString(),
               QStringLiteral("Oryginalne nazwy plików:"));
-    EXPECT_EQ(form1->HeaderControl1->model()->headerData(1, Qt::Horizontal).toString(),
+    EXPECT_EQ(mainWindow->columnHeader->model()->headerData(1, Qt::Horizontal).toString(),
               QStringLiteral("Nazwy po wprowadzonych zmianach:"));
-    EXPECT_EQ(form1->ListBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
-    EXPECT_FALSE(form4->isVisible());
+    EXPECT_EQ(mainWindow->fileListView->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_FALSE(optionsWindow->isVisible());
 }
 
 TEST_F(MainWindowTest, ToolBarButtonsCarryTheirHintsAndStartStates) {
@@ -58,15 +57,15 @@ TEST_F(MainWindowTest, ToolBarButtonsCarryTheirHintsAndStartStates) {
         {"ToolButton7", "Zamknij program", true},
     };
     int x = -1;
-    form1->show();
+    mainWindow->show();
     for (const Button& expected : buttons) {
-        auto* button = form1->findChild<QToolButton*>(QLatin1String(expected.name));
+        auto* button = mainWindow->findChild<QToolButton*>(QLatin1String(expected.name));
         ASSERT_NE(button, nullptr) << expected.name;
         EXPECT_EQ(button->toolTip(), QString::fromUtf8(expected.hint)) << expected.name;
         EXPECT_EQ(button->isEnabled(), expected.enabled) << expected.name;
         EXPECT_FALSE(button->icon().isNull()) << expected.name;
         EXPECT_EQ(button->size(), QSize(60, 60)) << expected.name;
-        const int left = button->mapTo(form1, QPoint(0, 0)).x();
+        const int left = button->mapTo(mainWindow, QPoint(0, 0)).x();
         EXPECT_GT(left, x) << expected.name << " stands left to right";
         x = left;
     }
@@ -79,57 +78,58 @@ TEST_F(MainWindowTest, PopupMenuHoldsItsItemsShortcutsAndViewMarks) {
         QKeySequence shortcut;
     };
     const Item items[] = {
-        {form1->Przesudogry1, "Przesuń do góry", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-        {form1->Przesuwd1, "Przesuń w dół", QKeySequence(Qt::CTRL | Qt::Key_W)},
-        {form1->Usu1, "Usuń zaznaczone pliki z listy", QKeySequence(Qt::Key_Delete)},
-        {form1->Cofnij1, "Cofnij ostatnią zmianę nazw", QKeySequence(Qt::CTRL | Qt::Key_Z)},
-        {form1->ciekaNazwa1, "Ścieżka + Nazwa pliku", QKeySequence()},
-        {form1->Nazwa1, "Nazwa pliku", QKeySequence()},
+        {mainWindow->moveUpAction, "Przesuń do góry", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {mainWindow->moveDownAction, "Przesuń w dół", QKeySequence(Qt::CTRL | Qt::Key_W)},
+        {mainWindow->removeSelectedAction, "Usuń zaznaczone pliki z listy", QKeySequence(Qt::Key_Delete)},
+        {mainWindow->undoAction, "Cofnij ostatnią zmianę nazw", QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {mainWindow->fullPathViewAction, "Ścieżka + Nazwa pliku", QKeySequence()},
+        {mainWindow->nameOnlyViewAction, "Nazwa pliku", QKeySequence()},
     };
     for (const Item& item : items) {
         EXPECT_EQ(item.action->text(), QString::fromUtf8(item.caption));
         EXPECT_EQ(item.action->shortcut(), item.shortcut) << item.caption;
     }
-    for (QAction* withImage : {form1->Przesudogry1, form1->Przesuwd1, form1->Usu1}) {
+    for (QAction* withImage :
+         {mainWindow->moveUpAction, mainWindow->moveDownAction, mainWindow->removeSelectedAction}) {
         EXPECT_FALSE(withImage->icon().isNull());
     }
-    EXPECT_TRUE(form1->N1->isSeparator());
-    EXPECT_EQ(form1->Widok1->title(), QStringLiteral("Widok"));
-    EXPECT_TRUE(form1->ciekaNazwa1->isChecked());
-    EXPECT_FALSE(form1->Nazwa1->isChecked());
-    const QList<QAction*> order = form1->PopupMenu1->actions();
+    EXPECT_TRUE(mainWindow->menuSeparator->isSeparator());
+    EXPECT_EQ(mainWindow->viewMenu->title(), QStringLiteral("Widok"));
+    EXPECT_TRUE(mainWindow->fullPathViewAction->isChecked());
+    EXPECT_FALSE(mainWindow->nameOnlyViewAction->isChecked());
+    const QList<QAction*> order = mainWindow->fileListMenu->actions();
     ASSERT_EQ(order.size(), 6);
-    EXPECT_EQ(order[0], form1->Przesudogry1);
-    EXPECT_EQ(order[2], form1->Usu1);
-    EXPECT_EQ(order[3], form1->Cofnij1);
-    EXPECT_EQ(order[5], form1->Widok1->menuAction());
+    EXPECT_EQ(order[0], mainWindow->moveUpAction);
+    EXPECT_EQ(order[2], mainWindow->removeSelectedAction);
+    EXPECT_EQ(order[3], mainWindow->undoAction);
+    EXPECT_EQ(order[5], mainWindow->viewMenu->menuAction());
     // Nothing to take back before any run.
-    EXPECT_FALSE(form1->Cofnij1->isEnabled());
+    EXPECT_FALSE(mainWindow->undoAction->isEnabled());
 }
 
 TEST_F(MainWindowTest, OptionsButtonShowsTheOneOptionsWindow) {
-    form1->show();
-    QTest::mouseClick(form1->ToolButton3, Qt::LeftButton);
-    EXPECT_TRUE(form4->isVisible());
-    QTest::mouseClick(form1->ToolButton3, Qt::LeftButton);
-    EXPECT_TRUE(form4->isVisible());
-    EXPECT_EQ(form1->findChildren<TForm4*>().size(), 1);
+    mainWindow->show();
+    QTest::mouseClick(mainWindow->optionsButton, Qt::LeftButton);
+    EXPECT_TRUE(optionsWindow->isVisible());
+    QTest::mouseClick(mainWindow->optionsButton, Qt::LeftButton);
+    EXPECT_TRUE(optionsWindow->isVisible());
+    EXPECT_EQ(mainWindow->findChildren<RenameOptionsWindow*>().size(), 1);
 }
 
 TEST_F(MainWindowTest, CloseButtonClosesTheWindow) {
-    form1->show();
-    QTest::mouseClick(form1->ToolButton7, Qt::LeftButton);
-    EXPECT_FALSE(form1->isVisible());
+    mainWindow->show();
+    QTest::mouseClick(mainWindow->closeButton, Qt::LeftButton);
+    EXPECT_FALSE(mainWindow->isVisible());
 }
 
 TEST_F(MainWindowTest, WithoutSettingsTheHeaderSplitsInHalfAndFileListRowsAreSixteenHigh) {
-    form1->show();
-    EXPECT_EQ(form1->HeaderControl1->sectionSize(0), form1->HeaderControl1->width() / 2);
-    EXPECT_EQ(form1->HeaderControl1->height(), 17);
-    EXPECT_EQ(form1->ToolBar1->height(), 60);
-    EXPECT_EQ(form1->Splitter2->handleWidth(), 3);
-    form1->AddDroppedFiles({"/nonexistent/a.txt"});
-    EXPECT_EQ(form1->ListBox1->visualRect(form1->fileList()->index(0)).height(), 16);
+    mainWindow->show();
+    EXPECT_EQ(mainWindow->columnHeader->sectionSize(0), mainWindow->columnHeader->width() / 2);
+    EXPECT_EQ(mainWindow->columnHeader->height(), 17);
+    EXPECT_EQ(mainWindow->toolBar->height(), 60);
+    EXPECT_EQ(mainWindow->splitter->handleWidth(), 3);
+    mainWindow->addDroppedPaths({"/nonexistent/a.txt"});
+    EXPECT_EQ(mainWindow->fileListView->visualRect(session->entryList().index(0)).height(), 16);
 }
 
 class Thrower : public QObject {
@@ -148,8 +148,8 @@ TEST_F(MainWindowTest, ErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(asked[0].text, QStringLiteral("coś poszło źle"));
     EXPECT_EQ(asked[0].icon, QMessageBox::Critical);
     // Still working afterwards.
-    form1->AddDroppedFiles({"/nonexistent/a.txt"});
-    EXPECT_EQ(form1->entryCount(), 1);
+    mainWindow->addDroppedPaths({"/nonexistent/a.txt"});
+    EXPECT_EQ(session->entryCount(), 1);
 }
 
 }  // namespace
@@ -157,18 +157,19 @@ TEST_F(MainWindowTest, ErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
 namespace {
 
 TEST_F(MainWindowTest, AboutButtonShowsAFreshAboutWindowEachTime) {
-    form1->show();
-    std::vector<TForm2*> seen;
+    mainWindow->show();
+    std::vector<AboutWindow*> seen;
     for (int press = 0; press < 2; ++press) {
         // The about window is modal: close it from inside its own loop.
         QTimer::singleShot(0, [&] {
-            ASSERT_NE(Form2, nullptr);
-            seen.push_back(Form2);
-            EXPECT_TRUE(Form2->isVisible());
-            Form2->close();
+            auto* about = mainWindow->findChild<AboutWindow*>();
+            ASSERT_NE(about, nullptr);
+            seen.push_back(about);
+            EXPECT_TRUE(about->isVisible());
+            about->close();
         });
-        QTest::mouseClick(form1->ToolButton6, Qt::LeftButton);
-        EXPECT_EQ(Form2, nullptr);
+        QTest::mouseClick(mainWindow->aboutButton, Qt::LeftButton);
+        EXPECT_EQ(mainWindow->findChild<AboutWindow*>(), nullptr) << "gone as soon as it closes";
     }
     EXPECT_EQ(seen.size(), 2u);
 }

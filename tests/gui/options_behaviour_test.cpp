@@ -67,18 +67,23 @@ void PrintTo(const PositionChoice& choice, std::ostream* out) { *out << choice.b
 
 class PositionChoiceTest : public OptionsTest, public ::testing::WithParamInterface<PositionChoice> {};
 
+// The summary line and the proposed path of "/d/a b_c.TXT" while the first
+// box of the pair is ticked, and while the second is.
 struct ExclusivePair {
     const char* box;
     const char* first;
     const char* second;
     const char* firstLine;
     const char* secondLine;
+    const char* firstProposed;
+    const char* secondProposed;
 };
 
 const ExclusivePair ExclusivePairs[] = {
-    {"CheckBox1", "CheckBox3", "CheckBox4", "Zamiana na małe litery", "Zamiana na duże litery"},
+    {"CheckBox1", "CheckBox3", "CheckBox4", "Zamiana na małe litery", "Zamiana na duże litery",
+     "/d/a b_c.txt", "/d/A B_C.TXT"},
     {"CheckBox2", "CheckBox5", "CheckBox6", "Zamiana spacji na podkreślniki (\" \" na \"_\")",
-     "Zamiana podkreślników na spacje (\"_\" na \" \")"},
+     "Zamiana podkreślników na spacje (\"_\" na \" \")", "/d/a_b_c.TXT", "/d/a b c.TXT"},
 };
 
 void PrintTo(const ExclusivePair& pair, std::ostream* out) { *out << pair.box; }
@@ -207,8 +212,7 @@ TEST_P(ExclusivePairTest, ClickingEitherBoxFlipsBothAndBothRefreshesAgree) {
         EXPECT_EQ(refreshes() - before, 2) << "one refresh in each box's handler";
         EXPECT_EQ(summary(),
                   QStringList{QString::fromUtf8(firstWasTicked ? pair.secondLine : pair.firstLine)});
-        EXPECT_EQ(proposedPaths()[0],
-                  kestrix::TransformPath(currentPaths()[0], 0, 1, kestrix::RenameRules::From(form4->ReadRenameOptions()).value()).proposed);
+        EXPECT_EQ(proposedPaths()[0], firstWasTicked ? pair.secondProposed : pair.firstProposed);
     }
 
     // A group switched off disables its pair but keeps which box is ticked.
@@ -255,14 +259,14 @@ TEST_F(OptionsTest, SwitchingAGroupOffResetsOnlyWhatThatGroupResets) {
     EXPECT_EQ(edit("Edit6")->text(), "txt");
     EXPECT_EQ(edit("Edit4")->text(), "0");
     EXPECT_EQ(edit("Edit5")->text(), "0");
-    EXPECT_EQ(upDown("UpDown1")->position(), 0);
-    EXPECT_EQ(upDown("UpDown2")->position(), 0);
+    EXPECT_EQ(spinner("UpDown1")->position(), 0);
+    EXPECT_EQ(spinner("UpDown2")->position(), 0);
     EXPECT_EQ(edit("Edit3")->text(), "");
     EXPECT_EQ(edit("Edit7")->text(), "0");
-    EXPECT_EQ(upDown("UpDown3")->position(), 0);
+    EXPECT_EQ(spinner("UpDown3")->position(), 0);
     EXPECT_EQ(edit("Edit8")->text(), "3");
     EXPECT_EQ(button("Button4")->text(), "<");
-    EXPECT_FALSE(form1->NumberAscending);
+    EXPECT_FALSE(session->numberAscending());
     EXPECT_EQ(edit("Edit9")->text(), "1");
     EXPECT_TRUE(button("CheckBox11")->isChecked());
     EXPECT_TRUE(button("RadioButton3")->isChecked());
@@ -295,7 +299,7 @@ TEST_F(OptionsTest, Button4TogglesTheDirectionWithTheEntryCountAsStart) {
     click("Button4");
     EXPECT_EQ(button("Button4")->text(), "<");
     EXPECT_EQ(edit("Edit8")->text(), "7");
-    EXPECT_FALSE(form1->NumberAscending);
+    EXPECT_FALSE(session->numberAscending());
     EXPECT_EQ(summary(),
               QStringList{"Numerowanie plików : malejąca numeracja, od : 7 do : 1 na początku nazwy"});
     EXPECT_EQ(proposedPaths()[0], "/data/7plik 0.txt");
@@ -308,7 +312,7 @@ TEST_F(OptionsTest, Button4TogglesTheDirectionWithTheEntryCountAsStart) {
     click("Button4");
     EXPECT_EQ(button("Button4")->text(), ">");
     EXPECT_EQ(edit("Edit8")->text(), "0");
-    EXPECT_TRUE(form1->NumberAscending);
+    EXPECT_TRUE(session->numberAscending());
     EXPECT_EQ(summary(),
               QStringList{"Numerowanie plików : rosnąca numeracja, od : 0 do : 7 na początku nazwy"});
 }
@@ -331,7 +335,7 @@ TEST_F(OptionsTest, StartValueThatDoesNotConvertIsReplacedAtOnce) {
     addEntries(7);
     click("CheckBox7");
     for (bool ascending : {true, false}) {
-        if (form1->NumberAscending != ascending) click("Button4");
+        if (session->numberAscending() != ascending) click("Button4");
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.entered) + (ascending ? " ascending" : " descending"));
             if (c.typed) {
@@ -362,11 +366,11 @@ TEST_F(OptionsTest, SpinnersStayWithinZeroToHundredAndFollowTheArrowKeys) {
     click("CheckBox7");
     click("RadioButton9");
     QLineEdit* field = edit("Edit9");
-    TUpDown* spinner = upDown("UpDown4");
+    UpDownSpinner* numberSpinner = spinner("UpDown4");
 
     int before = refreshes();
     step("UpDown4", -1);
-    EXPECT_EQ(spinner->position(), 0);
+    EXPECT_EQ(numberSpinner->position(), 0);
     EXPECT_EQ(refreshes(), before) << "a step below 0 changes nothing";
 
     field->setFocus();
@@ -380,12 +384,12 @@ TEST_F(OptionsTest, SpinnersStayWithinZeroToHundredAndFollowTheArrowKeys) {
     EXPECT_EQ(field->text(), "1") << "the field cannot be typed into";
 
     before = refreshes();
-    spinner->setPosition(100);
+    numberSpinner->setPosition(100);
     EXPECT_EQ(field->text(), "100");
     EXPECT_EQ(refreshes(), before) << "setting a position from code runs nothing";
     step("UpDown4", +1);
     QTest::keyClick(field, Qt::Key_Up);
-    EXPECT_EQ(spinner->position(), 100);
+    EXPECT_EQ(numberSpinner->position(), 100);
     EXPECT_EQ(refreshes(), before);
     step("UpDown4", -1);
     EXPECT_EQ(field->text(), "99");

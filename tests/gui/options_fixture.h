@@ -1,20 +1,18 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
-#include "app/form1.h"
-#include "engine/name_transform.h"
-#include "filelist/file_list_model.h"
 #include "gui_fixture.h"
-#include "options/form4.h"
-#include "options/updown.h"
+#include "options/up_down_spinner.h"
 
 // The options window opened from the main window's tool bar, driven with the
 // mouse and the keyboard; controls are found by their names.
@@ -22,21 +20,28 @@ class OptionsTest : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        QTest::mouseClick(form1->ToolButton3, Qt::LeftButton);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form4));
+        refreshSpy =
+            std::make_unique<QSignalSpy>(session.get(), &kestrix::session::Session::previewRefreshed);
+        QTest::mouseClick(mainWindow->optionsButton, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(optionsWindow));
+    }
+
+    void TearDown() override {
+        refreshSpy.reset();
+        GuiTest::TearDown();
     }
 
 public:
     // Public so that tables of steps can drive the window.
     template <typename T = QWidget>
     T* control(const char* name) const {
-        T* found = form4->findChild<T*>(QLatin1String(name));
+        T* found = optionsWindow->findChild<T*>(QLatin1String(name));
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
     QAbstractButton* button(const char* name) const { return control<QAbstractButton>(name); }
     QLineEdit* edit(const char* name) const { return control<QLineEdit>(name); }
-    TUpDown* upDown(const char* name) const { return control<TUpDown>(name); }
+    UpDownSpinner* spinner(const char* name) const { return control<UpDownSpinner>(name); }
 
     // Clicks a check box or radio button on its mark, a push button in its middle.
     static void click(QAbstractButton* target) {
@@ -76,29 +81,31 @@ public:
 
     // One step of a spinner's arrow half: +1 up, -1 down.
     void step(const char* name, int delta) const {
-        TUpDown* target = upDown(name);
+        UpDownSpinner* target = spinner(name);
         const QPoint where(target->width() / 2, delta > 0 ? 3 : target->height() - 3);
         QTest::mouseClick(target, Qt::LeftButton, {}, where);
     }
 
+    // The rule summary as the main window shows it.
     QStringList summary() const {
         QStringList lines;
-        for (int i = 0; i < form1->ListBox3->count(); ++i) lines.append(form1->ListBox3->item(i)->text());
+        for (int i = 0; i < mainWindow->ruleSummaryList->count(); ++i) {
+            lines.append(mainWindow->ruleSummaryList->item(i)->text());
+        }
         return lines;
     }
-    int refreshes() const { return form4->refreshCount(); }
+    // How many times the session has refreshed the preview since the window opened.
+    int refreshes() const { return static_cast<int>(refreshSpy->count()); }
 
-    // Puts entries for the given paths into the list as adding does, with the options as they stand.
+    // Adds the given paths to the list as a drop does, with the options as they stand.
     void addEntries(const std::vector<std::string>& paths) const {
-        for (const std::string& entryPath : paths) {
-            const int position = form1->entryCount();
-            form1->fileList()->append(
-                kestrix::TransformPath(entryPath, position, position + 1, kestrix::RenameRules::From(form1->CurrentRenameOptions()).value()));
-        }
+        for (const std::string& entryPath : paths) session->addPath(entryPath);
     }
     void addEntries(int count) const {
         std::vector<std::string> paths;
         for (int i = 0; i < count; ++i) paths.push_back("/data/plik " + std::to_string(i) + ".txt");
         addEntries(paths);
     }
+
+    std::unique_ptr<QSignalSpy> refreshSpy;
 };

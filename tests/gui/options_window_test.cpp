@@ -130,7 +130,7 @@ QStringList Snapshot(const QWidget* window) {
     for (const QWidget* widget : window->findChildren<QWidget*>()) {
         if (widget->objectName().isEmpty() || widget->objectName().startsWith(QLatin1String("qt_"))) continue;
         const auto* button = qobject_cast<const QAbstractButton*>(widget);
-        const auto* upDown = qobject_cast<const TUpDown*>(widget);
+        const auto* upDown = qobject_cast<const UpDownSpinner*>(widget);
         state.append(QStringLiteral("%1 %2 %3 %4 %5")
                          .arg(widget->objectName(), TextOf(widget))
                          .arg(widget->isEnabled())
@@ -159,31 +159,31 @@ TEST_F(OptionsTest, OpensWithTheDesignedControlsInTheirInitialState) {
             EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(242, 255, 245));
         }
     }
-    for (const char* spinner : {"UpDown1", "UpDown2", "UpDown3", "UpDown4"})
-        EXPECT_EQ(upDown(spinner)->position(), 0);
+    for (const char* name : {"UpDown1", "UpDown2", "UpDown3", "UpDown4"})
+        EXPECT_EQ(spinner(name)->position(), 0);
     for (const char* field : {"Edit4", "Edit5", "Edit7", "Edit9"}) {
         EXPECT_TRUE(edit(field)->isReadOnly()) << field;
         EXPECT_FALSE(edit(field)->focusPolicy() & Qt::TabFocus) << field;
     }
     EXPECT_EQ(QString::fromUtf8("\"  \"  -->  \"_\"").size(), 14);
-    EXPECT_TRUE(form1->NumberAscending);
+    EXPECT_TRUE(session->numberAscending());
     EXPECT_TRUE(summary().isEmpty());
     EXPECT_EQ(refreshes(), 0) << "showing the window refreshes nothing";
 }
 
 TEST_F(OptionsTest, IsAFixedSizeDialogInTheDesignedFont) {
-    EXPECT_EQ(form4->windowTitle(), QStringLiteral("Opcje zmian nazw plików"));
-    EXPECT_EQ(form4->size(), QSize(623, 390));
-    EXPECT_EQ(form4->minimumSize(), form4->maximumSize());
-    EXPECT_TRUE(form4->windowFlags() & Qt::Dialog);
-    EXPECT_FALSE(form4->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(form4->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_TRUE(form4->windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_EQ(form4->font().family(), QStringLiteral("MS Sans Serif"));
-    EXPECT_EQ(form4->font().pixelSize(), 11);
-    EXPECT_EQ(form4->parentWidget(), form1);
+    EXPECT_EQ(optionsWindow->windowTitle(), QStringLiteral("Opcje zmian nazw plików"));
+    EXPECT_EQ(optionsWindow->size(), QSize(623, 390));
+    EXPECT_EQ(optionsWindow->minimumSize(), optionsWindow->maximumSize());
+    EXPECT_TRUE(optionsWindow->windowFlags() & Qt::Dialog);
+    EXPECT_FALSE(optionsWindow->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(optionsWindow->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(optionsWindow->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(optionsWindow->font().family(), QStringLiteral("MS Sans Serif"));
+    EXPECT_EQ(optionsWindow->font().pixelSize(), 11);
+    EXPECT_EQ(optionsWindow->parentWidget(), mainWindow);
     for (const char* panel : {"Panel1", "Panel2", "Panel3", "Panel4", "Panel5", "Panel6", "Panel7"}) {
-        EXPECT_NE(control<TPanel>(panel), nullptr);
+        EXPECT_NE(control<SunkenPanel>(panel), nullptr);
     }
 }
 
@@ -225,7 +225,7 @@ TEST_F(OptionsTest, TabKeyVisitsTheControlsInTheDesignedOrder) {
     QWidget* first = control("CheckBox1");
     QWidget* widget = first;
     do {
-        if (widget->window() == form4 && (widget->focusPolicy() & Qt::TabFocus))
+        if (widget->window() == optionsWindow && (widget->focusPolicy() & Qt::TabFocus))
             visited.append(widget->objectName());
         widget = widget->nextInFocusChain();
     } while (widget != first && visited.size() <= expected.size());
@@ -233,13 +233,13 @@ TEST_F(OptionsTest, TabKeyVisitsTheControlsInTheDesignedOrder) {
 }
 
 TEST_F(OptionsTest, ToolButton3BringsTheShownWindowBackAndClosingOnlyHidesIt) {
-    form4->close();
-    EXPECT_FALSE(form4->isVisible());
-    QTest::mouseClick(form1->ToolButton3, Qt::LeftButton);
-    EXPECT_TRUE(form4->isVisible());
-    QTest::mouseClick(form1->ToolButton3, Qt::LeftButton);
-    EXPECT_TRUE(form4->isVisible());
-    EXPECT_EQ(Form4, form4);
+    optionsWindow->close();
+    EXPECT_FALSE(optionsWindow->isVisible());
+    QTest::mouseClick(mainWindow->optionsButton, Qt::LeftButton);
+    EXPECT_TRUE(optionsWindow->isVisible());
+    QTest::mouseClick(mainWindow->optionsButton, Qt::LeftButton);
+    EXPECT_TRUE(optionsWindow->isVisible());
+    EXPECT_EQ(mainWindow->findChildren<RenameOptionsWindow*>().size(), 1);
 }
 
 TEST_F(OptionsTest, ReopeningShowsEveryControlAsItWasLeft) {
@@ -270,15 +270,15 @@ TEST_F(OptionsTest, ReopeningShowsEveryControlAsItWasLeft) {
     click("RadioGroup1Item1");
     click("CheckBox13");
 
-    const QStringList before = Snapshot(form4);
-    const kestrix::RenameOptions options = form4->ReadRenameOptions();
-    form4->close();
-    QTest::mouseClick(form1->ToolButton3, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form4));
-    EXPECT_EQ(Snapshot(form4), before);
-    EXPECT_EQ(form4->ReadRenameOptions(), options);
-    EXPECT_FALSE(form1->NumberAscending);
-    EXPECT_FALSE(form4->ReloadAfterApply());
+    const QStringList before = Snapshot(optionsWindow);
+    const kestrix::RenameOptions options = optionsWindow->readOptions();
+    optionsWindow->close();
+    QTest::mouseClick(mainWindow->optionsButton, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(optionsWindow));
+    EXPECT_EQ(Snapshot(optionsWindow), before);
+    EXPECT_EQ(optionsWindow->readOptions(), options);
+    EXPECT_FALSE(session->numberAscending());
+    EXPECT_FALSE(session->reloadAfterApply());
 }
 
 TEST_F(OptionsTest, ReadsEveryOptionFromItsControl) {
@@ -332,6 +332,6 @@ TEST_F(OptionsTest, ReadsEveryOptionFromItsControl) {
     expected.NumberLeadingZeros = true;
     expected.NumberMode = kestrix::PlaceMode::AtEnd;
     expected.NumberPosition = 0;
-    EXPECT_EQ(form4->ReadRenameOptions(), expected);
-    EXPECT_EQ(form1->CurrentRenameOptions(), expected);
+    EXPECT_EQ(optionsWindow->readOptions(), expected);
+    EXPECT_EQ(session->options(), expected);
 }

@@ -19,11 +19,11 @@
 #include <unistd.h>
 
 #include "../platform/test_support.h"
-#include "app/dialogs.h"
-#include "app/form1.h"
+#include "app/main_window.h"
 #include "app/screen_fit.h"
-#include "app/settings.h"
 #include "app/settings_location.h"
+#include "session/session.h"
+#include "ui/dialogs.h"
 
 namespace {
 
@@ -43,15 +43,13 @@ protected:
 
     void TearDown() override {
         delete form;
-        Form1 = nullptr;
         kestrix::settings::SetPathOverride({});
         kestrix::ui::resetDialogSeams();
     }
 
     // Starts the main window as the program does: created, then shown.
     void start() {
-        form = new TForm1;
-        Form1 = form;
+        form = new MainWindow(session);
         form->show();
         frame = form->frameGeometry().size() - form->geometry().size();
     }
@@ -87,7 +85,8 @@ protected:
 
     QTemporaryDir dir;
     std::string iniPath;
-    TForm1* form = nullptr;
+    kestrix::session::Session session;
+    MainWindow* form = nullptr;
     QSize frame;  // what the window frame adds to the client area
     std::vector<Message> messages;
 };
@@ -99,20 +98,20 @@ TEST_F(SettingsTest, WithoutAFileTheWindowOpensAtItsDesignedSizeCentredAndWrites
     EXPECT_EQ(form->frameGeometry().size(), outer);
     EXPECT_EQ(form->frameGeometry().topLeft(),
               QPoint((screen().width() - outer.width()) / 2, (screen().height() - outer.height()) / 2));
-    EXPECT_EQ(form->Panel4->height(), 124);
-    EXPECT_EQ(form->HeaderControl1->sectionSize(0), form->HeaderControl1->width() / 2);
+    EXPECT_EQ(form->previewPanel->height(), 124);
+    EXPECT_EQ(form->columnHeader->sectionSize(0), form->columnHeader->width() / 2);
     EXPECT_EQ(form->listViewMode(), 0);
-    EXPECT_TRUE(form->ciekaNazwa1->isChecked());
-    EXPECT_FALSE(form->Nazwa1->isChecked());
+    EXPECT_TRUE(form->fullPathViewAction->isChecked());
+    EXPECT_FALSE(form->nameOnlyViewAction->isChecked());
     // The window cannot be made smaller than 640 x 541 outside.
     EXPECT_EQ(form->minimumSize() + frame, QSize(640, 541));
 
-    form->ToolButton7Click();
+    form->close();
     EXPECT_FALSE(form->isVisible());
     const QRect at = form->frameGeometry();
     std::ostringstream expected;
     expected << "[Wyglad]\nWys=" << at.height() << "\nSzer=" << at.width() << "\nPolY=" << at.y()
-             << "\nPolX=" << at.x() << "\nPodglWys=124\nSzerKol=" << form->HeaderControl1->sectionSize(0)
+             << "\nPolX=" << at.x() << "\nPodglWys=124\nSzerKol=" << form->columnHeader->sectionSize(0)
              << "\nWyglListy=0\n";
     EXPECT_EQ(fileText(), expected.str());
     EXPECT_TRUE(messages.empty());
@@ -122,11 +121,11 @@ TEST_F(SettingsTest, StoredValuesAreAppliedAndWrittenBackUnchanged) {
     writeFile("[Wyglad]\nWys=600\nSzer=700\nPolY=30\nPolX=-40\nPodglWys=200\nSzerKol=100\nWyglListy=2\n");
     start();
     EXPECT_EQ(form->frameGeometry(), QRect(-40, 30, 700, 600));
-    EXPECT_EQ(form->Panel4->height(), 200);
-    EXPECT_EQ(form->HeaderControl1->sectionSize(0), 100);
+    EXPECT_EQ(form->previewPanel->height(), 200);
+    EXPECT_EQ(form->columnHeader->sectionSize(0), 100);
     EXPECT_EQ(form->listViewMode(), 2);
-    EXPECT_FALSE(form->ciekaNazwa1->isChecked());
-    EXPECT_TRUE(form->Nazwa1->isChecked());
+    EXPECT_FALSE(form->fullPathViewAction->isChecked());
+    EXPECT_TRUE(form->nameOnlyViewAction->isChecked());
 
     form->close();
     EXPECT_EQ(fileText(),
@@ -158,7 +157,7 @@ TEST_F(SettingsTest, EachValueIsReadAsDecimalOrHexadecimalOrFallsBackToItsDefaul
         if (written == -1) {
             const std::string key = c.key;
             if (key == "PolX") written = (screen().width() - outer.width()) / 2;
-            if (key == "SzerKol") written = form->HeaderControl1->width() / 2;
+            if (key == "SzerKol") written = form->columnHeader->width() / 2;
             if (key == "Wys") written = outer.height();
         }
         EXPECT_EQ(stored(c.key), std::to_string(written));
@@ -203,7 +202,7 @@ TEST_F(SettingsTest, OtherSectionsKeysAndCommentsSurviveAWrite) {
     std::ostringstream expected;
     expected << "; kept\n[Inne]\nKlucz=1\n\n[Wyglad]\nWys=600\nObcy=7\nSzer=" << at.width()
              << "\nPolY=" << at.y() << "\nPolX=" << at.x()
-             << "\nPodglWys=124\nSzerKol=" << form->HeaderControl1->sectionSize(0)
+             << "\nPodglWys=124\nSzerKol=" << form->columnHeader->sectionSize(0)
              << "\nWyglListy=0\n[Dalej]\nA=b\n";
     EXPECT_EQ(fileText(), expected.str());
 }
@@ -227,7 +226,7 @@ TEST_F(SettingsTest, FileLivesBesideTheProgram) {
     kestrix::settings::SetPathOverride({});
     // The test binary's folder is writable, so the file is kept there.
     EXPECT_EQ(
-        TForm1::SettingsPath(),
+        kestrix::settings::SettingsPath(),
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("kestrix.ini")).toStdString());
 }
 

@@ -1,0 +1,545 @@
+#include "app/main_window.h"
+
+#include <memory>
+#include <utility>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QScopeGuard>
+#include <QSplitter>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "about/about_window.h"
+#include "app/adding_reports.h"
+#include "app/settings_location.h"
+#include "app/uri_list.h"
+#include "app/window_settings.h"
+#include "filelist/file_list_delegate.h"
+#include "filelist/list_selection.h"
+#include "filelist/rule_summary_delegate.h"
+#include "folderchooser/folder_chooser.h"
+#include "options/rename_options_window.h"
+#include "platform/folders.h"
+#include "session/apply_seams.h"
+#include "session/journal_texts.h"
+#include "session/session.h"
+#include "ui/dialogs.h"
+#include "ui/pixel_font.h"
+#include "ui/progress_gauge.h"
+
+using kestrix::session::Session;
+using kestrix::ui::DeselectRows;
+using kestrix::ui::RestoreSelection;
+using kestrix::ui::SelectedRows;
+
+namespace {
+
+constexpr int DesignedClientWidth = 632;
+constexpr int DesignedClientHeight = 507;
+
+QIcon Artwork(const char* name) {
+    return QIcon(QStringLiteral(":/icons/") + QLatin1String(name) + QStringLiteral(".svg"));
+}
+
+QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* icon, const QString& hint) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(Artwork(icon));
+    button->setIconSize(QSize(48, 48));
+    button->setFixedSize(60, 60);
+    button->setAutoRaise(true);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setToolTip(hint);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QWidget* MakeSeparator(QWidget* parent, const char* name, int width) {
+    auto* separator = new QWidget(parent);
+    separator->setObjectName(QLatin1String(name));
+    separator->setFixedSize(width, 60);
+    return separator;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kestrix (małe/duże itp) v2.0.5"));
+    setWindowIcon(Artwork("kestrix"));
+    setFont(kestrix::ui::DesignedSansFont(11));
+    setAcceptDrops(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    buildToolBar();
+    layout->addWidget(toolBar);
+    buildPanels();
+    layout->addWidget(splitter, 1);
+    buildFileListMenu();
+
+    resize(DesignedClientWidth, DesignedClientHeight);
+    // The smallest outer size is 640 x 541; until the frame is known the
+    // designed client size stands for it.
+    setMinimumSize(DesignedClientWidth, DesignedClientHeight);
+
+    settings_ = new WindowSettings({this, splitter, fileListPanel, columnHeader});
+    setListViewMode(settings_->viewMode());
+    fullPathViewAction->setChecked(listViewMode() == 0);
+    nameOnlyViewAction->setChecked(listViewMode() != 0);
+
+    // Shown modeless and hidden again when closed, so every option lives as
+    // long as the program.
+    optionsWindow_ = new RenameOptionsWindow(session_, this);
+    followSession();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildToolBar() {
+    toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setFixedHeight(60);
+    toolBar->setIconSize(QSize(48, 48));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setContentsMargins(0, 0, 0, 0);
+    toolBar->layout()->setContentsMargins(0, 0, 0, 0);
+    toolBar->layout()->setSpacing(0);
+    toolBar->setStyleSheet(QStringLiteral(
+        "QToolBar#ToolBar1 { border: none; padding: 0px; spacing: 0px;"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfdfe, stop:0.55 #e6ebf2,"
+        " stop:1 #cdd6e3); }"));
+
+    toolBar->addWidget(MakeSeparator(toolBar, "ToolButton14", 8));
+    addFilesButton =
+        MakeToolButton(toolBar, "ToolButton1", "toolbar-add-files", QStringLiteral("Dodaj pliki do listy"));
+    addFolderButton = MakeToolButton(toolBar, "ToolButton2", "toolbar-add-folder",
+                                     QStringLiteral("Dodaj pliki z wybranego katalogu"));
+    optionsButton = MakeToolButton(toolBar, "ToolButton3", "toolbar-options",
+                                   QStringLiteral("Jakie zmiany nazw zastosować"));
+    applyButton =
+        MakeToolButton(toolBar, "ToolButton4", "toolbar-apply", QStringLiteral("Zmień nazwy plików"));
+    clearButton = MakeToolButton(toolBar, "ToolButton5", "toolbar-clear", QStringLiteral("Wyczyść listę"));
+    aboutButton =
+        MakeToolButton(toolBar, "ToolButton6", "toolbar-about", QStringLiteral("Informacje o programie"));
+    closeButton = MakeToolButton(toolBar, "ToolButton7", "toolbar-close", QStringLiteral("Zamknij program"));
+    for (QToolButton* button : {addFilesButton, addFolderButton, optionsButton, applyButton, clearButton,
+                                aboutButton, closeButton}) {
+        toolBar->addWidget(button);
+    }
+    applyButton->setEnabled(false);
+    toolBar->addWidget(MakeSeparator(toolBar, "ToolButton15", 32));
+
+    // The gauge sits in a holder of its own size, so showing and hiding it
+    // never moves the buttons.
+    auto* gaugeHolder = new QWidget(toolBar);
+    gaugeHolder->setFixedSize(89, 60);
+    progressGauge = new ProgressGauge(gaugeHolder);
+    progressGauge->setObjectName(QStringLiteral("CGauge1"));
+    progressGauge->setGeometry(0, 0, 89, 60);
+    progressGauge->hide();
+    toolBar->addWidget(gaugeHolder);
+
+    connect(addFilesButton, &QToolButton::clicked, this, &MainWindow::addFilesFromDialog);
+    connect(addFolderButton, &QToolButton::clicked, this, &MainWindow::openFolderChooser);
+    connect(optionsButton, &QToolButton::clicked, this, &MainWindow::showOptionsWindow);
+    connect(applyButton, &QToolButton::clicked, this, &MainWindow::applyRenames);
+    connect(clearButton, &QToolButton::clicked, this, &MainWindow::clearList);
+    connect(aboutButton, &QToolButton::clicked, this, &MainWindow::showAboutWindow);
+    connect(closeButton, &QToolButton::clicked, this, &MainWindow::close);
+}
+
+void MainWindow::buildPanels() {
+    splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setObjectName(QStringLiteral("Splitter2"));
+    splitter->setHandleWidth(3);
+    splitter->setChildrenCollapsible(false);
+
+    previewPanel = new QWidget(splitter);
+    previewPanel->setObjectName(QStringLiteral("Panel4"));
+    auto* previewLayout = new QVBoxLayout(previewPanel);
+    previewLayout->setContentsMargins(0, 0, 0, 0);
+    previewLayout->setSpacing(0);
+    previewCaption = new QLabel(QStringLiteral("Podgląd wybranych zmian w nazwach :"), previewPanel);
+    previewCaption->setObjectName(QStringLiteral("Label1"));
+    previewCaption->setAlignment(Qt::AlignCenter);
+    previewLayout->addWidget(previewCaption);
+    ruleSummaryList = new QListWidget(previewPanel);
+    ruleSummaryList->setObjectName(QStringLiteral("ListBox3"));
+    ruleSummaryList->setSelectionMode(QAbstractItemView::SingleSelection);
+    ruleSummaryList->setUniformItemSizes(true);
+    ruleSummaryList->setFont(kestrix::ui::PixelFont(QStringLiteral("Verdana"), 11));
+    ruleSummaryList->setItemDelegate(new RuleSummaryDelegate(ruleSummaryList));
+    ruleSummaryList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette summaryPalette = ruleSummaryList->palette();
+    summaryPalette.setColor(QPalette::Base, Qt::white);
+    summaryPalette.setColor(QPalette::Text, Qt::black);
+    ruleSummaryList->setPalette(summaryPalette);
+    previewLayout->addWidget(ruleSummaryList, 1);
+
+    fileListPanel = new QWidget(splitter);
+    fileListPanel->setObjectName(QStringLiteral("Panel1"));
+    auto* listLayout = new QVBoxLayout(fileListPanel);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setSpacing(0);
+
+    headerModel_ = new QStandardItemModel(0, 2, this);
+    headerModel_->setHorizontalHeaderLabels(
+        {QStringLiteral("Oryginalne nazwy plików:"), QStringLiteral("Nazwy po wprowadzonych zmianach:")});
+    columnHeader = new QHeaderView(Qt::Horizontal, fileListPanel);
+    columnHeader->setObjectName(QStringLiteral("HeaderControl1"));
+    columnHeader->setModel(headerModel_);
+    columnHeader->setFixedHeight(17);
+    columnHeader->setSectionsClickable(false);
+    columnHeader->setSectionsMovable(false);
+    columnHeader->setStretchLastSection(true);
+    columnHeader->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columnHeader->setMinimumSectionSize(0);
+    columnHeader->resizeSection(0, 250);
+    listLayout->addWidget(columnHeader);
+
+    fileListDelegate_ = new FileListDelegate([this] { return columnSplit(); }, this);
+    fileListView = new QListView(fileListPanel);
+    fileListView->setObjectName(QStringLiteral("ListBox1"));
+    fileListView->setModel(&session_.entryList());
+    fileListView->setItemDelegate(fileListDelegate_);
+    fileListView->setUniformItemSizes(true);
+    fileListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    fileListView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fileListView->setFont(kestrix::ui::PixelFont(QStringLiteral("Courier New"), 11));
+    fileListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    QPalette listPalette = fileListView->palette();
+    listPalette.setColor(QPalette::Base, QColor(255, 255, 251));
+    listPalette.setColor(QPalette::Text, Qt::black);
+    fileListView->setPalette(listPalette);
+    listLayout->addWidget(fileListView, 1);
+
+    connect(columnHeader, &QHeaderView::sectionResized, this, &MainWindow::columnSplitChanged);
+
+    splitter->addWidget(previewPanel);
+    splitter->addWidget(fileListPanel);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({124, DesignedClientHeight - 60 - 124 - 3});
+}
+
+void MainWindow::buildFileListMenu() {
+    fileListMenu = new QMenu(this);
+    fileListMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    auto makeItem = [this](const char* name, const QString& caption, const char* icon,
+                           const QKeySequence& key) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QLatin1String(name));
+        if (icon) action->setIcon(Artwork(icon));
+        if (!key.isEmpty()) {
+            action->setShortcut(key);
+            // The shortcuts act while the file list has the keyboard focus.
+            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            fileListView->addAction(action);
+        }
+        return action;
+    };
+    moveUpAction = makeItem("Przesudogry1", QStringLiteral("Przesuń do góry"), "menu-up",
+                            QKeySequence(Qt::CTRL | Qt::Key_Q));
+    moveDownAction = makeItem("Przesuwd1", QStringLiteral("Przesuń w dół"), "menu-down",
+                              QKeySequence(Qt::CTRL | Qt::Key_W));
+    removeSelectedAction = makeItem("Usu1", QStringLiteral("Usuń zaznaczone pliki z listy"), "menu-remove",
+                                    QKeySequence(Qt::Key_Delete));
+    undoAction = makeItem("Cofnij1", QStringLiteral("Cofnij ostatnią zmianę nazw"), nullptr,
+                          QKeySequence(Qt::CTRL | Qt::Key_Z));
+    fileListMenu->addAction(moveUpAction);
+    fileListMenu->addAction(moveDownAction);
+    fileListMenu->addAction(removeSelectedAction);
+    fileListMenu->addAction(undoAction);
+    menuSeparator = fileListMenu->addSeparator();
+    menuSeparator->setObjectName(QStringLiteral("N1"));
+    viewMenu = fileListMenu->addMenu(QStringLiteral("Widok"));
+    viewMenu->setObjectName(QStringLiteral("Widok1"));
+    viewMenu->menuAction()->setObjectName(QStringLiteral("Widok1"));
+    fullPathViewAction = makeItem("ciekaNazwa1", QStringLiteral("Ścieżka + Nazwa pliku"), nullptr, {});
+    nameOnlyViewAction = makeItem("Nazwa1", QStringLiteral("Nazwa pliku"), nullptr, {});
+    fullPathViewAction->setCheckable(true);
+    nameOnlyViewAction->setCheckable(true);
+    fullPathViewAction->setChecked(true);
+    viewMenu->addAction(fullPathViewAction);
+    viewMenu->addAction(nameOnlyViewAction);
+
+    // Qt toggles a checkable item's mark before `triggered`, as the handlers expect.
+    connect(moveUpAction, &QAction::triggered, this, &MainWindow::moveSelectedUp);
+    connect(moveDownAction, &QAction::triggered, this, &MainWindow::moveSelectedDown);
+    connect(removeSelectedAction, &QAction::triggered, this, &MainWindow::removeSelected);
+    connect(undoAction, &QAction::triggered, this, &MainWindow::undoLastRun);
+    connect(fullPathViewAction, &QAction::triggered, this, &MainWindow::fullPathViewChosen);
+    connect(nameOnlyViewAction, &QAction::triggered, this, &MainWindow::nameOnlyViewChosen);
+    connect(fileListView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { fileListMenu->popup(fileListView->viewport()->mapToGlobal(pos)); });
+}
+
+void MainWindow::followSession() {
+    undoAction->setEnabled(session_.undoAvailable());
+    connect(&session_, &Session::undoAvailableChanged, undoAction, &QAction::setEnabled);
+    connect(&session_, &Session::entryCountChanged, this, &MainWindow::updateApplyButton);
+    connect(&session_, &Session::ruleSummaryChanged, this, &MainWindow::showRuleSummary);
+    connect(&session_, &Session::failed, this, [this](const QString& message) {
+        kestrix::ui::showMessage(this, QMessageBox::Critical, QApplication::applicationName(), message);
+    });
+    connect(&session_, &Session::runStarted, this, &MainWindow::runStarted);
+    connect(&session_, &Session::runProgress, this, &MainWindow::setGauge);
+    connect(&session_, &Session::entriesReloadedQuietly, this, &MainWindow::repaintReloaded);
+    connect(&session_, &Session::runFinished, this, &MainWindow::runFinished);
+}
+
+// --- The file list.
+
+void MainWindow::setListViewMode(int mode) {
+    viewMode_ = mode;
+    fileListDelegate_->setViewMode(mode);
+    fileListView->viewport()->update();
+}
+
+int MainWindow::columnSplit() const { return columnHeader->sectionSize(0); }
+
+void MainWindow::columnSplitChanged() { fileListView->viewport()->update(); }
+
+void MainWindow::showRuleSummary(const QStringList& lines) {
+    ruleSummaryList->clear();
+    ruleSummaryList->addItems(lines);
+}
+
+// The rename button is on while the list holds entries.
+void MainWindow::updateApplyButton() { applyButton->setEnabled(session_.entryCount() > 0); }
+
+// --- Adding.
+
+void MainWindow::addFilesFromDialog() {
+    const QStringList chosen = kestrix::ui::dialogSeams().openFiles(this);
+    if (chosen.isEmpty()) return;
+    progressGauge->setProgress(0);
+    const Session::PickedFilesAdded added = session_.addPickedFiles(chosen);
+    updateApplyButton();
+    if (!added.unmatched.isEmpty()) {
+        kestrix::ui::showMessage(this, QMessageBox::Warning, QStringLiteral("Błąd"),
+                                 UnmatchedPicksText(added.unmatched));
+    }
+    reportLeftOut(added.leftOut);
+}
+
+void MainWindow::addDroppedPaths(const std::vector<std::string>& paths) {
+    kestrix::session::LeftOutItems leftOut;
+    for (const std::string& path : paths) {
+        if (kestrix::platform::IsFolder(path)) {
+            const auto answer = kestrix::ui::showMessage(
+                this, QMessageBox::Information, QStringLiteral("Zapytanie"),
+                QStringLiteral("Do dodania na listę wybrano katalog, czy dodać też jego zawartość ?"),
+                QMessageBox::Yes | QMessageBox::No);
+            if (answer == QMessageBox::Yes) {
+                leftOut +=
+                    session_.addFolderContents(path, {.recurse = true, .folders = true, .files = true});
+            }
+        }
+        leftOut += session_.addPath(path);
+    }
+    updateApplyButton();
+    reportLeftOut(leftOut);
+}
+
+void MainWindow::addDroppedPathsLater(const std::vector<std::string>& paths) {
+    QMetaObject::invokeMethod(
+        this, [this, paths] { addDroppedPaths(paths); }, Qt::QueuedConnection);
+}
+
+void MainWindow::reportLeftOut(const kestrix::session::LeftOutItems& leftOut) {
+    if (leftOut.empty()) return;
+    kestrix::ui::showMessage(this, QMessageBox::Warning, QStringLiteral("Błąd"), LeftOutText(leftOut));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+// The paths come from the list's raw bytes: through QUrl a name that is not
+// UTF-8 would lose its bytes.
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> paths =
+        kestrix::ui::DecodeUriList(event->mimeData()->data(QStringLiteral("text/uri-list")).toStdString());
+    if (paths.empty()) return;
+    event->acceptProposedAction();
+    addDroppedPathsLater(paths);
+}
+
+// --- Other windows.
+
+// A fresh chooser for every opening, gone once it has closed.
+void MainWindow::openFolderChooser() {
+    const auto chooser = std::make_unique<FolderChooser>(session_, this);
+    chooser->exec();
+    reportLeftOut(chooser->leftOut());
+}
+
+void MainWindow::showOptionsWindow() {
+    optionsWindow_->show();
+    optionsWindow_->raise();
+    optionsWindow_->activateWindow();
+}
+
+// A fresh about window for every press, gone as soon as it closes.
+void MainWindow::showAboutWindow() {
+    const auto about = std::make_unique<AboutWindow>(this);
+    about->exec();
+}
+
+// --- Editing the list.
+
+void MainWindow::clearList() {
+    session_.clear();
+    updateApplyButton();
+}
+
+void MainWindow::removeSelected() {
+    const std::vector<bool> selected = SelectedRows(*fileListView);
+    std::vector<int> rows;
+    for (int row = 0; row < static_cast<int>(selected.size()); ++row) {
+        if (selected[static_cast<size_t>(row)]) rows.push_back(row);
+    }
+    session_.removeRows(rows);
+    updateApplyButton();
+}
+
+void MainWindow::moveSelected(int step) {
+    kestrix::session::ListSelection selection;
+    selection.rows = SelectedRows(*fileListView);
+    selection.current = fileListView->currentIndex().isValid() ? fileListView->currentIndex().row() : -1;
+    if (const auto moved = session_.moveRows(std::move(selection), step)) {
+        RestoreSelection(*fileListView, moved->rows, moved->current);
+    }
+}
+
+void MainWindow::moveSelectedUp() { moveSelected(-1); }
+
+void MainWindow::moveSelectedDown() { moveSelected(+1); }
+
+void MainWindow::fullPathViewChosen() {
+    nameOnlyViewAction->setChecked(!fullPathViewAction->isChecked());
+    setListViewMode(fullPathViewAction->isChecked() ? 0 : 1);
+}
+
+void MainWindow::nameOnlyViewChosen() {
+    fullPathViewAction->setChecked(!nameOnlyViewAction->isChecked());
+    setListViewMode(nameOnlyViewAction->isChecked() ? 1 : 0);
+}
+
+// --- Runs of renames.
+
+void MainWindow::applyRenames() {
+    if (kestrix::ui::showMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
+                                 QStringLiteral("Czy zastosować wybrane zmiany dla plików z listy ?"),
+                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    // However the run ends, the window takes input again without the gauge.
+    const auto restore = qScopeGuard([this] { runEnded(); });
+    reportRunProblems(session_.applyRenames());
+}
+
+void MainWindow::undoLastRun() {
+    if (!session_.undoAvailable()) {
+        undoAction->setEnabled(false);
+        return;
+    }
+    if (kestrix::ui::showMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
+                                 kestrix::session::UndoQuestion(),
+                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    const auto restore = qScopeGuard([this] { runEnded(); });
+    reportRunProblems(session_.undoLastRun());
+}
+
+void MainWindow::reportRunProblems(const QString& report) {
+    if (report.isEmpty()) return;
+    kestrix::ui::showMessage(this, QMessageBox::Critical, QStringLiteral("Błąd"), report);
+}
+
+// After the window first shows: runs of renames that were cut off (a crash, a
+// kill, a power loss) are settled, the user choosing to take each back or to
+// keep it.
+void MainWindow::settleInterruptedRuns() {
+    if (!isEnabled()) {
+        // A run of this program is going on; ask when it is over.
+        QTimer::singleShot(200, this, &MainWindow::settleInterruptedRuns);
+        return;
+    }
+    reportRunProblems(session_.settleInterruptedRuns([this](const QString& question) {
+        return kestrix::ui::showMessage(this, QMessageBox::Question, QStringLiteral("Zapytanie"), question,
+                                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }));
+}
+
+void MainWindow::runStarted() {
+    // Disabling the main window disables its child windows too; the options
+    // window stays usable during a run.
+    const bool optionsEnabled = optionsWindow_->isEnabled();
+    setEnabled(false);
+    if (optionsEnabled && optionsWindow_->isWindow()) optionsWindow_->setEnabled(true);
+    progressGauge->show();
+}
+
+void MainWindow::setGauge(int percent) {
+    progressGauge->setProgress(percent);
+    if (kestrix::session::applySeams().gaugeSet) kestrix::session::applySeams().gaugeSet(percent);
+}
+
+// Replaced entries lose their selection, and the list repaints them.
+void MainWindow::repaintReloaded(const kestrix::session::RowRanges& rows) {
+    DeselectRows(*fileListView, rows);
+    fileListView->viewport()->update();
+}
+
+// The window takes input again while the gauge shows the end, then the gauge goes.
+void MainWindow::runFinished() {
+    setEnabled(true);
+    setGauge(100);
+    kestrix::session::ProcessEventsDuringRun();
+    progressGauge->hide();
+    kestrix::session::ProcessEventsDuringRun();
+}
+
+void MainWindow::runEnded() {
+    setEnabled(true);
+    progressGauge->hide();
+}
+
+// --- The window itself.
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!settings_->save(listViewMode())) {
+        // The window closes all the same.
+        kestrix::ui::showMessage(this, QMessageBox::Critical, QApplication::applicationName(),
+                                 QStringLiteral("Unable to write to %1")
+                                     .arg(QFile::decodeName(kestrix::settings::SettingsPath().c_str())));
+    }
+    event->accept();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    settings_->adjustToFrame();
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        QMetaObject::invokeMethod(this, &MainWindow::settleInterruptedRuns, Qt::QueuedConnection);
+    }
+}

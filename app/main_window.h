@@ -1,0 +1,135 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <QWidget>
+
+#include "session/entry_list.h"
+
+class QAction;
+class QHeaderView;
+class QLabel;
+class QListView;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QStandardItemModel;
+class QToolBar;
+class QToolButton;
+
+class FileListDelegate;
+class ProgressGauge;
+class RenameOptionsWindow;
+class WindowSettings;
+
+namespace kestrix::session {
+class LeftOutItems;
+class Session;
+}  // namespace kestrix::session
+
+// The main window: the tool bar, the rule summary, and the file list in which
+// every row pairs an item's current path with its proposed path. It shows the
+// session's entries and hands every operation to the session; it opens the
+// rename options window (made with it, hidden until asked for), the folder
+// chooser and the about window.
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(kestrix::session::Session& session, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    RenameOptionsWindow* optionsWindow() const { return optionsWindow_; }
+
+    // Controls; each carries its designed name as its object name (in brackets).
+    QToolBar* toolBar = nullptr;              // ToolBar1
+    QToolButton* addFilesButton = nullptr;    // ToolButton1
+    QToolButton* addFolderButton = nullptr;   // ToolButton2
+    QToolButton* optionsButton = nullptr;     // ToolButton3
+    QToolButton* applyButton = nullptr;       // ToolButton4
+    QToolButton* clearButton = nullptr;       // ToolButton5
+    QToolButton* aboutButton = nullptr;       // ToolButton6
+    QToolButton* closeButton = nullptr;       // ToolButton7
+    ProgressGauge* progressGauge = nullptr;   // CGauge1
+    QWidget* previewPanel = nullptr;          // Panel4
+    QLabel* previewCaption = nullptr;         // Label1
+    QListWidget* ruleSummaryList = nullptr;   // ListBox3
+    QSplitter* splitter = nullptr;            // Splitter2
+    QWidget* fileListPanel = nullptr;         // Panel1
+    QHeaderView* columnHeader = nullptr;      // HeaderControl1
+    QListView* fileListView = nullptr;        // ListBox1
+    QMenu* fileListMenu = nullptr;            // PopupMenu1
+    QAction* moveUpAction = nullptr;          // Przesudogry1
+    QAction* moveDownAction = nullptr;        // Przesuwd1
+    QAction* removeSelectedAction = nullptr;  // Usu1
+    QAction* undoAction = nullptr;            // Cofnij1
+    QAction* menuSeparator = nullptr;         // N1
+    QMenu* viewMenu = nullptr;                // Widok1
+    QAction* fullPathViewAction = nullptr;    // ciekaNazwa1
+    QAction* nameOnlyViewAction = nullptr;    // Nazwa1
+
+    // The file list shows full paths (0) or names only (any other value).
+    int listViewMode() const { return viewMode_; }
+    void setListViewMode(int mode);
+
+    // Tool bar.
+    void addFilesFromDialog();
+    void openFolderChooser();
+    void showOptionsWindow();
+    void applyRenames();
+    void clearList();
+    void showAboutWindow();
+
+    // The file list's menu.
+    void moveSelectedUp();
+    void moveSelectedDown();
+    void removeSelected();
+    void undoLastRun();
+    void fullPathViewChosen();
+    void nameOnlyViewChosen();
+
+    // Adds dropped items, or those named on the command line: a folder's
+    // contents too when the user says so.
+    void addDroppedPaths(const std::vector<std::string>& paths);
+    // The same once the event loop is free again: whoever hands the paths
+    // over (a drag source, the start-up) is never kept waiting.
+    void addDroppedPathsLater(const std::vector<std::string>& paths);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildToolBar();
+    void buildPanels();
+    void buildFileListMenu();
+    void followSession();
+
+    void updateApplyButton();
+    void moveSelected(int step);
+    void columnSplitChanged();
+    int columnSplit() const;
+    void showRuleSummary(const QStringList& lines);
+    void reportLeftOut(const kestrix::session::LeftOutItems& leftOut);
+    void reportRunProblems(const QString& report);
+    void settleInterruptedRuns();
+
+    // A run of renames: the window is disabled as a whole (the options window
+    // stays usable) and the gauge rises until the run has finished.
+    void runStarted();
+    void setGauge(int percent);
+    void repaintReloaded(const kestrix::session::RowRanges& rows);
+    void runFinished();
+    void runEnded();
+
+    kestrix::session::Session& session_;
+    RenameOptionsWindow* optionsWindow_ = nullptr;
+    WindowSettings* settings_ = nullptr;
+    FileListDelegate* fileListDelegate_ = nullptr;
+    QStandardItemModel* headerModel_ = nullptr;
+    int viewMode_ = 0;
+    bool shownOnce_ = false;
+};

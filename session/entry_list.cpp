@@ -1,0 +1,118 @@
+#include "session/entry_list.h"
+
+#include <algorithm>
+
+#include <QFile>
+
+namespace kestrix::session {
+
+EntryList::EntryList(QObject* parent) : QAbstractListModel(parent) {}
+
+int EntryList::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
+
+QVariant EntryList::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count()) return {};
+    const ListEntry& entry = at(index.row());
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::AccessibleTextRole:
+            return QFile::decodeName(QByteArray::fromStdString(entry.current));
+        case Qt::ToolTipRole:
+            return QFile::decodeName(QByteArray::fromStdString(entry.current)) + QStringLiteral("\n→ ") +
+                   QFile::decodeName(QByteArray::fromStdString(entry.proposed));
+        case CurrentPathRole:
+            return QByteArray::fromStdString(entry.current);
+        case ProposedPathRole:
+            return QByteArray::fromStdString(entry.proposed);
+        default:
+            return {};
+    }
+}
+
+void EntryList::append(ListEntry entry) {
+    beginInsertRows({}, count(), count());
+    entries_.push_back(std::move(entry));
+    endInsertRows();
+}
+
+void EntryList::append(std::vector<ListEntry> entries) {
+    if (entries.empty()) return;
+    beginInsertRows({}, count(), count() + static_cast<int>(entries.size()) - 1);
+    entries_.insert(entries_.end(), std::make_move_iterator(entries.begin()),
+                    std::make_move_iterator(entries.end()));
+    endInsertRows();
+}
+
+void EntryList::replace(int row, ListEntry entry) {
+    entries_[static_cast<size_t>(row)] = std::move(entry);
+    const QModelIndex changed = index(row);
+    emit dataChanged(changed, changed);
+}
+
+void EntryList::rebuildRows(int first, int last, const Rebuild& rebuild) {
+    first = std::max(first, 0);
+    last = std::min(last, count() - 1);
+    int runStart = -1;
+    auto flush = [&](int end) {
+        if (runStart >= 0) emit dataChanged(index(runStart), index(end - 1));
+        runStart = -1;
+    };
+    for (int row = first; row <= last; ++row) {
+        if (rebuild(row, entries_[static_cast<size_t>(row)])) {
+            if (runStart < 0) runStart = row;
+        } else {
+            flush(row);
+        }
+    }
+    flush(last + 1);
+}
+
+void EntryList::swap(int row1, int row2) {
+    if (row1 == row2) return;
+    std::swap(entries_[static_cast<size_t>(row1)], entries_[static_cast<size_t>(row2)]);
+    emit dataChanged(index(std::min(row1, row2)), index(std::max(row1, row2)));
+}
+
+void EntryList::removeRowsAt(const std::vector<int>& rows) {
+    // Many scattered rows: one pass and one reset instead of an erase per run.
+    if (rows.size() > 64) {
+        beginResetModel();
+        size_t kept = 0;
+        size_t next = 0;
+        for (size_t row = 0; row < entries_.size(); ++row) {
+            if (next < rows.size() && static_cast<size_t>(rows[next]) == row) {
+                ++next;
+                continue;
+            }
+            if (kept != row) entries_[kept] = std::move(entries_[row]);
+            ++kept;
+        }
+        entries_.resize(kept);
+        endResetModel();
+        return;
+    }
+    // Remove contiguous runs from the end so earlier row numbers stay valid.
+    size_t i = rows.size();
+    while (i > 0) {
+        const int last = rows[i - 1];
+        int first = last;
+        --i;
+        while (i > 0 && rows[i - 1] == first - 1) {
+            first = rows[i - 1];
+            --i;
+        }
+        beginRemoveRows({}, first, last);
+        entries_.erase(entries_.begin() + first, entries_.begin() + last + 1);
+        endRemoveRows();
+    }
+}
+
+void EntryList::setEntries(std::vector<ListEntry> entries) {
+    beginResetModel();
+    entries_ = std::move(entries);
+    endResetModel();
+}
+
+void EntryList::clear() { setEntries({}); }
+
+}  // namespace kestrix::session

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include "session/journal_format.h"
+#include "session/recovery.h"
+
+namespace kestrix::session {
+
+// Why a run did not start: its journal could not be written in `folder`
+// (empty when no folder is known), with the errno `error`.
+QString JournalFailureText(const std::string& folder, int error);
+
+// The question after a run was cut off: Yes takes it back, No keeps it.
+QString InterruptedRunQuestion(RunKind kind, std::int64_t renamed, std::int64_t entries);
+
+// What could not be put right after an interrupted run, with path and reason.
+QString UnsettledText(const std::vector<SettleProblem>& problems);
+
+QString UndoQuestion();
+
+}  // namespace kestrix::session

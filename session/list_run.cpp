@@ -1,0 +1,108 @@
+#include "session/list_run.h"
+
+#include <string>
+#include <utility>
+
+#include <QSignalBlocker>
+
+#include "engine/name_transform.h"
+#include "session/apply_seams.h"
+
+namespace kestrix::session {
+
+ListRun::ListRun(EntryList& list, RenameRun& run, Hooks hooks)
+    : list_(list), run_(run), hooks_(std::move(hooks)), progress_(list.count()) {}
+
+void ListRun::run() {
+    hooks_.progressed(0);
+    refreshRules();
+    settled_.assign(static_cast<std::size_t>(list_.count()), kNotReloaded);
+    run_.execute(*this);
+    end_ = run_.finish();
+    announceReloaded();
+    if (!hooks_.reloadAfterApply()) {
+        list_.clear();
+    } else {
+        followLaterFolderRenames();
+    }
+}
+
+// The options can change only while events are processed: the rules are made
+// again after each time (kept as they were should the new ones not convert).
+void ListRun::refreshRules() {
+    if (std::optional<RenameRules> rules = hooks_.rules()) rules_ = std::move(rules);
+}
+
+void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) {
+    const bool failed = outcome.outcome == Outcome::Failed;
+    if (failed) {
+        std::string reason = outcome.reason;
+        if (!outcome.leftAt.empty()) reason += " (element jest teraz pod nazwą " + outcome.leftAt + ")";
+        failures_.add(outcome.from, outcome.to, reason);
+    }
+    hooks_.progressed(progress_.advance());
+    if (frameDue) {
+        showReloaded();
+        ProcessEventsDuringRun();
+        refreshRules();
+    }
+    const int row = static_cast<int>(index);
+    if (hooks_.reloadAfterApply() && row < list_.count()) {
+        const std::string& where = failed ? outcome.from : outcome.to;
+        reload(row, rules_ ? TransformPath(where, row, list_.count(), *rules_) : ListEntry{where, where});
+        settled_[static_cast<std::size_t>(row)] = run_.folderMoves().size();
+    }
+}
+
+// A list view lays out all its rows again at the next paint after any change
+// signal, which with 100,000 entries costs more than the renames of a frame.
+// So during the run the reloaded entries go into the list quietly and views
+// are only told which rows to repaint; the list signals its changes once, at
+// the end.
+void ListRun::reload(int row, ListEntry entry) {
+    {
+        const QSignalBlocker quiet(&list_);
+        list_.replace(row, std::move(entry));
+    }
+    if (!unshown_.empty() && unshown_.back().second == row - 1) {
+        unshown_.back().second = row;
+    } else {
+        unshown_.emplace_back(row, row);
+    }
+}
+
+void ListRun::showReloaded() {
+    if (unshown_.empty()) return;
+    hooks_.reloadedQuietly(unshown_);
+    unshown_.clear();
+}
+
+void ListRun::announceReloaded() {
+    showReloaded();
+    list_.rebuildWhere([this](int row, ListEntry&) {
+        return static_cast<std::size_t>(row) < settled_.size() &&
+               settled_[static_cast<std::size_t>(row)] != kNotReloaded;
+    });
+}
+
+// A reloaded entry is right as of its turn; a folder that holds it may have
+// been renamed by a later entry. Entries that were not reloaded keep the paths
+// they had.
+void ListRun::followLaterFolderRenames() {
+    const FolderMoves& moves = run_.folderMoves();
+    if (moves.empty()) return;
+    list_.rebuildWhere([&](int row, ListEntry& entry) {
+        if (static_cast<std::size_t>(row) >= settled_.size() ||
+            settled_[static_cast<std::size_t>(row)] >= moves.size()) {
+            return false;
+        }
+        const std::size_t since = settled_[static_cast<std::size_t>(row)];
+        std::string current = moves.repoint(entry.current, since);
+        if (current == entry.current) return false;
+        entry.current = std::move(current);
+        entry.proposed = moves.repoint(entry.proposed, since);
+        return true;
+    });
+}
+
+}  // namespace kestrix::session

@@ -1,0 +1,314 @@
+#include "session/session.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "engine/duplicates.h"
+#include "engine/name_transform.h"
+#include "engine/repoint.h"
+#include "engine/rule_summary.h"
+#include "engine/start_value.h"
+#include "platform/folder_tree.h"
+#include "platform/folders.h"
+#include "platform/path_limits.h"
+#include "session/apply_seams.h"
+#include "session/journal_store.h"
+#include "session/journal_texts.h"
+#include "session/list_run.h"
+#include "session/picked_paths.h"
+#include "session/recovery.h"
+#include "session/rename_failures.h"
+#include "session/rename_run.h"
+#include "session/undo_run.h"
+
+namespace kestrix::session {
+
+namespace {
+
+std::string WithTrailingSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+}  // namespace
+
+Session::Session(QObject* parent) : QObject(parent) {
+    for (const auto signal : {&EntryList::rowsInserted, &EntryList::rowsRemoved}) {
+        connect(&entries_, signal, this, &Session::entryCountMayHaveChanged);
+    }
+    connect(&entries_, &EntryList::modelReset, this, &Session::entryCountMayHaveChanged);
+}
+
+Session::~Session() = default;
+
+void Session::entryCountMayHaveChanged() {
+    if (entries_.count() == knownCount_) return;
+    knownCount_ = entries_.count();
+    emit entryCountChanged(knownCount_);
+}
+
+std::optional<RenameRules> Session::rulesInForce() {
+    std::optional<RenameRules> rules = RenameRules::From(options_);
+    if (!rules) emit failed(QString::fromStdString(StartValueError(options_.NumberStart)));
+    return rules;
+}
+
+// --- The preview.
+
+void Session::refreshPreview() {
+    const std::optional<RenameRules> rules = rulesInForce();
+    if (!rules) return;
+    ruleSummary_.clear();
+    for (const std::string& line : RuleSummaryLines(*rules, entries_.count())) {
+        ruleSummary_.append(QString::fromStdString(line));
+    }
+    emit ruleSummaryChanged(ruleSummary_);
+    if (previewMode_ == PreviewMode::Live) proposeAnew(0, entries_.count() - 1, *rules);
+    emit previewRefreshed();
+}
+
+void Session::optionsWindowClosed() {
+    if (previewMode_ != PreviewMode::OnClose) return;
+    if (const std::optional<RenameRules> rules = rulesInForce()) proposeAnew(0, entries_.count() - 1, *rules);
+}
+
+void Session::proposeAnew(int first, int last, const RenameRules& rules) {
+    const std::int64_t count = entries_.count();
+    // Only the proposed path decides whether an entry is rewritten; the list
+    // signals the rewritten rows in runs, so a view keeps its current item.
+    entries_.rebuildRows(first, last, [&](int row, ListEntry& entry) {
+        ListEntry rebuilt = TransformPath(entry.current, row, count, rules);
+        if (rebuilt.proposed == entry.proposed) return false;
+        entry.proposed = std::move(rebuilt.proposed);
+        return true;
+    });
+}
+
+void Session::renumberFrom(int first) {
+    if (!options_.numberingInForce()) return;
+    if (const std::optional<RenameRules> rules = rulesInForce())
+        proposeAnew(first, entries_.count() - 1, *rules);
+}
+
+// --- Adding.
+
+void Session::appendEntries(const std::vector<std::string>& paths, LeftOutItems& leftOut) {
+    // The options cannot change while entries are built (no events are
+    // processed meanwhile): the rules are made once. Each entry still gets
+    // the position it takes and the entry count of the moment it is appended.
+    const std::optional<RenameRules> rules = rulesInForce();
+    if (!rules) return;
+    std::vector<ListEntry> built;
+    built.reserve(paths.size());
+    for (const std::string& path : paths) {
+        if (platform::TooLongToRename(path)) {
+            leftOut.add(path);
+            continue;
+        }
+        const auto position = static_cast<std::int64_t>(entries_.count() + built.size());
+        built.push_back(TransformPath(path, position, position, *rules));
+    }
+    entries_.append(std::move(built));
+}
+
+Session::PickedFilesAdded Session::addPickedFiles(const QStringList& picked) {
+    PickedFilesAdded added;
+    PickedPathMatcher matcher;
+    std::vector<std::string> paths;
+    for (const QString& file : picked) {
+        if (std::optional<std::string> path = matcher.match(file)) {
+            paths.push_back(std::move(*path));
+        } else {
+            added.unmatched << file;
+        }
+    }
+    appendEntries(paths, added.leftOut);
+    // The folder chooser starts where the last chosen files were.
+    if (!paths.empty()) platform::SetCurrentFolder(FolderOf(paths.back()));
+    removeDuplicates();
+    return added;
+}
+
+LeftOutItems Session::addPath(const std::string& path) {
+    LeftOutItems leftOut;
+    appendEntries({path}, leftOut);
+    return leftOut;
+}
+
+LeftOutItems Session::addFolderContents(const std::string& folder, FolderContents what) {
+    folderContents_ = what;
+    // Depth first, each subfolder's own entry before its contents. Links to
+    // folders get their entry but are never descended into, so the walk ends.
+    std::vector<std::string> paths;
+    platform::WalkFolder(WithTrailingSlash(folder), what.recurse,
+                         [&](const std::string& path, const platform::FolderItem& item) {
+                             if (item.isFolder ? what.folders : what.files) paths.push_back(path);
+                         });
+    LeftOutItems leftOut;
+    appendEntries(paths, leftOut);
+    return leftOut;
+}
+
+void Session::removeDuplicates() {
+    const std::vector<std::size_t> duplicates = DuplicatePositions(entries_.entries());
+    if (duplicates.empty()) return;
+    entries_.removeRowsAt(std::vector<int>(duplicates.begin(), duplicates.end()));
+    renumberFrom(0);
+}
+
+// --- Editing.
+
+void Session::clear() { entries_.clear(); }
+
+void Session::removeRows(const std::vector<int>& rows) {
+    if (rows.empty()) return;
+    entries_.removeRowsAt(rows);
+    // Entries before the first removed one keep their proposals, even where
+    // the options would now give another.
+    renumberFrom(rows.front());
+}
+
+std::optional<ListSelection> Session::moveRows(ListSelection selection, int step) {
+    const int count = entries_.count();
+    std::vector<bool>& selected = selection.rows;
+    selected.resize(static_cast<size_t>(count), false);
+    const bool anySelected = std::find(selected.begin(), selected.end(), true) != selected.end();
+    const int edge = step < 0 ? 0 : count - 1;
+    if (!anySelected || count < 2 || selected[static_cast<size_t>(edge)]) return std::nullopt;
+
+    // The scan starts at the end the entries move towards, so a run of
+    // selected entries moves as a block.
+    std::vector<bool> moved(static_cast<size_t>(count), false);
+    auto moveOne = [&](int i) {
+        const int j = i + step;
+        entries_.swap(i, j);
+        moved[static_cast<size_t>(i)] = moved[static_cast<size_t>(j)] = true;
+        // Both exchanged entries lose their mark; the moved one gets it back.
+        selected[static_cast<size_t>(i)] = false;
+        selected[static_cast<size_t>(j)] = true;
+        if (selection.current == i) {
+            selection.current = j;
+        } else if (selection.current == j) {
+            selection.current = i;
+        }
+    };
+    if (step < 0) {
+        for (int i = 1; i < count; ++i) {
+            if (selected[static_cast<size_t>(i)]) moveOne(i);
+        }
+    } else {
+        for (int i = count - 2; i >= 0; --i) {
+            if (selected[static_cast<size_t>(i)]) moveOne(i);
+        }
+    }
+
+    // The moved entries take the numbers of their new places; the others keep theirs.
+    if (!options_.numberingInForce()) return selection;
+    const std::optional<RenameRules> rules = rulesInForce();
+    if (!rules) return selection;
+    for (int row = 0; row < count;) {
+        if (!moved[static_cast<size_t>(row)]) {
+            ++row;
+            continue;
+        }
+        int last = row;
+        while (last + 1 < count && moved[static_cast<size_t>(last + 1)]) ++last;
+        proposeAnew(row, last, *rules);
+        row = last + 1;
+    }
+    return selection;
+}
+
+// --- Runs of renames.
+
+QString Session::applyRenames() {
+    // Nothing is renamed before the run's plan is safely on disk.
+    const std::string journals = DefaultJournalFolder();
+    RenameRun run(journals, applySeams().frameMilliseconds);
+    if (!run.beginListRun(entries_.entries())) return JournalFailureText(journals, run.error());
+
+    RenameFailures failures;
+    emit runStarted();
+    {
+        ListRun::Hooks hooks;
+        hooks.progressed = [this](int percent) { emit runProgress(percent); };
+        hooks.reloadedQuietly = [this](const RowRanges& rows) { emit entriesReloadedQuietly(rows); };
+        hooks.rules = [this] { return RenameRules::From(options_); };
+        hooks.reloadAfterApply = [this] { return reloadAfterApply_; };
+        ListRun listRun(entries_, run, std::move(hooks));
+        listRun.run();
+        failures = listRun.failures();
+        const RunEnd& end = listRun.runEnd();
+        if (end.error != 0 && end.leftAt.empty()) {
+            failures.addNote(
+                QStringLiteral("Nie udało się zapisać końca dziennika zmian nazw: %1. Przy następnym "
+                               "uruchomieniu program zapyta o tę zmianę nazw.")
+                    .arg(QString::fromLocal8Bit(std::strerror(end.error))));
+        }
+    }
+    emit runFinished();
+    emit undoAvailableChanged(undoAvailable());
+    return failures.empty() ? QString() : failures.messageText();
+}
+
+bool Session::undoAvailable() const { return UndoAvailable(DefaultJournalFolder()); }
+
+QString Session::undoLastRun() {
+    const std::string journals = DefaultJournalFolder();
+    RenameRun run(journals, applySeams().frameMilliseconds);
+    if (!run.beginUndoOfLastRun()) {
+        emit undoAvailableChanged(undoAvailable());
+        return JournalFailureText(journals, run.error());
+    }
+    RenameFailures failures(RenameFailures::Of::UndoneRenames);
+    emit runStarted();
+    {
+        UndoRun undoRun(run, [this](int percent) { emit runProgress(percent); });
+        undoRun.run();
+        failures = undoRun.failures();
+        // Entries that name a restored item, or one inside a restored folder,
+        // name its old path again and propose anew from the options as they
+        // stand (their own path, should the options give no rules).
+        const FolderMoves& restored = undoRun.restored();
+        if (!restored.empty()) {
+            const std::optional<RenameRules> rules = rulesInForce();
+            const std::int64_t count = entries_.count();
+            entries_.rebuildWhere([&](int row, ListEntry& entry) {
+                std::string current = restored.repoint(entry.current, 0, true);
+                if (current == entry.current) return false;
+                entry = rules ? TransformPath(current, row, count, *rules) : ListEntry{current, current};
+                return true;
+            });
+        }
+    }
+    emit runFinished();
+    emit undoAvailableChanged(undoAvailable());
+    return failures.empty() ? QString() : failures.messageText();
+}
+
+QString Session::settleInterruptedRuns(const std::function<bool(const QString& question)>& takeBack) {
+    const std::string journals = DefaultJournalFolder();
+    std::vector<SettleProblem> problems;
+    for (const std::string& journal : UnfinishedJournals(journals)) {
+        Recovery recovery(journals);
+        if (!recovery.open(journal)) continue;
+        auto choice = Recovery::Choice::None;
+        if (recovery.needsChoice()) {
+            choice = takeBack(InterruptedRunQuestion(recovery.kind(), recovery.renamedCount(),
+                                                     recovery.entryCount()))
+                         ? Recovery::Choice::TakeBack
+                         : Recovery::Choice::Keep;
+        }
+        for (auto& problem : recovery.settle(choice)) problems.push_back(std::move(problem));
+    }
+    emit undoAvailableChanged(undoAvailable());
+    return problems.empty() ? QString() : UnsettledText(problems);
+}
+
+}  // namespace kestrix::session

@@ -1,0 +1,152 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QObject>
+#include <QStringList>
+
+#include "engine/rename_options.h"
+#include "engine/rename_rules.h"
+#include "session/entry_list.h"
+#include "session/left_out_items.h"
+
+namespace kestrix::session {
+
+// Which items of a folder are added to the list.
+struct FolderContents {
+    bool recurse = false;  // the whole tree below the folder, not only its own items
+    bool folders = false;
+    bool files = false;
+    friend bool operator==(const FolderContents&, const FolderContents&) = default;
+};
+
+// When the proposed paths follow the options: at every change that can alter
+// them, or only when the options window closes.
+enum class PreviewMode { Live, OnClose };
+
+// The rows chosen in a view of the list, and the row with the focus mark (-1: none).
+struct ListSelection {
+    std::vector<bool> rows;
+    int current = -1;
+};
+
+// Everything the windows work on, without a window of its own: the entries of
+// the list, the rename options in force, and the runs of renames with their
+// journal, recovery and undo. Windows write to it and follow its signals; the
+// rename logic lives here and below, never in a window.
+class Session : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Session(QObject* parent = nullptr);
+    ~Session() override;
+
+    // --- The entries.
+    EntryList& entryList() { return entries_; }
+    const EntryList& entryList() const { return entries_; }
+    int entryCount() const { return entries_.count(); }
+
+    // --- The options and the preview. Storing options changes no entry; the
+    // preview follows them when asked to (refreshPreview, optionsWindowClosed).
+    const RenameOptions& options() const { return options_; }
+    void setOptions(const RenameOptions& options) { options_ = options; }
+    bool numberAscending() const { return options_.NumberAscending; }
+    void setNumberAscending(bool ascending) { options_.NumberAscending = ascending; }
+    PreviewMode previewMode() const { return previewMode_; }
+    void setPreviewMode(PreviewMode mode) { previewMode_ = mode; }
+    // Whether the list is reloaded (true) or emptied after the renames are applied.
+    bool reloadAfterApply() const { return reloadAfterApply_; }
+    void setReloadAfterApply(bool reload) { reloadAfterApply_ = reload; }
+
+    // The lines that describe the rules, as of the last refresh.
+    const QStringList& ruleSummary() const { return ruleSummary_; }
+    // Rebuilds the rule summary and, in live preview mode, the proposed paths.
+    void refreshPreview();
+    // The options window has closed: in the on-close preview mode the proposed paths follow now.
+    void optionsWindowClosed();
+
+    // --- Adding. Every entry gets its proposed path from the options as they
+    // stand, with the position it takes and the entry count of the moment it
+    // is added. A path too long to rename is left out and returned.
+    struct PickedFilesAdded {
+        QStringList unmatched;  // picked paths that name no single item on disk
+        LeftOutItems leftOut;
+    };
+    // The files picked in the file dialog: appended, then every later equal
+    // entry of the list removed and the rest renumbered. The process's
+    // current folder moves to the folder of the last one.
+    PickedFilesAdded addPickedFiles(const QStringList& picked);
+    // One item, dropped or named on the command line.
+    LeftOutItems addPath(const std::string& path);
+    // The contents of `folder`, each subfolder's entry before its own contents.
+    LeftOutItems addFolderContents(const std::string& folder, FolderContents what);
+    // How the last folder's contents were added (nothing before any).
+    FolderContents folderContents() const { return folderContents_; }
+    // Removes every entry equal to an earlier one, then renumbers.
+    void removeDuplicates();
+
+    // --- Editing.
+    void clear();
+    // Removes the entries of `rows` (ascending, unique) and renumbers the rest.
+    void removeRows(const std::vector<int>& rows);
+    // Moves every selected entry one place towards `step` (-1 up, +1 down) and
+    // gives the selection as it stands afterwards. A run of selected entries
+    // moves as a block; a move with an entry already at that end selected, or
+    // with nothing selected, is refused as a whole (nullopt).
+    std::optional<ListSelection> moveRows(ListSelection selection, int step);
+
+    // --- Runs of renames. Each returns what went wrong in the user's words
+    // (empty when all went well).
+    // Renames every entry, in list order, then reloads or empties the list.
+    QString applyRenames();
+    // Whether a finished run is kept that undo can take back.
+    bool undoAvailable() const;
+    // Takes the last finished run back; entries that name a restored item
+    // name its old path again and propose anew.
+    QString undoLastRun();
+    // Settles the runs a crash cut off; `takeBack` answers the question whether
+    // to take a run back (true) or keep it.
+    QString settleInterruptedRuns(const std::function<bool(const QString& question)>& takeBack);
+
+signals:
+    void entryCountChanged(int count);
+    void ruleSummaryChanged(const QStringList& lines);
+    // The preview was refreshed (whether or not any proposed path changed).
+    void previewRefreshed();
+    // Something could not be done; the message says why.
+    void failed(const QString& message);
+    // A run of renames (or of an undo) has begun; it reports how far it has
+    // come, in whole percent from 0, until it has finished.
+    void runStarted();
+    void runProgress(int percent);
+    // Entries replaced during a run without the list signalling them (a view
+    // repaints them and drops their selection), as ranges of rows.
+    void entriesReloadedQuietly(const RowRanges& rows);
+    void runFinished();
+    void undoAvailableChanged(bool available);
+
+private:
+    // The rules of the options in force; none (and the reason signalled) when
+    // the start value does not convert.
+    std::optional<RenameRules> rulesInForce();
+    void appendEntries(const std::vector<std::string>& paths, LeftOutItems& leftOut);
+    // The one renumbering: proposes anew, from `rules`, the entries of rows
+    // `first` to `last`, rewriting only those whose proposed path changes.
+    void proposeAnew(int first, int last, const RenameRules& rules);
+    // After positions changed from `first` on: only numbering depends on them.
+    void renumberFrom(int first);
+    void entryCountMayHaveChanged();
+
+    EntryList entries_;
+    RenameOptions options_;
+    PreviewMode previewMode_ = PreviewMode::Live;
+    bool reloadAfterApply_ = true;
+    QStringList ruleSummary_;
+    FolderContents folderContents_;
+    int knownCount_ = 0;
+};
+
+}  // namespace kestrix::session

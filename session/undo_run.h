@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "engine/repoint.h"
+#include "session/rename_failures.h"
+#include "session/rename_run.h"
+#include "session/run_progress.h"
+
+namespace kestrix::session {
+
+// The undo's side of a run: what was restored, and what could not be.
+class UndoRun : public RunListener {
+public:
+    // `progressed` hears how far the run has come, in whole percent: 0 first,
+    // then after each entry.
+    UndoRun(RenameRun& run, std::function<void(int percent)> progressed);
+
+    // Runs every entry and records the run's end.
+    void run();
+
+    // Every restored item, in the order it was restored: from its new path to its old one.
+    const FolderMoves& restored() const { return restored_; }
+    const RenameFailures& failures() const { return failures_; }
+
+    void entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) override;
+
+private:
+    RenameRun& run_;
+    std::function<void(int)> progressed_;
+    RunProgress progress_;
+    FolderMoves restored_;
+    RenameFailures failures_;
+};
+
+}  // namespace kestrix::session

@@ -1,0 +1,38 @@
+#include "ui/dialogs.h"
+
+#include <QFileDialog>
+
+namespace kestrix::ui {
+namespace {
+
+QMessageBox::StandardButton realMessageBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                           const QString& text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, caption, text, buttons, owner);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QStringList realOpenFiles(QWidget* owner) {
+    QFileDialog dialog(owner);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilter(QStringLiteral("Wszystkie pliki (*)"));
+    dialog.setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, false);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+}  // namespace
+
+DialogSeams& dialogSeams() {
+    static DialogSeams seams{realMessageBox, realOpenFiles};
+    return seams;
+}
+
+void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFiles}; }
+
+QMessageBox::StandardButton showMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                        const QString& text, QMessageBox::StandardButtons buttons) {
+    return dialogSeams().messageBox(owner, icon, caption, text, buttons);
+}
+
+}  // namespace kestrix::ui
