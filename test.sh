@@ -7,6 +7,10 @@ kestrix_install_packages "${KESTRIX_BUILD_PACKAGES[@]}" "${KESTRIX_TEST_PACKAGES
 
 jobs=$(nproc)
 
+# Every C++ source laid out as .clang-format says.
+find engine platform session ui filelist options folderchooser about app tests bench packaging \
+    \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z | xargs -0 clang-format --dry-run --Werror
+
 # The engine on its own, configured without Qt: proves it needs no GUI.
 cmake -S . -B build/engine-only -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIX_ENGINE_ONLY=ON >/dev/null
 cmake --build build/engine-only

@@ -3,7 +3,6 @@
 #include <optional>
 #include <string_view>
 
-
 namespace kestrix {
 
 namespace {

@@ -1,11 +1,12 @@
 #include "disks.h"
 
-#include <QFile>
-#include <QStorageInfo>
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+
+#include <QFile>
+#include <QStorageInfo>
 
 #include <sys/stat.h>
 

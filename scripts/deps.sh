@@ -9,7 +9,7 @@ KESTRIX_BUILD_PACKAGES=(
 )
 KESTRIX_TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-format
   xvfb xauth xdotool x11-utils imagemagick openbox wmctrl libxcb1-dev
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
   exfatprogs exfat-fuse fuse3

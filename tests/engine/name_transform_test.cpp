@@ -291,7 +291,8 @@ TEST(TransformPathTest, NumberingWidthFollowsCountNotLargestNumber) {
     Number("1", true, true, kAtStart)(options);
     const RenameRules rules = RenameRules::From(options).value();
     std::vector<std::string> names;
-    for (int i = 0; i < 12; ++i) names.push_back(std::string(NamePart(TransformPath("/d/x", i, 12, rules).proposed)));
+    for (int i = 0; i < 12; ++i)
+        names.push_back(std::string(NamePart(TransformPath("/d/x", i, 12, rules).proposed)));
     EXPECT_EQ(names.front(), "01x");
     EXPECT_EQ(names[8], "09x");
     EXPECT_EQ(names.back(), "12x");
