@@ -40,8 +40,6 @@ public:
     explicit MainWindow(kestrix::session::Session& session, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    RenameOptionsWindow* optionsWindow() const { return optionsWindow_; }
-
     // Controls; each carries its designed name as its object name (in brackets).
     QToolBar* toolBar = nullptr;              // ToolBar1
     QToolButton* addFilesButton = nullptr;    // ToolButton1

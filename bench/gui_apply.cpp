@@ -37,7 +37,7 @@ public:
             return QMessageBox::Yes;
         };
         window_.show();
-        RenameOptionsWindow& options = *window_.optionsWindow();
+        RenameOptionsWindow& options = *window_.findChild<RenameOptionsWindow*>();
         options.caseBox->setChecked(true);              // lower case
         options.numberingBox->setChecked(true);         // numbering from 0
         options.reloadAfterApplyBox->setChecked(true);  // reload

@@ -51,7 +51,7 @@ public:
     }
 
     kestrix::session::Session& session() { return session_; }
-    RenameOptionsWindow& options() { return *window_.optionsWindow(); }
+    RenameOptionsWindow& options() { return *window_.findChild<RenameOptionsWindow*>(); }
     const kestrix::ListEntry& lastEntry() const { return session_.entryList().at(EntryCount - 1); }
     // Lets the views repaint what the refresh changed.
     static void settle() { QApplication::processEvents(); }

@@ -36,6 +36,33 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+// Builds the entries of one adding operation. The options cannot change while
+// they are built (no events are processed meanwhile), so one set of rules
+// serves them all; every entry still gets the position it takes and the entry
+// count of the moment it is appended. A path too long to rename is left out.
+class EntryBuilder {
+public:
+    EntryBuilder(const RenameRules& rules, int existing, LeftOutItems& leftOut)
+        : rules_(rules), existing_(existing), leftOut_(leftOut) {}
+
+    void add(const std::string& path) {
+        if (platform::TooLongToRename(path)) {
+            leftOut_.add(path);
+            return;
+        }
+        const auto position = static_cast<std::int64_t>(existing_) + static_cast<std::int64_t>(built_.size());
+        built_.push_back(TransformPath(path, position, position, rules_));
+    }
+
+    std::vector<ListEntry> take() { return std::move(built_); }
+
+private:
+    const RenameRules& rules_;
+    int existing_;
+    LeftOutItems& leftOut_;
+    std::vector<ListEntry> built_;
+};
+
 }  // namespace
 
 Session::Session(QObject* parent) : QObject(parent) {
@@ -98,25 +125,6 @@ void Session::renumberFrom(int first) {
 
 // --- Adding.
 
-void Session::appendEntries(const std::vector<std::string>& paths, LeftOutItems& leftOut) {
-    // The options cannot change while entries are built (no events are
-    // processed meanwhile): the rules are made once. Each entry still gets
-    // the position it takes and the entry count of the moment it is appended.
-    const std::optional<RenameRules> rules = rulesInForce();
-    if (!rules) return;
-    std::vector<ListEntry> built;
-    built.reserve(paths.size());
-    for (const std::string& path : paths) {
-        if (platform::TooLongToRename(path)) {
-            leftOut.add(path);
-            continue;
-        }
-        const auto position = static_cast<std::int64_t>(entries_.count() + built.size());
-        built.push_back(TransformPath(path, position, position, *rules));
-    }
-    entries_.append(std::move(built));
-}
-
 Session::PickedFilesAdded Session::addPickedFiles(const QStringList& picked) {
     PickedFilesAdded added;
     PickedPathMatcher matcher;
@@ -128,7 +136,11 @@ Session::PickedFilesAdded Session::addPickedFiles(const QStringList& picked) {
             added.unmatched << file;
         }
     }
-    appendEntries(paths, added.leftOut);
+    const std::optional<RenameRules> rules = rulesInForce();
+    if (!rules) return added;
+    EntryBuilder built(*rules, entries_.count(), added.leftOut);
+    for (const std::string& path : paths) built.add(path);
+    entries_.append(built.take());
     // The folder chooser starts where the last chosen files were.
     if (!paths.empty()) platform::SetCurrentFolder(FolderOf(paths.back()));
     removeDuplicates();
@@ -137,21 +149,27 @@ Session::PickedFilesAdded Session::addPickedFiles(const QStringList& picked) {
 
 LeftOutItems Session::addPath(const std::string& path) {
     LeftOutItems leftOut;
-    appendEntries({path}, leftOut);
+    const std::optional<RenameRules> rules = rulesInForce();
+    if (!rules) return leftOut;
+    EntryBuilder built(*rules, entries_.count(), leftOut);
+    built.add(path);
+    entries_.append(built.take());
     return leftOut;
 }
 
 LeftOutItems Session::addFolderContents(const std::string& folder, FolderContents what) {
     folderContents_ = what;
+    LeftOutItems leftOut;
+    const std::optional<RenameRules> rules = rulesInForce();
+    if (!rules) return leftOut;
+    EntryBuilder built(*rules, entries_.count(), leftOut);
     // Depth first, each subfolder's own entry before its contents. Links to
     // folders get their entry but are never descended into, so the walk ends.
-    std::vector<std::string> paths;
     platform::WalkFolder(WithTrailingSlash(folder), what.recurse,
                          [&](const std::string& path, const platform::FolderItem& item) {
-                             if (item.isFolder ? what.folders : what.files) paths.push_back(path);
+                             if (item.isFolder ? what.folders : what.files) built.add(path);
                          });
-    LeftOutItems leftOut;
-    appendEntries(paths, leftOut);
+    entries_.append(built.take());
     return leftOut;
 }
 

@@ -132,7 +132,6 @@ private:
     // The rules of the options in force; none (and the reason signalled) when
     // the start value does not convert.
     std::optional<RenameRules> rulesInForce();
-    void appendEntries(const std::vector<std::string>& paths, LeftOutItems& leftOut);
     // The one renumbering: proposes anew, from `rules`, the entries of rows
     // `first` to `last`, rewriting only those whose proposed path changes.
     void proposeAnew(int first, int last, const RenameRules& rules);

@@ -46,7 +46,7 @@ void GuiTest::TearDown() {
 void GuiTest::startProgram() {
     session = std::make_unique<kestrix::session::Session>();
     mainWindow = new MainWindow(*session);
-    optionsWindow = mainWindow->optionsWindow();
+    optionsWindow = mainWindow->findChild<RenameOptionsWindow*>();
     static_cast<KestrixApplication*>(QCoreApplication::instance())->setErrorOwner(mainWindow);
 }
 

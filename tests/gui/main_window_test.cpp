@@ -152,6 +152,30 @@ TEST_F(MainWindowTest, ErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(session->entryCount(), 1);
 }
 
+// A start value that does not convert is a result the session reports, not
+// an error thrown through a handler: the window says why, nothing changes.
+TEST_F(MainWindowTest, OptionsTheRulesCannotBeMadeOfAreReportedAndChangeNothing) {
+    mainWindow->addDroppedPaths({"/nonexistent/a.txt"});
+    kestrix::RenameOptions options;
+    options.CaseEnabled = true;
+    options.NumberEnabled = true;
+    options.NumberStart = "1a";
+    session->setOptions(options);
+
+    session->refreshPreview();
+    mainWindow->addDroppedPaths({"/nonexistent/b.txt"});
+
+    ASSERT_EQ(asked.size(), 2u);
+    for (const Asked& report : asked) {
+        EXPECT_EQ(report.owner, mainWindow);
+        EXPECT_EQ(report.icon, QMessageBox::Critical);
+        EXPECT_EQ(report.text, QStringLiteral("'1a' is not a valid integer value"));
+    }
+    EXPECT_EQ(currentPaths(), (std::vector<std::string>{"/nonexistent/a.txt"}));
+    EXPECT_EQ(proposedPaths(), (std::vector<std::string>{"/nonexistent/a.txt"}));
+    EXPECT_EQ(mainWindow->ruleSummaryList->count(), 0);
+}
+
 }  // namespace
 
 namespace {
