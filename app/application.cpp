@@ -21,7 +21,7 @@ bool KestrixApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void KestrixApplication::showUnhandledError(const QString& message) {
-    kestrix::ui::showMessage(errorOwner_, QMessageBox::Critical, QApplication::applicationName(), message);
+    kestrix::ui::ShowMessage(errorOwner_, QMessageBox::Critical, QApplication::applicationName(), message);
 }
 
 void InstallPolishTranslation(QCoreApplication& app) {

@@ -295,7 +295,7 @@ void MainWindow::followSession() {
     connect(&session_, &Session::entryCountChanged, this, &MainWindow::updateApplyButton);
     connect(&session_, &Session::ruleSummaryChanged, this, &MainWindow::showRuleSummary);
     connect(&session_, &Session::failed, this, [this](const QString& message) {
-        kestrix::ui::showMessage(this, QMessageBox::Critical, QApplication::applicationName(), message);
+        kestrix::ui::ShowMessage(this, QMessageBox::Critical, QApplication::applicationName(), message);
     });
     connect(&session_, &Session::runStarted, this, &MainWindow::runStarted);
     connect(&session_, &Session::runProgress, this, &MainWindow::setGauge);
@@ -332,7 +332,7 @@ void MainWindow::addFilesFromDialog() {
     const Session::PickedFilesAdded added = session_.addPickedFiles(chosen);
     updateApplyButton();
     if (!added.unmatched.isEmpty()) {
-        kestrix::ui::showMessage(this, QMessageBox::Warning, QStringLiteral("Błąd"),
+        kestrix::ui::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Błąd"),
                                  UnmatchedPicksText(added.unmatched));
     }
     reportLeftOut(added.leftOut);
@@ -342,7 +342,7 @@ void MainWindow::addDroppedPaths(const std::vector<std::string>& paths) {
     kestrix::session::LeftOutItems leftOut;
     for (const std::string& path : paths) {
         if (kestrix::platform::IsFolder(path)) {
-            const auto answer = kestrix::ui::showMessage(
+            const auto answer = kestrix::ui::ShowMessage(
                 this, QMessageBox::Information, QStringLiteral("Zapytanie"),
                 QStringLiteral("Do dodania na listę wybrano katalog, czy dodać też jego zawartość ?"),
                 QMessageBox::Yes | QMessageBox::No);
@@ -364,7 +364,7 @@ void MainWindow::addDroppedPathsLater(const std::vector<std::string>& paths) {
 
 void MainWindow::reportLeftOut(const kestrix::session::LeftOutItems& leftOut) {
     if (leftOut.empty()) return;
-    kestrix::ui::showMessage(this, QMessageBox::Warning, QStringLiteral("Błąd"), LeftOutText(leftOut));
+    kestrix::ui::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Błąd"), LeftOutText(leftOut));
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -445,7 +445,7 @@ void MainWindow::nameOnlyViewChosen() {
 // --- Runs of renames.
 
 void MainWindow::applyRenames() {
-    if (kestrix::ui::showMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
+    if (kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
                                  QStringLiteral("Czy zastosować wybrane zmiany dla plików z listy ?"),
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
@@ -460,7 +460,7 @@ void MainWindow::undoLastRun() {
         undoAction->setEnabled(false);
         return;
     }
-    if (kestrix::ui::showMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
+    if (kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
                                  kestrix::session::UndoQuestion(),
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
@@ -471,7 +471,7 @@ void MainWindow::undoLastRun() {
 
 void MainWindow::reportRunProblems(const QString& report) {
     if (report.isEmpty()) return;
-    kestrix::ui::showMessage(this, QMessageBox::Critical, QStringLiteral("Błąd"), report);
+    kestrix::ui::ShowMessage(this, QMessageBox::Critical, QStringLiteral("Błąd"), report);
 }
 
 // After the window first shows: runs of renames that were cut off (a crash, a
@@ -484,7 +484,7 @@ void MainWindow::settleInterruptedRuns() {
         return;
     }
     reportRunProblems(session_.settleInterruptedRuns([this](const QString& question) {
-        return kestrix::ui::showMessage(this, QMessageBox::Question, QStringLiteral("Zapytanie"), question,
+        return kestrix::ui::ShowMessage(this, QMessageBox::Question, QStringLiteral("Zapytanie"), question,
                                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     }));
 }
@@ -528,7 +528,7 @@ void MainWindow::runEnded() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!settings_->save(listViewMode())) {
         // The window closes all the same.
-        kestrix::ui::showMessage(this, QMessageBox::Critical, QApplication::applicationName(),
+        kestrix::ui::ShowMessage(this, QMessageBox::Critical, QApplication::applicationName(),
                                  QStringLiteral("Unable to write to %1")
                                      .arg(QFile::decodeName(kestrix::settings::SettingsPath().c_str())));
     }

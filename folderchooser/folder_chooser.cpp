@@ -250,7 +250,7 @@ void FolderChooser::folderDoubleClicked() {
 
 void FolderChooser::okClicked() {
     if (!addFoldersBox->isChecked() && !addFilesBox->isChecked()) {
-        kestrix::ui::showMessage(this, QMessageBox::Warning, QStringLiteral("Informacja"),
+        kestrix::ui::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Informacja"),
                                  QStringLiteral("Nie zaznaczono co dodać do listy"), QMessageBox::Ok);
         return;
     }

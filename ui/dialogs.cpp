@@ -30,7 +30,7 @@ DialogSeams& dialogSeams() {
 
 void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFiles}; }
 
-QMessageBox::StandardButton showMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text, QMessageBox::StandardButtons buttons) {
     return dialogSeams().messageBox(owner, icon, caption, text, buttons);
 }

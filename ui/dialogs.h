@@ -25,7 +25,7 @@ DialogSeams& dialogSeams();
 void resetDialogSeams();
 
 // Shorthand for dialogSeams().messageBox(...).
-QMessageBox::StandardButton showMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
