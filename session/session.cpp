@@ -158,7 +158,6 @@ LeftOutItems Session::addPath(const std::string& path) {
 }
 
 LeftOutItems Session::addFolderContents(const std::string& folder, FolderContents what) {
-    folderContents_ = what;
     LeftOutItems leftOut;
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return leftOut;
@@ -170,6 +169,7 @@ LeftOutItems Session::addFolderContents(const std::string& folder, FolderContent
                              if (item.isFolder ? what.folders : what.files) built.add(path);
                          });
     entries_.append(built.take());
+    emit folderContentsAdded(folder, what);
     return leftOut;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+// The session: what the windows work on, without a window of its own.
 #include <functional>
 #include <optional>
 #include <string>
@@ -83,8 +84,6 @@ public:
     LeftOutItems addPath(const std::string& path);
     // The contents of `folder`, each subfolder's entry before its own contents.
     LeftOutItems addFolderContents(const std::string& folder, FolderContents what);
-    // How the last folder's contents were added (nothing before any).
-    FolderContents folderContents() const { return folderContents_; }
     // Removes every entry equal to an earlier one, then renumbers.
     void removeDuplicates();
 
@@ -113,6 +112,8 @@ public:
 
 signals:
     void entryCountChanged(int count);
+    // A folder's contents were added, the items `what` asks for.
+    void folderContentsAdded(const std::string& folder, FolderContents what);
     void ruleSummaryChanged(const QStringList& lines);
     // The preview was refreshed (whether or not any proposed path changed).
     void previewRefreshed();
@@ -144,7 +145,6 @@ private:
     PreviewMode previewMode_ = PreviewMode::Live;
     bool reloadAfterApply_ = true;
     QStringList ruleSummary_;
-    FolderContents folderContents_;
     int knownCount_ = 0;
 };
 

@@ -45,6 +45,11 @@ void GuiTest::TearDown() {
 // As main() does it.
 void GuiTest::startProgram() {
     session = std::make_unique<kestrix::session::Session>();
+    folderContentsAdded.clear();
+    QObject::connect(session.get(), &kestrix::session::Session::folderContentsAdded,
+                     [this](const std::string&, kestrix::session::FolderContents what) {
+                         folderContentsAdded.push_back(what);
+                     });
     mainWindow = new MainWindow(*session);
     optionsWindow = mainWindow->findChild<RenameOptionsWindow*>();
     static_cast<KestrixApplication*>(QCoreApplication::instance())->setErrorOwner(mainWindow);

@@ -42,6 +42,8 @@ protected:
     std::unique_ptr<kestrix::session::Session> session;
     MainWindow* mainWindow = nullptr;
     RenameOptionsWindow* optionsWindow = nullptr;  // owned by the main window
+    // How each folder's contents were added since the session was made, in order.
+    std::vector<kestrix::session::FolderContents> folderContentsAdded;
 
     // Proposed and current paths of the list, in order.
     std::vector<std::string> currentPaths() const;

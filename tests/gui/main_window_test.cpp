@@ -29,9 +29,7 @@ TEST_F(MainWindowTest, StartsEmptyWithItsCaptionsAndFlags) {
     EXPECT_FALSE(mainWindow->progressGauge->isVisibleTo(mainWindow));
     EXPECT_EQ(mainWindow->previewCaption->text(), QStringLiteral("Podgląd wybranych zmian w nazwach :"));
     EXPECT_EQ(mainWindow->ruleSummaryList->count(), 0);
-    EXPECT_FALSE(session->folderContents().recurse);
-    EXPECT_FALSE(session->folderContents().folders);
-    EXPECT_FALSE(session->folderContents().files);
+    EXPECT_TRUE(folderContentsAdded.empty()) << "no folder's contents, by any of the three choices";
     EXPECT_TRUE(session->numberAscending());
     EXPECT_EQ(mainWindow->columnHeader->model()->headerData(0, Qt::Horizontal).toString(),
               QStringLiteral("Oryginalne nazwy plików:"));
