@@ -91,11 +91,11 @@ std::optional<RenameRules> Session::rulesInForce() {
 void Session::refreshPreview() {
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return;
-    ruleSummary_.clear();
+    QStringList lines;
     for (const std::string& line : RuleSummaryLines(*rules, entries_.count())) {
-        ruleSummary_.append(QString::fromStdString(line));
+        lines.append(QString::fromStdString(line));
     }
-    emit ruleSummaryChanged(ruleSummary_);
+    emit ruleSummaryChanged(lines);
     if (previewMode_ == PreviewMode::Live) proposeAnew(0, entries_.count() - 1, *rules);
     emit previewRefreshed();
 }

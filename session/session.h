@@ -62,8 +62,6 @@ public:
     bool reloadAfterApply() const { return reloadAfterApply_; }
     void setReloadAfterApply(bool reload) { reloadAfterApply_ = reload; }
 
-    // The lines that describe the rules, as of the last refresh.
-    const QStringList& ruleSummary() const { return ruleSummary_; }
     // Rebuilds the rule summary and, in live preview mode, the proposed paths.
     void refreshPreview();
     // The options window has closed: in the on-close preview mode the proposed paths follow now.
@@ -144,7 +142,6 @@ private:
     RenameOptions options_;
     PreviewMode previewMode_ = PreviewMode::Live;
     bool reloadAfterApply_ = true;
-    QStringList ruleSummary_;
     int knownCount_ = 0;
 };
 
