@@ -34,6 +34,7 @@
 #include "platform/folders.h"
 #include "session/apply_seams.h"
 #include "session/journal_texts.h"
+#include "session/rename_failures.h"
 #include "session/session.h"
 #include "ui/dialogs.h"
 #include "ui/pixel_font.h"
@@ -294,6 +295,7 @@ void MainWindow::followSession() {
     connect(&session_, &Session::undoAvailableChanged, undoAction, &QAction::setEnabled);
     connect(&session_, &Session::entryCountChanged, this, &MainWindow::updateApplyButton);
     connect(&session_, &Session::ruleSummaryChanged, this, &MainWindow::showRuleSummary);
+    connect(&session_, &Session::conflictsChanged, fileListView->viewport(), qOverload<>(&QWidget::update));
     connect(&session_, &Session::failed, this, [this](const QString& message) {
         kestrix::ui::ShowMessage(this, QMessageBox::Critical, QApplication::applicationName(), message);
     });
@@ -445,8 +447,10 @@ void MainWindow::nameOnlyViewChosen() {
 // --- Runs of renames.
 
 void MainWindow::applyRenames() {
+    const int conflicts = session_.settleConflicts();
     if (kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
                                  QStringLiteral("Czy zastosować wybrane zmiany dla plików z listy ?"),
+                                 conflicts > 0 ? kestrix::session::ConflictsNote(conflicts) : QString(),
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }

@@ -12,6 +12,7 @@ using kestrix::ui::ListBackground;
 const QColor FileListDelegate::SelectionColour(217, 248, 255);
 const QColor FileListDelegate::CurrentNameColour(0, 0, 128);
 const QColor FileListDelegate::ProposedNameColour(128, 0, 0);
+const QColor FileListDelegate::FailingNameColour(255, 0, 0);
 
 FileListDelegate::FileListDelegate(std::function<int()> columnSplit, QObject* parent)
     : QStyledItemDelegate(parent), columnSplit_(std::move(columnSplit)) {}
@@ -45,7 +46,14 @@ void FileListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     QRect right = rect;
     right.setLeft(split - 10);
     painter->fillRect(right, background);
-    painter->setPen(ProposedNameColour);
+    if (index.data(kestrix::session::EntryList::ConflictRole).toBool()) {
+        QFont struck = option.font;
+        struck.setStrikeOut(true);
+        painter->setFont(struck);
+        painter->setPen(FailingNameColour);
+    } else {
+        painter->setPen(ProposedNameColour);
+    }
     const QString proposed =
         DisplayedName(index.data(kestrix::session::EntryList::ProposedPathRole).toByteArray(), viewMode_);
     painter->drawText(QRect(split - 2, rect.top() + 1, rect.width() * 64, textHeight),

@@ -6,6 +6,7 @@
 
 // Draws one row of the file list: the current name in navy on the left, the
 // proposed name in maroon from the header's column split on, over shaded rows.
+// A proposed name whose rename is predicted to fail is drawn in red and struck out.
 class FileListDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -14,6 +15,7 @@ public:
     static const QColor SelectionColour;  // red 217, green 248, blue 255
     static const QColor CurrentNameColour;
     static const QColor ProposedNameColour;
+    static const QColor FailingNameColour;
 
     // `columnSplit` gives the width of the header's first section at paint time.
     FileListDelegate(std::function<int()> columnSplit, QObject* parent = nullptr);

@@ -22,6 +22,7 @@
 
 #include "ascii_case.h"
 #include "disk_steps.h"
+#include "error_text.h"
 
 namespace kestrix::platform {
 
@@ -31,7 +32,7 @@ constexpr long kFuseSuperMagic = 0x65735546;
 
 RenameResult Succeeded() { return RenameResult{true, 0, std::string(), std::string()}; }
 
-RenameResult Failed(int error) { return RenameResult{false, error, std::strerror(error), std::string()}; }
+RenameResult Failed(int error) { return RenameResult{false, error, ErrorText(error), std::string()}; }
 
 std::string FolderPart(const std::string& path) {
     const size_t slash = path.rfind('/');

@@ -12,7 +12,7 @@ namespace kestrix::platform {
 struct RenameResult {
     bool ok = false;
     int error = 0;       // errno of the failure, 0 on success
-    std::string reason;  // the system's text for `error` (strerror), empty on success
+    std::string reason;  // what `error` means in the user's words (ErrorText), empty on success
     // Where the item was left when a rename through a temporary name could
     // neither finish nor go back; empty otherwise.
     std::string leftAt;

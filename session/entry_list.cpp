@@ -17,9 +17,19 @@ QVariant EntryList::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole:
             return QFile::decodeName(QByteArray::fromStdString(entry.current));
-        case Qt::ToolTipRole:
-            return QFile::decodeName(QByteArray::fromStdString(entry.current)) + QStringLiteral("\n→ ") +
-                   QFile::decodeName(QByteArray::fromStdString(entry.proposed));
+        case Qt::ToolTipRole: {
+            QString tip = QFile::decodeName(QByteArray::fromStdString(entry.current)) +
+                          QStringLiteral("\n→ ") +
+                          QFile::decodeName(QByteArray::fromStdString(entry.proposed));
+            const ConflictMark& mark = markAt(index.row());
+            if (mark.failing()) {
+                tip += QStringLiteral("\nNie uda się zmienić nazwy: ") +
+                       QString::fromStdString(ConflictReason(mark, entry));
+            }
+            return tip;
+        }
+        case ConflictRole:
+            return markAt(index.row()).failing();
         case CurrentPathRole:
             return QByteArray::fromStdString(entry.current);
         case ProposedPathRole:
@@ -32,6 +42,7 @@ QVariant EntryList::data(const QModelIndex& index, int role) const {
 void EntryList::append(ListEntry entry) {
     beginInsertRows({}, count(), count());
     entries_.push_back(std::move(entry));
+    marks_.resize(entries_.size());
     endInsertRows();
 }
 
@@ -40,6 +51,7 @@ void EntryList::append(std::vector<ListEntry> entries) {
     beginInsertRows({}, count(), count() + static_cast<int>(entries.size()) - 1);
     entries_.insert(entries_.end(), std::make_move_iterator(entries.begin()),
                     std::make_move_iterator(entries.end()));
+    marks_.resize(entries_.size());
     endInsertRows();
 }
 
@@ -70,6 +82,7 @@ void EntryList::rebuildRows(int first, int last, const Rebuild& rebuild) {
 void EntryList::swap(int row1, int row2) {
     if (row1 == row2) return;
     std::swap(entries_[static_cast<size_t>(row1)], entries_[static_cast<size_t>(row2)]);
+    std::swap(marks_[static_cast<size_t>(row1)], marks_[static_cast<size_t>(row2)]);
     emit dataChanged(index(std::min(row1, row2)), index(std::max(row1, row2)));
 }
 
@@ -84,10 +97,14 @@ void EntryList::removeRowsAt(const std::vector<int>& rows) {
                 ++next;
                 continue;
             }
-            if (kept != row) entries_[kept] = std::move(entries_[row]);
+            if (kept != row) {
+                entries_[kept] = std::move(entries_[row]);
+                marks_[kept] = marks_[row];
+            }
             ++kept;
         }
         entries_.resize(kept);
+        marks_.resize(kept);
         endResetModel();
         return;
     }
@@ -103,6 +120,7 @@ void EntryList::removeRowsAt(const std::vector<int>& rows) {
         }
         beginRemoveRows({}, first, last);
         entries_.erase(entries_.begin() + first, entries_.begin() + last + 1);
+        marks_.erase(marks_.begin() + first, marks_.begin() + last + 1);
         endRemoveRows();
     }
 }
@@ -110,9 +128,15 @@ void EntryList::removeRowsAt(const std::vector<int>& rows) {
 void EntryList::setEntries(std::vector<ListEntry> entries) {
     beginResetModel();
     entries_ = std::move(entries);
+    marks_.assign(entries_.size(), ConflictMark{});
     endResetModel();
 }
 
 void EntryList::clear() { setEntries({}); }
+
+void EntryList::setMarks(std::vector<ConflictMark> marks) {
+    marks_ = std::move(marks);
+    marks_.resize(entries_.size());
+}
 
 }  // namespace kestrix::session

@@ -7,6 +7,7 @@
 #include <QAbstractListModel>
 
 #include "engine/list_entry.h"
+#include "session/run_prediction.h"
 
 namespace kestrix::session {
 
@@ -20,7 +21,8 @@ class EntryList : public QAbstractListModel {
     Q_OBJECT
 
 public:
-    enum Roles { CurrentPathRole = Qt::UserRole + 1, ProposedPathRole };
+    // ConflictRole: whether the entry's rename is predicted to fail (bool).
+    enum Roles { CurrentPathRole = Qt::UserRole + 1, ProposedPathRole, ConflictRole };
 
     explicit EntryList(QObject* parent = nullptr);
 
@@ -46,8 +48,15 @@ public:
     void setEntries(std::vector<ListEntry> entries);
     void clear();
 
+    // Each entry's predicted conflict; they move with their entries, and a
+    // new entry has none until the next prediction. Setting them signals
+    // nothing: whoever sets them repaints.
+    const ConflictMark& markAt(int row) const { return marks_[static_cast<size_t>(row)]; }
+    void setMarks(std::vector<ConflictMark> marks);
+
 private:
     std::vector<ListEntry> entries_;
+    std::vector<ConflictMark> marks_;  // as many as entries
 };
 
 }  // namespace kestrix::session

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include "platform/error_text.h"
+
 namespace kestrix::session {
 
 namespace {
@@ -29,7 +31,7 @@ QString JournalFailureText(const std::string& folder, int error) {
                   "Nie można zapisać dziennika zmian nazw: nie wiadomo, gdzie go zapisać (nie ustawiono "
                   "zmiennej HOME ani XDG_STATE_HOME).")
             : QStringLiteral("Nie można zapisać dziennika zmian nazw w katalogu %1:\n%2.")
-                  .arg(Decoded(folder), QString::fromLocal8Bit(std::strerror(error)));
+                  .arg(Decoded(folder), QString::fromStdString(platform::ErrorText(error)));
     return where + QStringLiteral("\n\nNie zmieniono nazwy żadnego pliku.");
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/name_transform.h"
+#include "platform/error_text.h"
 #include "platform/item_identity.h"
 #include "platform/rename.h"
 #include "platform/state_files.h"
@@ -323,7 +324,7 @@ void Recovery::closeJournal(std::vector<SettleProblem>& problems) {
             writer_.addOutcome(static_cast<std::int64_t>(i), std::move(record));
         }
         if (!writer_.finish()) {
-            problems.push_back({path_, std::strerror(writer_.error())});
+            problems.push_back({path_, platform::ErrorText(writer_.error())});
             writer_.close();
             return;
         }

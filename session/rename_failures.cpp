@@ -47,4 +47,10 @@ QString RenameFailures::messageText() const {
     return text;
 }
 
+QString ConflictsNote(std::int64_t count) {
+    return QStringLiteral("Nie uda się zmienić nazwy %1 %2 (zaznaczonych na liście na czerwono).")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("pliku") : QStringLiteral("plików"));
+}
+
 }  // namespace kestrix::session

@@ -41,4 +41,8 @@ private:
     std::int64_t count_ = 0;
 };
 
+// Under the question whether to apply the list, while `count` renames are
+// predicted to fail: "Nie uda się zmienić nazwy N plików ...".
+QString ConflictsNote(std::int64_t count);
+
 }  // namespace kestrix::session

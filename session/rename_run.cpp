@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/error_text.h"
 #include "platform/item_identity.h"
 #include "platform/state_files.h"
 #include "session/journal_store.h"
@@ -13,7 +14,7 @@ namespace kestrix::session {
 namespace {
 
 std::string JournalBrokenReason(int error) {
-    return "nie można zapisać dziennika zmian nazw: " + std::string(std::strerror(error));
+    return "nie można zapisać dziennika zmian nazw: " + platform::ErrorText(error);
 }
 
 }  // namespace

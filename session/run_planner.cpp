@@ -15,6 +15,10 @@ RunPlanner::RunPlanner(const std::vector<PlanEntry>& plan, Assumes assumes) : as
     for (const PlanEntry& entry : plan) holding_.addParentsOf(entry.current);
 }
 
+RunPlanner::RunPlanner(const std::vector<ListEntry>& entries) : assumes_(Assumes::EarlierStay) {
+    for (const ListEntry& entry : entries) holding_.addParentsOf(entry.current);
+}
+
 RunPlanner::Decision RunPlanner::decide(const std::string& current, const std::string& proposed) const {
     Decision decision;
     // Only a folder that holds items of the run can move them.

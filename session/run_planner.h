@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/list_entry.h"
 #include "engine/repoint.h"
 #include "session/journal_format.h"
 
@@ -37,6 +38,8 @@ public:
     };
 
     RunPlanner(const std::vector<PlanEntry>& plan, Assumes assumes);
+    // A run over the entries of the list, as they stand.
+    explicit RunPlanner(const std::vector<ListEntry>& entries);
 
     // The entry whose paths (as the list holds them at its turn) are given.
     Decision decide(const std::string& current, const std::string& proposed) const;

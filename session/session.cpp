@@ -4,11 +4,14 @@
 #include <cstring>
 #include <utility>
 
+#include <QScopeGuard>
+
 #include "engine/duplicates.h"
 #include "engine/name_transform.h"
 #include "engine/repoint.h"
 #include "engine/rule_summary.h"
 #include "engine/start_value.h"
+#include "platform/error_text.h"
 #include "platform/folder_tree.h"
 #include "platform/folders.h"
 #include "platform/path_limits.h"
@@ -68,8 +71,12 @@ private:
 Session::Session(QObject* parent) : QObject(parent) {
     for (const auto signal : {&EntryList::rowsInserted, &EntryList::rowsRemoved}) {
         connect(&entries_, signal, this, &Session::entryCountMayHaveChanged);
+        connect(&entries_, signal, &conflicts_, &ConflictWatch::recheckSoon);
     }
     connect(&entries_, &EntryList::modelReset, this, &Session::entryCountMayHaveChanged);
+    connect(&entries_, &EntryList::modelReset, &conflicts_, &ConflictWatch::recheckSoon);
+    connect(&entries_, &EntryList::dataChanged, &conflicts_, &ConflictWatch::recheckSoon);
+    connect(&conflicts_, &ConflictWatch::marksChanged, this, &Session::conflictsMarked);
 }
 
 Session::~Session() = default;
@@ -78,6 +85,30 @@ void Session::entryCountMayHaveChanged() {
     if (entries_.count() == knownCount_) return;
     knownCount_ = entries_.count();
     emit entryCountChanged(knownCount_);
+    // The numbering range ends at the number of the last entry.
+    if (summaryRules_ && summaryRules_->start()) emitRuleSummary();
+}
+
+void Session::emitRuleSummary() {
+    QStringList lines;
+    if (summaryRules_) {
+        for (const std::string& line : RuleSummaryLines(*summaryRules_, entries_.count())) {
+            lines.append(QString::fromStdString(line));
+        }
+    }
+    summaryConflicts_ = conflicts_.count();
+    if (summaryConflicts_ > 0) lines.append(QStringLiteral("Konflikty : %1").arg(summaryConflicts_));
+    emit ruleSummaryChanged(lines);
+}
+
+void Session::conflictsMarked(int count) {
+    if (count != summaryConflicts_) emitRuleSummary();
+    emit conflictsChanged(count);
+}
+
+int Session::settleConflicts() {
+    conflicts_.settleNow();
+    return conflicts_.count();
 }
 
 std::optional<RenameRules> Session::rulesInForce() {
@@ -91,18 +122,21 @@ std::optional<RenameRules> Session::rulesInForce() {
 void Session::refreshPreview() {
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return;
-    QStringList lines;
-    for (const std::string& line : RuleSummaryLines(*rules, entries_.count())) {
-        lines.append(QString::fromStdString(line));
+    summaryRules_ = rules;
+    if (previewMode_ == PreviewMode::Live) {
+        proposeAnew(0, entries_.count() - 1, *rules);
+        conflicts_.recheckNow();
     }
-    emit ruleSummaryChanged(lines);
-    if (previewMode_ == PreviewMode::Live) proposeAnew(0, entries_.count() - 1, *rules);
+    emitRuleSummary();
     emit previewRefreshed();
 }
 
 void Session::optionsWindowClosed() {
     if (previewMode_ != PreviewMode::OnClose) return;
-    if (const std::optional<RenameRules> rules = rulesInForce()) proposeAnew(0, entries_.count() - 1, *rules);
+    if (const std::optional<RenameRules> rules = rulesInForce()) {
+        proposeAnew(0, entries_.count() - 1, *rules);
+        conflicts_.recheckNow();
+    }
 }
 
 void Session::proposeAnew(int first, int last, const RenameRules& rules) {
@@ -252,6 +286,9 @@ QString Session::applyRenames() {
     if (!run.beginListRun(entries_.entries())) return JournalFailureText(journals, run.error());
 
     RenameFailures failures;
+    // The disk changes under the prediction during the run; it starts again afterwards.
+    conflicts_.pause();
+    const auto resume = qScopeGuard([this] { conflicts_.resume(); });
     emit runStarted();
     {
         ListRun::Hooks hooks;
@@ -267,7 +304,7 @@ QString Session::applyRenames() {
             failures.addNote(
                 QStringLiteral("Nie udało się zapisać końca dziennika zmian nazw: %1. Przy następnym "
                                "uruchomieniu program zapyta o tę zmianę nazw.")
-                    .arg(QString::fromLocal8Bit(std::strerror(end.error))));
+                    .arg(QString::fromStdString(platform::ErrorText(end.error))));
         }
     }
     emit runFinished();
@@ -285,6 +322,8 @@ QString Session::undoLastRun() {
         return JournalFailureText(journals, run.error());
     }
     RenameFailures failures(RenameFailures::Of::UndoneRenames);
+    conflicts_.pause();
+    const auto resume = qScopeGuard([this] { conflicts_.resume(); });
     emit runStarted();
     {
         UndoRun undoRun(run, [this](int percent) { emit runProgress(percent); });
@@ -325,6 +364,7 @@ QString Session::settleInterruptedRuns(const std::function<bool(const QString& q
         }
         for (auto& problem : recovery.settle(choice)) problems.push_back(std::move(problem));
     }
+    conflicts_.recheckSoon();
     emit undoAvailableChanged(undoAvailable());
     return problems.empty() ? QString() : UnsettledText(problems);
 }

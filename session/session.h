@@ -11,6 +11,7 @@
 
 #include "engine/rename_options.h"
 #include "engine/rename_rules.h"
+#include "session/conflict_watch.h"
 #include "session/entry_list.h"
 #include "session/left_out_items.h"
 
@@ -95,6 +96,17 @@ public:
     // with nothing selected, is refused as a whole (nullopt).
     std::optional<ListSelection> moveRows(ListSelection selection, int step);
 
+    // --- Conflicts: the entries whose rename will fail when the list is
+    // applied now, marked in the list (EntryList::markAt). The marks that need
+    // no disk follow each refresh at once, the others follow every change of
+    // the list or the options shortly after, from a worker thread.
+    int conflictCount() const { return conflicts_.count(); }
+    // Whether the marks follow the last change, the disk included.
+    bool conflictsSettled() const { return conflicts_.settled(); }
+    // Brings the marks up to date here and now (before a run is confirmed);
+    // how many renames will fail.
+    int settleConflicts();
+
     // --- Runs of renames. Each returns what went wrong in the user's words
     // (empty when all went well).
     // Renames every entry, in list order, then reloads or empties the list.
@@ -112,7 +124,12 @@ signals:
     void entryCountChanged(int count);
     // A folder's contents were added, the items `what` asks for.
     void folderContentsAdded(const std::string& folder, FolderContents what);
+    // The lines of the rule summary: one per active rule, as the options stood
+    // at the last refresh, with the numbering range following the entry count,
+    // then "Konflikty : N" while N renames will fail.
     void ruleSummaryChanged(const QStringList& lines);
+    // The conflict marks changed (a view repaints); `count` renames will fail.
+    void conflictsChanged(int count);
     // The preview was refreshed (whether or not any proposed path changed).
     void previewRefreshed();
     // Something could not be done; the message says why.
@@ -137,8 +154,14 @@ private:
     // After positions changed from `first` on: only numbering depends on them.
     void renumberFrom(int first);
     void entryCountMayHaveChanged();
+    void emitRuleSummary();
+    void conflictsMarked(int count);
 
     EntryList entries_;
+    ConflictWatch conflicts_{entries_};
+    // The rules of the last refresh, which the summary shows.
+    std::optional<RenameRules> summaryRules_;
+    int summaryConflicts_ = 0;
     RenameOptions options_;
     PreviewMode previewMode_ = PreviewMode::Live;
     bool reloadAfterApply_ = true;

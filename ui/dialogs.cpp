@@ -5,11 +5,21 @@
 namespace kestrix::ui {
 namespace {
 
-QMessageBox::StandardButton realMessageBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
-                                           const QString& text, QMessageBox::StandardButtons buttons) {
+QMessageBox::StandardButton realInformativeMessageBox(QWidget* owner, QMessageBox::Icon icon,
+                                                      const QString& caption, const QString& text,
+                                                      const QString& informative,
+                                                      QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, caption, text, buttons, owner);
+    if (!informative.isEmpty()) box.setInformativeText(informative);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
+
+QMessageBox::StandardButton realMessageBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                           const QString& text, QMessageBox::StandardButtons buttons) {
+    return realInformativeMessageBox(owner, icon, caption, text, QString(), buttons);
+}
+
+using MessageBoxFunction = decltype(&realMessageBox);
 
 QStringList realOpenFiles(QWidget* owner) {
     QFileDialog dialog(owner);
@@ -33,6 +43,20 @@ void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFi
 QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text, QMessageBox::StandardButtons buttons) {
     return dialogSeams().messageBox(owner, icon, caption, text, buttons);
+}
+
+QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                        const QString& text, const QString& informative,
+                                        QMessageBox::StandardButtons buttons) {
+    const DialogSeams& seams = dialogSeams();
+    if (seams.informativeMessageBox) {
+        return seams.informativeMessageBox(owner, icon, caption, text, informative, buttons);
+    }
+    const MessageBoxFunction* real = seams.messageBox.target<MessageBoxFunction>();
+    if (informative.isEmpty() || !real || *real != &realMessageBox) {
+        return seams.messageBox(owner, icon, caption, text, buttons);
+    }
+    return realInformativeMessageBox(owner, icon, caption, text, informative, buttons);
 }
 
 }  // namespace kestrix::ui

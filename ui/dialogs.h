@@ -19,6 +19,14 @@ struct DialogSeams {
         messageBox;
     // The multiple-selection file-open dialog; returns the chosen files (empty when cancelled).
     std::function<QStringList(QWidget* owner)> openFiles;
+    // A message box with an informative text under its text. Unset, a box
+    // with an informative text goes to `messageBox` as it stands (without
+    // the informative text) once `messageBox` has been replaced, so that an
+    // answer given there still answers it.
+    std::function<QMessageBox::StandardButton(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                              const QString& text, const QString& informative,
+                                              QMessageBox::StandardButtons buttons)>
+        informativeMessageBox;
 };
 
 DialogSeams& dialogSeams();
@@ -28,5 +36,9 @@ void resetDialogSeams();
 QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+// The same with an informative text (none when empty).
+QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                                        const QString& text, const QString& informative,
+                                        QMessageBox::StandardButtons buttons);
 
 }  // namespace kestrix::ui

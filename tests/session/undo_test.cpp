@@ -77,7 +77,7 @@ TEST_F(UndoTest, SkipsAnItemWhoseOldNameIsTakenNow) {
     const std::vector<EntryOutcome> outcomes = undo();
 
     EXPECT_EQ(tree(), (Map{{"a", "new a"}, {"a1", "<a>"}, {"b", "<b>"}}));
-    EXPECT_EQ(Failures(outcomes), std::vector<std::string>{at("a1") + ": " + std::strerror(EEXIST)});
+    EXPECT_EQ(Failures(outcomes), std::vector<std::string>{at("a1") + ": nazwa jest już zajęta"});
 }
 
 // A folder and its contents, in either order; when the folder's old name is
@@ -116,7 +116,7 @@ TEST_F(UndoTest, TakesBackAFolderAndItsContents) {
                                {"dir/A.TXT", "<Dir/A.TXT>"},
                                {"dir/Sub/", "/"},
                                {"dir/Sub/B", "<Dir/Sub/B>"}}));
-        EXPECT_EQ(Failures(outcomes), std::vector<std::string>{at("dir") + ": " + std::strerror(EEXIST)});
+        EXPECT_EQ(Failures(outcomes), std::vector<std::string>{at("dir") + ": nazwa jest już zajęta"});
     }
 }
 

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrix::platform {
+
+// The names a folder holds ("." and ".." left out), as raw bytes in the
+// order the folder gives them, or the errno of why it could not be read.
+struct FolderNames {
+    int error = 0;
+    std::vector<std::string> names;
+};
+FolderNames ReadFolderNames(const std::string& folder);
+
+// Whether the folder holds names that differ only in letter case as one
+// name, learned from its listing without making anything on disk: two such
+// spellings listed side by side answer at once; otherwise one listed name is
+// looked up under another spelling. `avoid` tells the spellings that must not
+// be looked up: on FUSE a name found by a lookup stays cached for about a
+// second, and a rename to that spelling meanwhile finds its target taken.
+// Without a spelling to look up, the kind of file system decides.
+bool FoldsLetterCase(const std::string& folder, const std::vector<std::string>& names,
+                     const std::function<bool(std::string_view spelling)>& avoid);
+
+// The key under which a folder that folds letter case files `name`: equal for
+// names equal but for case (Unicode's simple case folding for UTF-8 names,
+// ASCII letters only for others).
+std::string LetterCaseKey(const std::string& name);
+
+// 0 when items may be renamed in `folder`, or the errno of why not (no
+// permission, a read-only file system).
+int FolderWritable(const std::string& folder);
+
+}  // namespace kestrix::platform

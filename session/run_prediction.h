@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/list_entry.h"
+
+namespace kestrix::session {
+
+// Why the rename of an entry will not be done when the list is applied now.
+enum class Conflict : std::uint8_t {
+    None,
+    SameName,       // an earlier entry of the list takes the same name first
+    TakenOutside,   // an item that is not on the list has the name
+    TakenByListed,  // an item of the list has the name and has not given it up by then
+    Refused,        // the new name is refused before the disk is touched
+    Missing,        // the item no longer exists
+    ListedTwice,    // the item is listed earlier too, and has been renamed by then
+    FolderError,    // its folder cannot be read or changed; the errno says why
+};
+
+struct ConflictMark {
+    Conflict conflict = Conflict::None;
+    int error = 0;  // the errno of a FolderError
+    bool failing() const { return conflict != Conflict::None; }
+    friend bool operator==(const ConflictMark&, const ConflictMark&) = default;
+};
+
+// Why the rename of `entry` will not be done, in the user's words; empty when it will.
+std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry);
+
+// The conflicts that show without the disk: refused names, and a later entry
+// that proposes the path an earlier one proposes.
+std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entries);
+
+// Every conflict of a run over `entries` started now: the run is played in
+// list order with the decisions the run takes (folder renames re-pointing
+// later entries, refused names, never replacing) against one listing of every
+// folder the list touches, where a folder that holds letter case as one name
+// holds names equal but for case as one. Nothing is made on disk. Stops early
+// (nullopt) once `cancelled` says so.
+std::optional<std::vector<ConflictMark>> PredictRun(const std::vector<ListEntry>& entries,
+                                                    const std::function<bool()>& cancelled = {});
+
+}  // namespace kestrix::session
