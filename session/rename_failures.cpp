@@ -48,7 +48,7 @@ QString RenameFailures::messageText() const {
 }
 
 QString ConflictsNote(std::int64_t count) {
-    return QStringLiteral("Nie uda się zmienić nazwy %1 %2 (zaznaczonych na liście na czerwono).")
+    return QStringLiteral("Nie uda się zmienić nazwy %1 %2 (konflikty są zaznaczone na liście na czerwono).")
         .arg(count)
         .arg(count == 1 ? QStringLiteral("pliku") : QStringLiteral("plików"));
 }

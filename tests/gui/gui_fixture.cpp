@@ -19,18 +19,27 @@ void GuiTest::SetUp() {
     kestrix::ui::dialogSeams().messageBox = [this](QWidget* owner, QMessageBox::Icon icon,
                                                    const QString& caption, const QString& text,
                                                    QMessageBox::StandardButtons buttons) {
-        asked.push_back({owner, icon, caption, text, buttons});
-        if (answers.empty()) return QMessageBox::Yes;
-        const QMessageBox::StandardButton answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
+        return answer({owner, icon, caption, text, buttons});
     };
+    kestrix::ui::dialogSeams().informativeMessageBox =
+        [this](QWidget* owner, QMessageBox::Icon icon, const QString& caption, const QString& text,
+               const QString& informative, QMessageBox::StandardButtons buttons) {
+            return answer({owner, icon, caption, text, buttons, informative});
+        };
     // Each test starts without a settings file and never writes beside the binary.
     kestrix::settings::SetPathOverride(path("kestrix.ini"));
     // Each test has journals of its own, and never sees the user's.
     ASSERT_TRUE(stateDir.isValid());
     qputenv("XDG_STATE_HOME", QFile::encodeName(stateDir.path()));
     startProgram();
+}
+
+QMessageBox::StandardButton GuiTest::answer(Asked question) {
+    asked.push_back(std::move(question));
+    if (answers.empty()) return QMessageBox::Yes;
+    const QMessageBox::StandardButton given = answers.front();
+    answers.erase(answers.begin());
+    return given;
 }
 
 void GuiTest::TearDown() {

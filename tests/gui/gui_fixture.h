@@ -25,6 +25,7 @@ protected:
         QString caption;
         QString text;
         QMessageBox::StandardButtons buttons;
+        QString informative = QString();  // the text under the text, if any
     };
 
     void SetUp() override;
@@ -65,6 +66,7 @@ protected:
     void makeFolder(const std::string& relative) const;
 
 private:
+    QMessageBox::StandardButton answer(Asked question);
     void startProgram();
     void endProgram();
 };
