@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -125,7 +126,7 @@ RenameResult RenameNoReplaceFallback(const std::string& from, const std::string&
 // A name the rename refuses before touching the disk: empty, ".", "..", a
 // '/' or NUL byte inside, or longer than NAME_MAX bytes. Returns the reason,
 // or an empty string when the name is acceptable.
-std::string RefusedNameReason(const std::string& name);
+std::string RefusedNameReason(std::string_view name);
 
 // Settling what an interrupted rename left. Removes `path` only while it still
 // is a placeholder: an empty regular file, or an empty folder.

@@ -8,7 +8,7 @@ namespace kestrix::session {
 std::string RefusedReason(std::string_view current, std::string_view proposed) {
     const std::string_view folder = FolderPart(current);
     if (proposed.substr(0, folder.size()) != folder) return platform::RefusedNameReason("/");
-    return platform::RefusedNameReason(std::string(proposed.substr(folder.size())));
+    return platform::RefusedNameReason(proposed.substr(folder.size()));
 }
 
 RunPlanner::RunPlanner(const std::vector<PlanEntry>& plan, Assumes assumes) : assumes_(assumes) {

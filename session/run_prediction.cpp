@@ -1,7 +1,9 @@
 #include "session/run_prediction.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <map>
+#include <deque>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -16,21 +18,81 @@ namespace kestrix::session {
 
 namespace {
 
-enum class Holder : std::uint8_t { Outside, Listed, Arrived };
+// Who holds a name of a folder at the current point of the run.
+enum class Holder : std::uint8_t {
+    Outside,   // an item that is not on the list
+    Listed,    // the item of an entry, where it was when the run began
+    Arrived,   // an item an earlier entry of the run renamed to it
+    Departed,  // nobody: an entry of the run renamed its item away
+};
 
-using Names = std::unordered_map<std::string, Holder, PathHash, std::equal_to<>>;
-using NameSet = std::unordered_set<std::string, PathHash, std::equal_to<>>;
+// The names of one folder by key. Keys are views of strings that outlive the
+// play (the listing, the entries, keys made for the folder), so that a name
+// costs no allocation; a name is never removed, only marked departed.
+class NameTable {
+public:
+    void reserve(size_t names) {
+        size_t capacity = 16;
+        while (capacity < names * 2) capacity *= 2;
+        slots_.assign(capacity, Slot{});
+    }
+
+    Holder* find(std::string_view key) {
+        if (slots_.empty()) return nullptr;
+        const size_t hash = PathHash{}(key);
+        for (size_t i = hash & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+            Slot& slot = slots_[i];
+            if (!slot.used) return nullptr;
+            if (slot.hash == hash && slot.key == key) return &slot.holder;
+        }
+    }
+
+    void set(std::string_view key, Holder holder) {
+        if (Holder* held = find(key)) {
+            *held = holder;
+            return;
+        }
+        if ((used_ + 1) * 2 > slots_.size()) grow();
+        const size_t hash = PathHash{}(key);
+        size_t i = hash & (slots_.size() - 1);
+        while (slots_[i].used) i = (i + 1) & (slots_.size() - 1);
+        slots_[i] = Slot{key, hash, holder, true};
+        ++used_;
+    }
+
+private:
+    struct Slot {
+        std::string_view key;
+        size_t hash = 0;
+        Holder holder = Holder::Outside;
+        bool used = false;
+    };
+
+    void grow() {
+        std::vector<Slot> old = std::move(slots_);
+        reserve(std::max<size_t>(used_ + 1, old.size()));
+        used_ = 0;
+        for (const Slot& slot : old)
+            if (slot.used) set(slot.key, slot.holder);
+    }
+
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+};
 
 // One folder as the run would find it at the current point of the run.
 struct FolderState {
     int readError = 0;
     int writeError = 0;
     bool folds = false;
-    Names names;       // by key: the name itself, or its letter case key where the folder folds case
-    NameSet departed;  // keys of items that entries of the run have renamed away
+    std::vector<std::string> listed;  // the names the folder held before the run
+    std::deque<std::string> keys;     // letter case keys made for a folder that folds case
+    NameTable names;
 
-    std::string key(std::string_view name) const {
-        return folds ? platform::LetterCaseKey(std::string(name)) : std::string(name);
+    // `name` lives as long as the play.
+    std::string_view key(std::string_view name) {
+        if (!folds) return name;
+        return keys.emplace_back(platform::LetterCaseKey(std::string(name)));
     }
 };
 
@@ -51,113 +113,136 @@ public:
 private:
     // One listing of every folder that holds an entry, before anything moves.
     void loadFolders() {
-        // Spellings the run will rename to are never looked up (FoldsLetterCase).
-        std::unordered_map<std::string_view, std::unordered_set<std::string_view>> targets;
+        // The names each folder's entries are to get: they are never looked up
+        // to learn how the folder compares letter case (FoldsLetterCase).
+        std::unordered_map<std::string_view, std::vector<std::string_view>> targets;
+        std::vector<std::string_view>* lastTargets = nullptr;
+        std::string_view lastFolder;
         for (const ListEntry& entry : entries_) {
-            if (entry.current != entry.proposed)
-                targets[FolderPart(entry.current)].insert(NamePart(entry.proposed));
+            if (entry.current == entry.proposed) continue;
+            const std::string_view folder = FolderPart(entry.current);
+            if (!lastTargets || folder != lastFolder) {
+                lastTargets = &targets[folder];
+                lastFolder = folder;
+            }
+            lastTargets->push_back(NamePart(entry.proposed));
         }
+        for (auto& [folder, names] : targets) std::sort(names.begin(), names.end());
+
         for (const ListEntry& entry : entries_) {
             const std::string_view folder = FolderPart(entry.current);
-            auto found = folders_.find(folder);
-            if (found == folders_.end()) {
+            FolderState* state = find(folder);
+            if (!state) {
                 const auto avoided = targets.find(folder);
-                found = folders_
-                            .emplace(std::string(folder),
-                                     load(std::string(folder),
-                                          avoided == targets.end() ? nullptr : &avoided->second))
-                            .first;
+                state = add(std::string(folder), avoided == targets.end() ? nullptr : &avoided->second);
             }
-            FolderState& state = found->second;
-            const auto held = state.names.find(state.key(NamePart(entry.current)));
-            if (held != state.names.end()) held->second = Holder::Listed;
+            const std::string_view key = state->key(NamePart(entry.current));
+            if (Holder* held = state->names.find(key)) *held = Holder::Listed;
         }
     }
 
-    static FolderState load(const std::string& folder, const std::unordered_set<std::string_view>* avoid) {
-        FolderState state;
+    FolderState* find(std::string_view folder) {
+        if (last_ && folder == lastFolder_) return last_;
+        const auto found = folders_.find(folder);
+        if (found == folders_.end()) return nullptr;
+        lastFolder_.assign(folder);
+        last_ = found->second.get();
+        return last_;
+    }
+
+    FolderState* add(std::string folder, const std::vector<std::string_view>* avoid) {
+        auto state = std::make_unique<FolderState>();
         platform::FolderNames listing =
             platform::ReadFolderNames(folder.empty() ? std::string("./") : folder);
-        state.readError = listing.error;
-        if (state.readError != 0) return state;
-        state.writeError = platform::FolderWritable(folder.empty() ? std::string(".") : folder);
-        state.folds = platform::FoldsLetterCase(folder, listing.names, [avoid](std::string_view spelling) {
-            return avoid && avoid->count(spelling) != 0;
-        });
-        state.names.reserve(listing.names.size());
-        for (std::string& name : listing.names) state.names.emplace(state.key(name), Holder::Outside);
-        return state;
+        state->readError = listing.error;
+        if (state->readError == 0) {
+            state->writeError = platform::FolderWritable(folder.empty() ? std::string(".") : folder);
+            state->folds =
+                platform::FoldsLetterCase(folder, listing.names, [avoid](std::string_view spelling) {
+                    return avoid && std::binary_search(avoid->begin(), avoid->end(), spelling);
+                });
+            state->listed = std::move(listing.names);
+            state->names.reserve(state->listed.size());
+            for (const std::string& name : state->listed) state->names.set(state->key(name), Holder::Outside);
+        }
+        last_ = nullptr;
+        return folders_.emplace(std::move(folder), std::move(state)).first->second.get();
     }
 
     FolderState& stateOf(std::string_view folder) {
-        auto found = folders_.find(folder);
-        if (found == folders_.end())
-            found = folders_.emplace(std::string(folder), load(std::string(folder), nullptr)).first;
-        return found->second;
+        FolderState* state = find(folder);
+        return state ? *state : *add(std::string(folder), nullptr);
     }
 
     ConflictMark play(const ListEntry& entry) {
         const RunPlanner::Decision decision = planner_.decide(entry.current, entry.proposed);
         if (decision.unchanged()) return {};
-        const ConflictMark mark = outcome(decision);
+        const ConflictMark mark = outcome(decision, NamePart(entry.current), NamePart(entry.proposed));
+        if (!mark.failing() && decision.holdsOthers) moveFoldersInside(decision.from, decision.to);
         planner_.settle(decision, !mark.failing());
         return mark;
     }
 
     // Whether the rename of `decision` succeeds at this point of the run; the
-    // folders follow when it does.
-    ConflictMark outcome(const RunPlanner::Decision& decision) {
+    // names of its folder follow when it does. The decision only re-points
+    // folders, so its names are those of the entry, which outlive the play.
+    ConflictMark outcome(const RunPlanner::Decision& decision, std::string_view fromName,
+                         std::string_view toName) {
         if (!decision.refused.empty()) return {Conflict::Refused, 0};
-        FolderState& source = stateOf(FolderPart(decision.from));
+        const std::string_view fromFolder = FolderPart(decision.from);
+        const std::string_view toFolder = FolderPart(decision.to);
+        FolderState& source = stateOf(fromFolder);
         if (source.readError != 0) {
             return source.readError == ENOENT ? ConflictMark{Conflict::Missing, 0}
                                               : ConflictMark{Conflict::FolderError, source.readError};
         }
-        const std::string fromKey = source.key(NamePart(decision.from));
-        const auto item = source.names.find(fromKey);
-        if (item == source.names.end()) {
-            return {source.departed.count(fromKey) ? Conflict::ListedTwice : Conflict::Missing, 0};
+        const std::string_view fromKey = source.key(fromName);
+        Holder* item = source.names.find(fromKey);
+        if (!item || *item == Holder::Departed) {
+            return {item ? Conflict::ListedTwice : Conflict::Missing, 0};
         }
         if (source.writeError != 0) return {Conflict::FolderError, source.writeError};
 
-        const bool sameFolder = FolderPart(decision.to) == FolderPart(decision.from);
-        FolderState& target = sameFolder ? source : stateOf(FolderPart(decision.to));
-        const std::string toKey = target.key(NamePart(decision.to));
-        const auto holder = target.names.find(toKey);
+        const bool sameFolder = toFolder == fromFolder;
+        FolderState& target = sameFolder ? source : stateOf(toFolder);
+        const std::string_view toKey = target.key(toName);
+        const Holder* holder = target.names.find(toKey);
         // A change of letter case alone finds the item itself where the folder folds case.
-        if (holder != target.names.end() && !(sameFolder && toKey == fromKey)) {
-            switch (holder->second) {
+        const bool itself = sameFolder && toKey == fromKey;
+        if (holder && *holder != Holder::Departed && !itself) {
+            switch (*holder) {
                 case Holder::Outside:
                     return {Conflict::TakenOutside, 0};
                 case Holder::Listed:
                     return {Conflict::TakenByListed, 0};
-                case Holder::Arrived:
+                default:
                     return {Conflict::SameName, 0};
             }
         }
-        source.names.erase(item);
-        source.departed.insert(fromKey);
-        target.names[toKey] = Holder::Arrived;
-        moveFoldersInside(decision.from, decision.to);
+        *item = Holder::Departed;
+        target.names.set(toKey, Holder::Arrived);
         return {};
     }
 
     // A renamed folder takes the folders inside it along.
     void moveFoldersInside(const std::string& from, const std::string& to) {
         const std::string prefix = from + '/';
-        std::vector<std::map<std::string, FolderState, std::less<>>::node_type> moved;
-        for (auto it = folders_.lower_bound(prefix); it != folders_.end() && it->first.starts_with(prefix);) {
-            moved.push_back(folders_.extract(it++));
-        }
-        for (auto& node : moved) {
-            node.key() = to + '/' + node.key().substr(prefix.size());
+        std::vector<std::string> inside;
+        for (const auto& [folder, state] : folders_)
+            if (folder.starts_with(prefix)) inside.push_back(folder);
+        for (const std::string& folder : inside) {
+            auto node = folders_.extract(folder);
+            node.key() = to + '/' + folder.substr(prefix.size());
             folders_.insert(std::move(node));
         }
+        last_ = nullptr;
     }
 
     const std::vector<ListEntry>& entries_;
     RunPlanner planner_;
-    std::map<std::string, FolderState, std::less<>> folders_;
+    std::unordered_map<std::string, std::unique_ptr<FolderState>, PathHash, std::equal_to<>> folders_;
+    FolderState* last_ = nullptr;  // the folder found last, which the next entry usually shares
+    std::string lastFolder_;
 };
 
 }  // namespace
@@ -186,16 +271,40 @@ std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry) {
 
 std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entries) {
     std::vector<ConflictMark> marks(entries.size());
-    std::unordered_set<std::string_view> proposed;
-    proposed.reserve(entries.size());
+    // The proposed paths by hash, then equal hashes compared in full: no
+    // allocation per entry, which a refresh of many entries would feel.
+    struct Proposal {
+        size_t hash;
+        std::uint32_t index;
+    };
+    std::vector<Proposal> proposals;
+    proposals.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         const ListEntry& entry = entries[i];
         if (entry.current == entry.proposed) continue;
         if (!RefusedReason(entry.current, entry.proposed).empty()) {
             marks[i].conflict = Conflict::Refused;
-        } else if (!proposed.insert(entry.proposed).second) {
-            marks[i].conflict = Conflict::SameName;
+        } else {
+            proposals.push_back({PathHash{}(entry.proposed), static_cast<std::uint32_t>(i)});
         }
+    }
+    std::sort(proposals.begin(), proposals.end(), [](const Proposal& a, const Proposal& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.index < b.index;
+    });
+    for (size_t first = 0; first < proposals.size();) {
+        size_t end = first + 1;
+        while (end < proposals.size() && proposals[end].hash == proposals[first].hash) ++end;
+        // Within one hash, every entry after the first with its path is marked.
+        for (size_t i = first + 1; i < end; ++i) {
+            const std::string& path = entries[proposals[i].index].proposed;
+            for (size_t j = first; j < i; ++j) {
+                if (entries[proposals[j].index].proposed == path) {
+                    marks[proposals[i].index].conflict = Conflict::SameName;
+                    break;
+                }
+            }
+        }
+        first = end;
     }
     return marks;
 }
