@@ -127,7 +127,6 @@ private:
             }
             lastTargets->push_back(NamePart(entry.proposed));
         }
-        for (auto& [folder, names] : targets) std::sort(names.begin(), names.end());
 
         for (const ListEntry& entry : entries_) {
             const std::string_view folder = FolderPart(entry.current);
@@ -159,7 +158,7 @@ private:
             state->writeError = platform::FolderWritable(folder.empty() ? std::string(".") : folder);
             state->folds =
                 platform::FoldsLetterCase(folder, listing.names, [avoid](std::string_view spelling) {
-                    return avoid && std::binary_search(avoid->begin(), avoid->end(), spelling);
+                    return avoid && std::find(avoid->begin(), avoid->end(), spelling) != avoid->end();
                 });
             state->listed = std::move(listing.names);
             state->names.reserve(state->listed.size());
