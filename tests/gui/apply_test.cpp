@@ -469,7 +469,8 @@ TEST_F(ApplyTest, SourceDeletedAfterItWasAdded) {
     EXPECT_EQ(tree(), (std::map<std::string, std::string>{{"kept2", "<kept>"}}));
     EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"gone", "kept2"}));
     const QString report = failureReport();
-    EXPECT_TRUE(report.contains(QString::fromStdString(path("gone")) + QStringLiteral(" → gone2: nie ma takiego pliku ani katalogu")))
+    EXPECT_TRUE(report.contains(QString::fromStdString(path("gone")) +
+                                QStringLiteral(" → gone2: nie ma takiego pliku ani katalogu")))
         << report.toStdString();
 }
 
