@@ -113,7 +113,16 @@ void ConflictWatch::recheckSoon() {
 
 void ConflictWatch::checkPending() {
     if (paused_) return;
-    if (shownGeneration_ != generation_) show(PredictWithoutDisk(list_.entries()), false);
+    if (shownGeneration_ != generation_) {
+        // Entries were added, removed or moved: until the disk part is in, the
+        // marks they carry stay beside those of the part without the disk.
+        std::vector<ConflictMark> marks = PredictWithoutDisk(list_.entries());
+        for (int row = 0; row < list_.count(); ++row) {
+            if (!marks[static_cast<size_t>(row)].failing())
+                marks[static_cast<size_t>(row)] = list_.markAt(row);
+        }
+        show(std::move(marks), false);
+    }
     if (list_.count() == 0) {
         diskShown_ = true;
         return;

@@ -123,8 +123,7 @@ void Session::refreshPreview() {
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return;
     summaryRules_ = rules;
-    if (previewMode_ == PreviewMode::Live) {
-        proposeAnew(0, entries_.count() - 1, *rules);
+    if (previewMode_ == PreviewMode::Live && proposeAnew(0, entries_.count() - 1, *rules)) {
         conflicts_.recheckNow();
     }
     emitRuleSummary();
@@ -133,22 +132,23 @@ void Session::refreshPreview() {
 
 void Session::optionsWindowClosed() {
     if (previewMode_ != PreviewMode::OnClose) return;
-    if (const std::optional<RenameRules> rules = rulesInForce()) {
-        proposeAnew(0, entries_.count() - 1, *rules);
-        conflicts_.recheckNow();
-    }
+    const std::optional<RenameRules> rules = rulesInForce();
+    if (rules && proposeAnew(0, entries_.count() - 1, *rules)) conflicts_.recheckNow();
 }
 
-void Session::proposeAnew(int first, int last, const RenameRules& rules) {
+bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
     const std::int64_t count = entries_.count();
+    bool changed = false;
     // Only the proposed path decides whether an entry is rewritten; the list
     // signals the rewritten rows in runs, so a view keeps its current item.
     entries_.rebuildRows(first, last, [&](int row, ListEntry& entry) {
         ListEntry rebuilt = TransformPath(entry.current, row, count, rules);
         if (rebuilt.proposed == entry.proposed) return false;
         entry.proposed = std::move(rebuilt.proposed);
+        changed = true;
         return true;
     });
+    return changed;
 }
 
 void Session::renumberFrom(int first) {

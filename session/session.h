@@ -149,8 +149,9 @@ private:
     // the start value does not convert.
     std::optional<RenameRules> rulesInForce();
     // The one renumbering: proposes anew, from `rules`, the entries of rows
-    // `first` to `last`, rewriting only those whose proposed path changes.
-    void proposeAnew(int first, int last, const RenameRules& rules);
+    // `first` to `last`, rewriting only those whose proposed path changes;
+    // whether any did.
+    bool proposeAnew(int first, int last, const RenameRules& rules);
     // After positions changed from `first` on: only numbering depends on them.
     void renumberFrom(int first);
     void entryCountMayHaveChanged();
