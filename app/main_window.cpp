@@ -297,10 +297,10 @@ void MainWindow::followSession() {
     connect(&session_, &Session::failed, this, [this](const QString& message) {
         kestrix::ui::ShowMessage(this, QMessageBox::Critical, QApplication::applicationName(), message);
     });
-    connect(&session_, &Session::runStarted, this, &MainWindow::runStarted);
+    connect(&session_, &Session::runStarted, this, &MainWindow::lockForRun);
     connect(&session_, &Session::runProgress, this, &MainWindow::setGauge);
     connect(&session_, &Session::entriesReloadedQuietly, this, &MainWindow::repaintReloaded);
-    connect(&session_, &Session::runFinished, this, &MainWindow::runFinished);
+    connect(&session_, &Session::runFinished, this, &MainWindow::unlockAfterRun);
 }
 
 // --- The file list.
@@ -489,7 +489,7 @@ void MainWindow::settleInterruptedRuns() {
     }));
 }
 
-void MainWindow::runStarted() {
+void MainWindow::lockForRun() {
     // Disabling the main window disables its child windows too; the options
     // window stays usable during a run.
     const bool optionsEnabled = optionsWindow_->isEnabled();
@@ -510,7 +510,7 @@ void MainWindow::repaintReloaded(const kestrix::session::RowRanges& rows) {
 }
 
 // The window takes input again while the gauge shows the end, then the gauge goes.
-void MainWindow::runFinished() {
+void MainWindow::unlockAfterRun() {
     setEnabled(true);
     setGauge(100);
     kestrix::session::ProcessEventsDuringRun();

@@ -26,11 +26,6 @@ namespace kestrix::session {
 
 namespace {
 
-std::string WithTrailingSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
-
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == 0 ? std::string("/") : path.substr(0, slash);
@@ -164,7 +159,7 @@ LeftOutItems Session::addFolderContents(const std::string& folder, FolderContent
     EntryBuilder built(*rules, entries_.count(), leftOut);
     // Depth first, each subfolder's own entry before its contents. Links to
     // folders get their entry but are never descended into, so the walk ends.
-    platform::WalkFolder(WithTrailingSlash(folder), what.recurse,
+    platform::WalkFolder(folder, what.recurse,
                          [&](const std::string& path, const platform::FolderItem& item) {
                              if (item.isFolder ? what.folders : what.files) built.add(path);
                          });
