@@ -1,5 +1,6 @@
 // Applying the renames: every entry of the list, in list order, renamed on
 // disk by a journaled run while the gauge shows how far it has come.
+#include <exception>
 #include <string>
 #include <utility>
 #include <vector>
@@ -7,7 +8,6 @@
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QMessageBox>
-#include <QSignalBlocker>
 #include <QToolButton>
 
 #include "app/dialogs.h"
@@ -34,8 +34,15 @@ bool ReloadAfterApply() { return !Form4 || Form4->ReloadAfterApply(); }
 // is now.
 class ApplyWindow : public RunWindow {
 public:
-    ApplyWindow(TForm1& form, kestrix::session::RenameRun& run)
-        : RunWindow(form, form.fileList()->count()), model_(*form.fileList()), run_(run) {}
+    // `ahead` holds the entries the list would take back if every rename
+    // went through, made with `aheadWith` while the plan was being synced.
+    ApplyWindow(TForm1& form, kestrix::session::RenameRun& run, std::vector<kestrix::ListEntry> ahead,
+                kestrix::RenameOptions aheadWith)
+        : RunWindow(form, form.fileList()->count()),
+          model_(*form.fileList()),
+          run_(run),
+          ahead_(std::move(ahead)),
+          aheadWith_(std::move(aheadWith)) {}
 
     void run() {
         options_ = form_.CurrentRenameOptions();
@@ -76,9 +83,15 @@ public:
         }
         const int row = static_cast<int>(index);
         if (ReloadAfterApply() && row < model_.count()) {
-            reload(row,
-                   kestrix::TransformPath(failed ? outcome.from : outcome.to, row, model_.count(), options_));
-            settled_[static_cast<size_t>(row)] = run_.folderMoves().size();
+            const std::string& now = failed ? outcome.from : outcome.to;
+            const size_t at = static_cast<size_t>(row);
+            if (at < ahead_.size() && ahead_[at].current == now && options_ == aheadWith_ &&
+                model_.count() == static_cast<int>(ahead_.size())) {
+                reload(row, std::move(ahead_[at]));
+            } else {
+                reload(row, kestrix::TransformPath(now, row, model_.count(), options_));
+            }
+            settled_[at] = run_.folderMoves().size();
         }
     }
 
@@ -89,10 +102,7 @@ private:
     // quietly and the view is only repainted; the list signals its changes
     // once, at the end. A replaced entry loses its selection.
     void reload(int index, kestrix::ListEntry entry) {
-        {
-            const QSignalBlocker quiet(&model_);
-            model_.replace(index, std::move(entry));
-        }
+        model_.replaceQuietly(index, std::move(entry));
         if (!unshown_.empty() && unshown_.back().second == index - 1) {
             unshown_.back().second = index;
         } else {
@@ -100,13 +110,28 @@ private:
         }
     }
 
-    // Before events are processed: the reloaded entries become visible.
+    // Before events are processed: the reloaded entries become visible. The
+    // list is repainted only where it shows one of them.
     void showReloaded() {
         if (unshown_.empty()) return;
-        QItemSelection replaced;
-        for (const auto& [first, last] : unshown_) replaced.select(model_.index(first), model_.index(last));
-        form_.ListBox1->selectionModel()->select(replaced, QItemSelectionModel::Deselect);
-        form_.ListBox1->viewport()->update();
+        QListView& list = *form_.ListBox1;
+        if (list.selectionModel()->hasSelection()) {
+            QItemSelection replaced;
+            for (const auto& [first, last] : unshown_)
+                replaced.select(model_.index(first), model_.index(last));
+            list.selectionModel()->select(replaced, QItemSelectionModel::Deselect);
+        }
+        const QRect shown = list.viewport()->rect();
+        const QModelIndex top = list.indexAt(shown.topLeft());
+        const QModelIndex bottom = list.indexAt(shown.bottomLeft());
+        const int firstShown = top.isValid() ? top.row() : 0;
+        const int lastShown = bottom.isValid() ? bottom.row() : model_.count() - 1;
+        for (const auto& [first, last] : unshown_) {
+            if (first <= lastShown && last >= firstShown) {
+                list.viewport()->update();
+                break;
+            }
+        }
         unshown_.clear();
     }
 
@@ -140,6 +165,8 @@ private:
 
     FileListModel& model_;
     kestrix::session::RenameRun& run_;
+    std::vector<kestrix::ListEntry> ahead_;
+    kestrix::RenameOptions aheadWith_;
     kestrix::RenameOptions options_;
     kestrix::apply::RenameFailures failures_;
     kestrix::session::RunEnd end_;
@@ -159,17 +186,36 @@ void TForm1::ToolButton4Click() {
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
-    // Nothing is renamed before the run's plan is safely on disk.
+    // Nothing is renamed before the run's plan is safely on disk. Meanwhile
+    // the entries the list will take back are made ahead, for the likely case
+    // that every rename goes through and the options stay as they are.
     const std::string journals = kestrix::session::DefaultJournalFolder();
     kestrix::session::RenameRun run(journals, kestrix::apply::applySeams().frameMilliseconds);
-    if (!run.beginListRun(fileList_->entries())) {
+    const kestrix::RenameOptions options = CurrentRenameOptions();
+    std::vector<kestrix::ListEntry> ahead;
+    const auto makeAhead = [&] {
+        if (!ReloadAfterApply()) return;
+        const std::vector<kestrix::ListEntry>& entries = fileList_->entries();
+        ahead.reserve(entries.size());
+        try {
+            for (const kestrix::ListEntry& entry : entries) {
+                ahead.push_back(kestrix::TransformPath(entry.proposed,
+                                                       static_cast<std::int64_t>(ahead.size()),
+                                                       static_cast<std::int64_t>(entries.size()), options));
+            }
+        } catch (const std::exception&) {
+            // The options cannot be applied; each entry finds out at its turn, as without this.
+            ahead.clear();
+        }
+    };
+    if (!run.beginListRun(fileList_->entries(), makeAhead)) {
         kestrix::ui::showMessage(this, QMessageBox::Critical, QStringLiteral("Błąd"),
                                  kestrix::apply::JournalFailureText(journals, run.error()));
         return;
     }
     kestrix::apply::RenameFailures failures;
     {
-        ApplyWindow window(*this, run);
+        ApplyWindow window(*this, run, std::move(ahead), options);
         window.run();
         failures = window.failures();
         const kestrix::session::RunEnd& end = window.runEnd();

@@ -29,6 +29,8 @@ public:
     void append(std::vector<kestrix::ListEntry> entries);
     // Puts `entry` in place of the entry at `row` (the view's current item and selection stay).
     void replace(int row, kestrix::ListEntry entry);
+    // The same without telling the views; the caller signals the change later.
+    void replaceQuietly(int row, kestrix::ListEntry entry) { entries_[static_cast<size_t>(row)] = std::move(entry); }
     // Replaces every entry for which `rebuild` returns true, signalling the
     // changed rows in contiguous ranges rather than one by one.
     void rebuildWhere(const std::function<bool(int row, kestrix::ListEntry& entry)>& rebuild);
