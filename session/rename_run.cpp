@@ -64,20 +64,13 @@ bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string und
         return false;
     }
 
-    // What the run needs besides the journal (where each entry's folders are,
-    // the identities of the items) is read while the plan goes to disk.
+    // Where each entry's folders are is read while the plan goes to disk.
     const RunPlanner::Assumes assumes =
         kind == RunKind::Undo ? RunPlanner::Assumes::EarlierMoved : RunPlanner::Assumes::EarlierStay;
-    std::vector<platform::ItemIdentity> identities;
     std::exception_ptr failure;
     std::thread reader([&] {
         try {
             planner_ = std::make_unique<RunPlanner>(plan_, assumes);
-            if (!identify) return;
-            std::vector<std::string_view> paths;
-            paths.reserve(plan_.size());
-            for (const PlanEntry& entry : plan_) paths.push_back(entry.current);
-            identities = platform::IdentifyItems(paths);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -99,10 +92,9 @@ bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string und
     }
     reader.join();
     if (failure) std::rethrow_exception(failure);
-    if (identify) {
-        for (size_t i = 0; i < plan_.size(); ++i) plan_[i].identity = identities[i];
-    }
-    if (!planWritten || !writer_.writeIdentities(plan_)) {
+    // A plan made from another journal knows its items already; the items of
+    // a run over the list are read beside the run.
+    if (!planWritten || (!identify && !writer_.writeIdentities(plan_))) {
         error_ = writer_.error();
         if (writer_.isOpen()) {
             writer_.close();
@@ -111,6 +103,7 @@ bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string und
         }
         return false;
     }
+    if (identify) identities_ = std::make_unique<IdentityReader>(plan_);
     return true;
 }
 
@@ -139,10 +132,12 @@ void RenameRun::execute(RunListener& listener) {
             }
         }
         const EntryOutcome& outcome = apply(index);
+        if (identities_) identities_->entryDone(index, outcome.outcome == Outcome::Renamed);
         // Renames take microseconds: the clock is read every few entries.
         const bool frameDue =
             index == last || ((frame_.count() == 0 || index % 8 == 0) && Clock::now() - lastFrame >= frame_);
         if (frameDue && !broken_ && !writer_.flush()) broken_ = writer_.error();
+        if (frameDue && identities_) identities_->wake();
         listener.entryDone(index, outcome, frameDue);
         if (frameDue) lastFrame = Clock::now();
     }
@@ -229,6 +224,20 @@ RunEnd RenameRun::finish() {
     if (!writer_.isOpen()) {
         end.error = error_ ? error_ : EBADF;
         return end;
+    }
+    if (identities_) {
+        std::vector<platform::ItemIdentity> identities = identities_->finish();
+        for (size_t i = 0; i < plan_.size(); ++i) {
+            // An item whose folder the run renamed under the reader is asked about where it is now.
+            if (identities[i].type == platform::ItemIdentity::Type::Unknown && !planner_->moves().empty()) {
+                const std::string& where = identities_->renamed(i) ? plan_[i].proposed : plan_[i].current;
+                identities[i] = platform::IdentifyItem(planner_->moves().repoint(where))
+                                    .value_or(platform::ItemIdentity{});
+            }
+            plan_[i].identity = identities[i];
+        }
+        identities_.reset();
+        if (!broken_ && renamed_ > 0 && !writer_.writeIdentities(plan_)) broken_ = writer_.error();
     }
     int ignored = 0;
     if (renamed_ == 0 && leftAt_.empty()) {

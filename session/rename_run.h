@@ -9,6 +9,7 @@
 
 #include "engine/list_entry.h"
 #include "platform/rename.h"
+#include "session/identity_reader.h"
 #include "session/journal_format.h"
 #include "session/journal_writer.h"
 #include "session/run_planner.h"
@@ -101,6 +102,7 @@ private:
     std::vector<PlanEntry> plan_;
     std::unique_ptr<RunPlanner> planner_;
     std::unique_ptr<platform::Renamer> renamer_;
+    std::unique_ptr<IdentityReader> identities_;
     JournalWriter writer_;
     int error_ = 0;
     // The journal could not be written during the run: nothing more is renamed.
