@@ -16,7 +16,23 @@ std::string_view FolderOf(std::string_view path) {
 }  // namespace
 
 IdentityReader::IdentityReader(const std::vector<PlanEntry>& plan)
-    : plan_(plan), renamed_(plan.size(), 0), identities_(plan.size()), thread_([this] { read(); }) {}
+    : plan_(plan), renamed_(plan.size(), 0), identities_(plan.size()) {
+    // Read now, before the run may change a path of its plan.
+    std::unordered_map<std::string_view, size_t> byFolder;
+    for (size_t i = 0; i < plan_.size(); ++i) {
+        const auto [found, added] = byFolder.emplace(FolderOf(plan_[i].current), folders_.size());
+        if (added) folders_.emplace_back();
+        Folder& folder = folders_[found->second];
+        folder.last = static_cast<std::int64_t>(i);
+        folder.members.push_back(i);
+    }
+    std::sort(folders_.begin(), folders_.end(),
+              [](const Folder& a, const Folder& b) { return a.last < b.last; });
+}
+
+void IdentityReader::start() {
+    thread_ = std::thread([this] { read(); });
+}
 
 IdentityReader::~IdentityReader() {
     if (thread_.joinable()) finish();
@@ -30,6 +46,7 @@ void IdentityReader::entryDone(std::int64_t index, bool renamed) {
 void IdentityReader::wake() { woken_.notify_one(); }
 
 std::vector<platform::ItemIdentity> IdentityReader::finish() {
+    if (!thread_.joinable()) return std::move(identities_);
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         finishing_ = true;
@@ -41,38 +58,22 @@ std::vector<platform::ItemIdentity> IdentityReader::finish() {
 
 void IdentityReader::read() {
     try {
-        // The entries of each folder, and the last of them in list order.
-        struct Folder {
-            std::int64_t last = 0;
-            std::vector<size_t> members;
-        };
-        std::unordered_map<std::string_view, Folder> byFolder;
-        for (size_t i = 0; i < plan_.size(); ++i) {
-            Folder& folder = byFolder[FolderOf(plan_[i].current)];
-            folder.last = static_cast<std::int64_t>(i);
-            folder.members.push_back(i);
-        }
-        std::vector<Folder*> order;
-        for (auto& [name, folder] : byFolder) order.push_back(&folder);
-        std::sort(order.begin(), order.end(),
-                  [](const Folder* a, const Folder* b) { return a->last < b->last; });
-
         std::vector<std::string_view> paths;
-        for (Folder* folder : order) {
+        for (const Folder& folder : folders_) {
             {
                 std::unique_lock<std::mutex> lock(mutex_);
                 woken_.wait(
-                    lock, [&] { return finishing_ || done_.load(std::memory_order_acquire) > folder->last; });
+                    lock, [&] { return finishing_ || done_.load(std::memory_order_acquire) > folder.last; });
             }
             // Past the end of the run, entries it never reached keep their names.
             const std::int64_t done = done_.load(std::memory_order_acquire);
             paths.clear();
-            for (size_t i : folder->members) {
+            for (size_t i : folder.members) {
                 const bool renamed = static_cast<std::int64_t>(i) < done && renamed_[i];
                 paths.push_back(renamed ? plan_[i].proposed : plan_[i].current);
             }
             const std::vector<platform::ItemIdentity> found = platform::IdentifyItems(paths);
-            for (size_t k = 0; k < folder->members.size(); ++k) identities_[folder->members[k]] = found[k];
+            for (size_t k = 0; k < folder.members.size(); ++k) identities_[folder.members[k]] = found[k];
         }
     } catch (...) {
         // Identities help undo notice changes; without them it goes by names alone.

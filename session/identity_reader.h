@@ -19,8 +19,11 @@ namespace kestrix::session {
 // nothing but a core that is otherwise idle.
 class IdentityReader {
 public:
+    // Sorts the plan's entries by folder; start() then sets the reader going,
+    // before the run's first entry.
     explicit IdentityReader(const std::vector<PlanEntry>& plan);
     ~IdentityReader();
+    void start();
     IdentityReader(const IdentityReader&) = delete;
     IdentityReader& operator=(const IdentityReader&) = delete;
 
@@ -37,7 +40,15 @@ public:
 private:
     void read();
 
+    // The entries of each folder, and the last of them in list order; in the
+    // order of their last entries.
+    struct Folder {
+        std::int64_t last = 0;
+        std::vector<std::size_t> members;
+    };
+
     const std::vector<PlanEntry>& plan_;
+    std::vector<Folder> folders_;
     std::vector<char> renamed_;
     std::vector<platform::ItemIdentity> identities_;
     std::atomic<std::int64_t> done_{0};

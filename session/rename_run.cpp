@@ -71,6 +71,7 @@ bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string und
     std::thread reader([&] {
         try {
             planner_ = std::make_unique<RunPlanner>(plan_, assumes);
+            if (identify) identities_ = std::make_unique<IdentityReader>(plan_);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -103,7 +104,7 @@ bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string und
         }
         return false;
     }
-    if (identify) identities_ = std::make_unique<IdentityReader>(plan_);
+    if (identities_) identities_->start();
     return true;
 }
 
