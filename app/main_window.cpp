@@ -43,6 +43,7 @@ using kestrix::session::Session;
 using kestrix::ui::DeselectRows;
 using kestrix::ui::RestoreSelection;
 using kestrix::ui::SelectedRows;
+using kestrix::ui::ShowsAnyOf;
 
 namespace {
 
@@ -503,10 +504,10 @@ void MainWindow::setGauge(int percent) {
     if (kestrix::session::applySeams().gaugeSet) kestrix::session::applySeams().gaugeSet(percent);
 }
 
-// Replaced entries lose their selection, and the list repaints them.
+// Replaced entries lose their selection, and the list is repainted where it shows one of them.
 void MainWindow::repaintReloaded(const kestrix::session::RowRanges& rows) {
     DeselectRows(*fileListView, rows);
-    fileListView->viewport()->update();
+    if (ShowsAnyOf(*fileListView, rows)) fileListView->viewport()->update();
 }
 
 // The window takes input again while the gauge shows the end, then the gauge goes.
