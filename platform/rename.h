@@ -93,7 +93,7 @@ private:
         std::map<std::pair<char32_t, char32_t>, bool> foldsPair;
     };
 
-    FolderTraits& traitsOf(const std::string& folder);
+    FolderTraits& traitsOf(std::string_view folder);
     RenameResult caseOnly(const std::string& from, const std::string& to, std::int64_t index,
                           const std::string& folder, bool asciiPairs,
                           const std::vector<std::pair<char32_t, char32_t>>& otherPairs);
@@ -113,6 +113,10 @@ private:
     RenameWays ways_;
     long probes_ = 0;
     std::unordered_map<std::string, FolderTraits> folders_;
+    // The folder asked about last: most renames of a run stay in one folder a while.
+    std::string lastFolder_;
+    FolderTraits* lastTraits_ = nullptr;
+    std::vector<std::pair<char32_t, char32_t>> otherPairs_;
 };
 
 // One rename with a Renamer of its own (temporary names tagged with the
