@@ -174,7 +174,8 @@ private:
     }
 
     ConflictMark play(const ListEntry& entry) {
-        const RunPlanner::Decision decision = planner_.decide(entry.current, entry.proposed);
+        RunPlanner::Decision& decision = decision_;
+        planner_.decide(entry.current, entry.proposed, decision);
         if (decision.unchanged()) return {};
         const ConflictMark mark = outcome(decision, NamePart(entry.current), NamePart(entry.proposed));
         if (!mark.failing() && decision.holdsOthers) moveFoldersInside(decision.from, decision.to);
@@ -239,6 +240,7 @@ private:
 
     const std::vector<ListEntry>& entries_;
     RunPlanner planner_;
+    RunPlanner::Decision decision_;  // its strings keep their room from entry to entry
     std::unordered_map<std::string, std::unique_ptr<FolderState>, PathHash, std::equal_to<>> folders_;
     FolderState* last_ = nullptr;  // the folder found last, which the next entry usually shares
     std::string lastFolder_;
