@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -108,11 +109,11 @@ TEST_F(CaptionFitTest, EveryCaptionOfEveryWindowFitsItsControl) {
         // Shown, so laid-out captions have their final geometry.
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << window->objectName().toStdString();
+        const std::size_t before = captions.size();
         CollectCaptions(window, captions);
+        EXPECT_GT(captions.size(), before) << "no caption found in " << window->objectName().toStdString();
     }
 
-    // Every window has captions to check: the walk itself found them.
-    EXPECT_GE(captions.size(), 40U);
     for (const Caption& caption : captions) {
         EXPECT_LE(caption.width, caption.room) << Describe(caption).toStdString();
         EXPECT_TRUE(caption.inheritsItsFont)
