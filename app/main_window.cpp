@@ -43,6 +43,7 @@ using kestrix::session::Session;
 using kestrix::ui::DeselectRows;
 using kestrix::ui::RestoreSelection;
 using kestrix::ui::SelectedRows;
+using kestrix::ui::ShowsAnyOf;
 
 namespace {
 
@@ -297,10 +298,10 @@ void MainWindow::followSession() {
     connect(&session_, &Session::failed, this, [this](const QString& message) {
         kestrix::ui::ShowMessage(this, QMessageBox::Critical, QApplication::applicationName(), message);
     });
-    connect(&session_, &Session::runStarted, this, &MainWindow::runStarted);
+    connect(&session_, &Session::runStarted, this, &MainWindow::lockForRun);
     connect(&session_, &Session::runProgress, this, &MainWindow::setGauge);
     connect(&session_, &Session::entriesReloadedQuietly, this, &MainWindow::repaintReloaded);
-    connect(&session_, &Session::runFinished, this, &MainWindow::runFinished);
+    connect(&session_, &Session::runFinished, this, &MainWindow::unlockAfterRun);
 }
 
 // --- The file list.
@@ -489,7 +490,7 @@ void MainWindow::settleInterruptedRuns() {
     }));
 }
 
-void MainWindow::runStarted() {
+void MainWindow::lockForRun() {
     // Disabling the main window disables its child windows too; the options
     // window stays usable during a run.
     const bool optionsEnabled = optionsWindow_->isEnabled();
@@ -503,14 +504,14 @@ void MainWindow::setGauge(int percent) {
     if (kestrix::session::applySeams().gaugeSet) kestrix::session::applySeams().gaugeSet(percent);
 }
 
-// Replaced entries lose their selection, and the list repaints them.
+// Replaced entries lose their selection, and the list is repainted where it shows one of them.
 void MainWindow::repaintReloaded(const kestrix::session::RowRanges& rows) {
     DeselectRows(*fileListView, rows);
-    fileListView->viewport()->update();
+    if (ShowsAnyOf(*fileListView, rows)) fileListView->viewport()->update();
 }
 
 // The window takes input again while the gauge shows the end, then the gauge goes.
-void MainWindow::runFinished() {
+void MainWindow::unlockAfterRun() {
     setEnabled(true);
     setGauge(100);
     kestrix::session::ProcessEventsDuringRun();

@@ -117,10 +117,10 @@ private:
 
     // A run of renames: the window is disabled as a whole (the options window
     // stays usable) and the gauge rises until the run has finished.
-    void runStarted();
+    void lockForRun();
     void setGauge(int percent);
     void repaintReloaded(const kestrix::session::RowRanges& rows);
-    void runFinished();
+    void unlockAfterRun();
     void runEnded();
 
     kestrix::session::Session& session_;

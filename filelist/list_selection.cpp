@@ -36,10 +36,23 @@ void RestoreSelection(QListView& view, const std::vector<bool>& selected, int cu
 }
 
 void DeselectRows(QListView& view, const kestrix::session::RowRanges& rows) {
+    if (!view.selectionModel()->hasSelection()) return;
     QAbstractItemModel* model = view.model();
     QItemSelection replaced;
     for (const auto& [first, last] : rows) replaced.select(model->index(first, 0), model->index(last, 0));
     view.selectionModel()->select(replaced, QItemSelectionModel::Deselect);
+}
+
+bool ShowsAnyOf(const QListView& view, const kestrix::session::RowRanges& rows) {
+    const QRect shown = view.viewport()->rect();
+    const QModelIndex top = view.indexAt(shown.topLeft());
+    const QModelIndex bottom = view.indexAt(shown.bottomLeft());
+    const int firstShown = top.isValid() ? top.row() : 0;
+    const int lastShown = bottom.isValid() ? bottom.row() : view.model()->rowCount() - 1;
+    for (const auto& [first, last] : rows) {
+        if (first <= lastShown && last >= firstShown) return true;
+    }
+    return false;
 }
 
 }  // namespace kestrix::ui

@@ -18,4 +18,7 @@ void RestoreSelection(QListView& view, const std::vector<bool>& selected, int cu
 // Drops the selection of the rows in `rows`.
 void DeselectRows(QListView& view, const kestrix::session::RowRanges& rows);
 
+// Whether the view shows any of the rows in `rows` now.
+bool ShowsAnyOf(const QListView& view, const kestrix::session::RowRanges& rows);
+
 }  // namespace kestrix::ui

@@ -84,47 +84,74 @@ std::optional<ItemIdentity> IdentifyItem(const std::string& path) {
     return FromStat(st, InodesLast(std::string(FolderOf(path))));
 }
 
-std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string>& paths) {
+std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string_view>& paths) {
     std::vector<ItemIdentity> identities(paths.size());
-    std::unordered_map<std::string_view, std::vector<size_t>> byFolder;
-    for (size_t i = 0; i < paths.size(); ++i) byFolder[FolderOf(paths[i])].push_back(i);
+    // The paths of one folder usually come together.
+    std::vector<std::pair<std::string_view, std::vector<size_t>>> groups;
+    std::unordered_map<std::string_view, size_t> groupOf;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::string_view folder = FolderOf(paths[i]);
+        if (groups.empty() || groups.back().first != folder) {
+            const auto [known, added] = groupOf.emplace(folder, groups.size());
+            if (added) groups.emplace_back(folder, std::vector<size_t>());
+            if (!added && known->second != groups.size() - 1) {
+                groups[known->second].second.push_back(i);
+                continue;
+            }
+        }
+        groups.back().second.push_back(i);
+    }
 
-    for (const auto& [folderView, members] : byFolder) {
+    std::string names;
+    std::vector<std::pair<size_t, Listed>> entries;
+    std::unordered_map<std::string_view, Listed> listed;
+    for (const auto& [folderView, members] : groups) {
         const std::string folder(folderView);
         const bool inodeLasts = InodesLast(folder);
         auto askEach = [&] {
             for (size_t i : members) {
                 struct stat st;
-                if (lstat(paths[i].c_str(), &st) == 0) identities[i] = FromStat(st, inodeLasts);
+                if (lstat(std::string(paths[i]).c_str(), &st) == 0) identities[i] = FromStat(st, inodeLasts);
             }
         };
         if (members.size() < kListFolderFrom) {
             askEach();
             continue;
         }
-        std::unordered_map<std::string, Listed> listed;
+        // The names side by side in one buffer, looked up in place.
+        names.clear();
+        entries.clear();
+        listed.clear();
         if (DIR* dir = opendir(folder.empty() ? "." : folder.c_str())) {
-            while (const dirent* entry = readdir(dir))
-                listed.emplace(entry->d_name, Listed{entry->d_ino, entry->d_type});
+            while (const dirent* entry = readdir(dir)) {
+                entries.emplace_back(names.size(), Listed{entry->d_ino, entry->d_type});
+                names.append(entry->d_name);
+                names.push_back('\0');
+            }
             closedir(dir);
         }
+        listed.reserve(entries.size());
+        for (const auto& [offset, entry] : entries)
+            listed.emplace(std::string_view(names.data() + offset), entry);
+        auto find = [&](size_t i) { return listed.find(paths[i].substr(folder.size())); };
+
         // A listing counts only where its numbers are the items' own.
-        const std::string& first = paths[members.front()];
-        const auto firstListed = listed.find(first.substr(folder.size()));
+        const auto firstListed = find(members.front());
         struct stat st;
-        if (firstListed == listed.end() || lstat(first.c_str(), &st) != 0 ||
+        if (firstListed == listed.end() || lstat(std::string(paths[members.front()]).c_str(), &st) != 0 ||
             st.st_ino != firstListed->second.inode) {
             askEach();
             continue;
         }
         for (size_t i : members) {
-            const auto found = listed.find(paths[i].substr(folder.size()));
+            const auto found = find(i);
             if (found == listed.end()) continue;
             ItemIdentity& identity = identities[i];
             identity.type = TypeOfEntry(found->second.type);
             identity.inodeLasts = inodeLasts;
             identity.inode = found->second.inode;
-            if (identity.type == ItemIdentity::Type::Unknown && lstat(paths[i].c_str(), &st) == 0) {
+            if (identity.type == ItemIdentity::Type::Unknown &&
+                lstat(std::string(paths[i]).c_str(), &st) == 0) {
                 identity = FromStat(st, inodeLasts);
             }
         }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -34,7 +35,7 @@ std::optional<ItemIdentity> IdentifyItem(const std::string& path);
 // listed once instead of asking about each item; where a listing cannot tell
 // (no inode numbers in it), each item is asked about. An item that is not
 // there gets an identity of type Unknown.
-std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string>& paths);
+std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string_view>& paths);
 
 // Whether `now` may be the item `recorded` was taken of: the same type, and
 // the same inode number where the file system keeps them, otherwise (for

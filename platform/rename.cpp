@@ -33,14 +33,14 @@ RenameResult Succeeded() { return RenameResult{true, 0, std::string(), std::stri
 
 RenameResult Failed(int error) { return RenameResult{false, error, std::strerror(error), std::string()}; }
 
-std::string FolderPart(const std::string& path) {
+std::string_view FolderPart(std::string_view path) {
     const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
 }
 
-std::string NamePart(const std::string& path) {
+std::string_view NamePart(std::string_view path) {
     const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 // Called through syscall() so that an older C library without the wrapper
@@ -54,7 +54,7 @@ unsigned char FoldAscii(unsigned char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
 }
 
-bool IsValidUtf8(const std::string& text) {
+bool IsValidUtf8(std::string_view text) {
     const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
     return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
@@ -63,7 +63,7 @@ bool IsValidUtf8(const std::string& text) {
 // letter (Unicode's simple case folding for UTF-8 names, ASCII letters only
 // for names that are not UTF-8), and which letters differ: whether ASCII
 // ones do, and the other pairs of code points, the lower one first.
-bool DifferOnlyInCase(const std::string& a, const std::string& b, bool& asciiPairs,
+bool DifferOnlyInCase(std::string_view a, std::string_view b, bool& asciiPairs,
                       std::vector<std::pair<char32_t, char32_t>>& otherPairs) {
     asciiPairs = false;
     otherPairs.clear();
@@ -83,7 +83,7 @@ bool DifferOnlyInCase(const std::string& a, const std::string& b, bool& asciiPai
     if (i == common) return a.size() == b.size();
     asciiPairs = false;
     if (!IsValidUtf8(a) || !IsValidUtf8(b)) {
-        asciiPairs = EqualIgnoringAsciiCase(a, b);
+        asciiPairs = EqualIgnoringAsciiCase(std::string(a), std::string(b));
         return asciiPairs;
     }
     const QList<uint> left = QString::fromUtf8(a.data(), static_cast<qsizetype>(a.size())).toUcs4();
@@ -162,23 +162,28 @@ void Renamer::end(Intermediate kind, const std::string& path) {
     if (steps_) steps_->end(kind, path);
 }
 
-Renamer::FolderTraits& Renamer::traitsOf(const std::string& folder) { return folders_[folder]; }
+Renamer::FolderTraits& Renamer::traitsOf(std::string_view folder) {
+    if (!lastTraits_ || folder != lastFolder_) {
+        lastFolder_.assign(folder);
+        lastTraits_ = &folders_[lastFolder_];
+    }
+    return *lastTraits_;
+}
 
 RenameResult Renamer::rename(const std::string& from, const std::string& to, std::int64_t index) {
     if (from.empty() || from.find('\0') != std::string::npos) return Failed(EINVAL);
     if (to.find('\0') != std::string::npos)
         return RenameResult{false, EINVAL, RefusedNameReason(std::string(1, '\0')), std::string()};
-    const std::string reason = RefusedNameReason(NamePart(to));
-    if (!reason.empty()) return RenameResult{false, EINVAL, reason, std::string()};
+    std::string reason = RefusedNameReason(NamePart(to));
+    if (!reason.empty()) return RenameResult{false, EINVAL, std::move(reason), std::string()};
     if (from == to) {
         struct stat st;
         return lstat(from.c_str(), &st) == 0 ? Succeeded() : Failed(errno);
     }
-    const std::string folder = FolderPart(from);
+    const std::string_view folder = FolderPart(from);
     bool asciiPairs = false;
-    std::vector<std::pair<char32_t, char32_t>> otherPairs;
-    if (folder == FolderPart(to) && DifferOnlyInCase(NamePart(from), NamePart(to), asciiPairs, otherPairs)) {
-        return caseOnly(from, to, index, folder, asciiPairs, otherPairs);
+    if (folder == FolderPart(to) && DifferOnlyInCase(NamePart(from), NamePart(to), asciiPairs, otherPairs_)) {
+        return caseOnly(from, to, index, std::string(folder), asciiPairs, otherPairs_);
     }
     return move(from, to);
 }
@@ -375,11 +380,11 @@ RenameResult RenameNoReplaceFallback(const std::string& from, const std::string&
     return result;
 }
 
-std::string RefusedNameReason(const std::string& name) {
+std::string RefusedNameReason(std::string_view name) {
     if (name.empty()) return "pusta nazwa";
     if (name == "." || name == "..") return "niedozwolona nazwa";
-    if (name.find('\0') != std::string::npos) return "nazwa zawiera bajt NUL";
-    if (name.find('/') != std::string::npos) return "nazwa zawiera znak /";
+    if (name.find('\0') != std::string_view::npos) return "nazwa zawiera bajt NUL";
+    if (name.find('/') != std::string_view::npos) return "nazwa zawiera znak /";
     if (name.size() > NAME_MAX) return "nazwa dłuższa niż " + std::to_string(NAME_MAX) + " bajtów";
     return std::string();
 }

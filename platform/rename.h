@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -92,7 +93,7 @@ private:
         std::map<std::pair<char32_t, char32_t>, bool> foldsPair;
     };
 
-    FolderTraits& traitsOf(const std::string& folder);
+    FolderTraits& traitsOf(std::string_view folder);
     RenameResult caseOnly(const std::string& from, const std::string& to, std::int64_t index,
                           const std::string& folder, bool asciiPairs,
                           const std::vector<std::pair<char32_t, char32_t>>& otherPairs);
@@ -112,6 +113,10 @@ private:
     RenameWays ways_;
     long probes_ = 0;
     std::unordered_map<std::string, FolderTraits> folders_;
+    // The folder asked about last: most renames of a run stay in one folder a while.
+    std::string lastFolder_;
+    FolderTraits* lastTraits_ = nullptr;
+    std::vector<std::pair<char32_t, char32_t>> otherPairs_;
 };
 
 // One rename with a Renamer of its own (temporary names tagged with the
@@ -125,7 +130,7 @@ RenameResult RenameNoReplaceFallback(const std::string& from, const std::string&
 // A name the rename refuses before touching the disk: empty, ".", "..", a
 // '/' or NUL byte inside, or longer than NAME_MAX bytes. Returns the reason,
 // or an empty string when the name is acceptable.
-std::string RefusedNameReason(const std::string& name);
+std::string RefusedNameReason(std::string_view name);
 
 // Settling what an interrupted rename left. Removes `path` only while it still
 // is a placeholder: an empty regular file, or an empty folder.

@@ -35,6 +35,8 @@ public:
     void append(std::vector<ListEntry> entries);
     // Puts `entry` in place of the entry at `row` (a view's current item and selection stay).
     void replace(int row, ListEntry entry);
+    // The same without telling the views; the caller signals the change later.
+    void replaceQuietly(int row, ListEntry entry) { entries_[static_cast<size_t>(row)] = std::move(entry); }
     // Offers the entries of rows `first` to `last` to `rebuild`, which changes
     // an entry in place and returns true when it did; the changed rows are
     // signalled in contiguous runs rather than one by one.

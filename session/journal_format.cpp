@@ -23,6 +23,7 @@ enum RecordType : std::uint8_t {
     kStepBegin = 6,
     kStepEnd = 7,
     kFinished = 8,
+    kIdentities = 9,
 };
 
 using Identity = platform::ItemIdentity;
@@ -52,15 +53,24 @@ void PutBytes(std::string& out, std::string_view bytes) {
 
 size_t SharedPrefix(std::string_view a, std::string_view b) {
     const size_t limit = std::min(a.size(), b.size());
-    size_t i = 0;
-    while (i < limit && a[i] == b[i]) ++i;
-    return i;
+    return static_cast<size_t>(std::mismatch(a.begin(), a.begin() + limit, b.begin()).first - a.begin());
 }
 
 // A path as the length it shares with `previous` and the rest.
 void PutPathAfter(std::string& out, std::string_view previous, std::string_view path) {
     const size_t shared = SharedPrefix(previous, path);
     PutVarint(out, shared);
+    PutBytes(out, path.substr(shared));
+}
+
+// A path after whichever of two earlier paths it shares more with (the
+// choice in the lowest bit of the shared length).
+void PutPathAfterEither(std::string& out, std::string_view first, std::string_view second,
+                        std::string_view path) {
+    const size_t withFirst = SharedPrefix(first, path);
+    const size_t withSecond = SharedPrefix(second, path);
+    const size_t shared = std::max(withFirst, withSecond);
+    PutVarint(out, (shared << 1) | (withSecond > withFirst ? 1 : 0));
     PutBytes(out, path.substr(shared));
 }
 
@@ -144,6 +154,17 @@ public:
         path += rest;
         return true;
     }
+    bool pathAfterEither(std::string_view first, std::string_view second, std::string& path) {
+        std::uint64_t coded = 0;
+        std::string rest;
+        if (!varint(coded)) return false;
+        const std::string_view base = (coded & 1) ? second : first;
+        const std::uint64_t shared = coded >> 1;
+        if (shared > base.size() || !bytes(rest)) return false;
+        path.assign(base.substr(0, shared));
+        path += rest;
+        return true;
+    }
     bool identity(Identity& identity) {
         std::uint8_t flags = 0;
         if (!byte(flags) || (flags & 0x0F) > static_cast<std::uint8_t>(Identity::Type::Other)) return false;
@@ -176,15 +197,28 @@ bool ApplyRecord(std::uint8_t type, std::string_view payload, JournalContents& c
             std::int64_t first = 0, count = 0;
             if (contents.planComplete || !in.number(first) || !in.number(count)) return false;
             if (first != static_cast<std::int64_t>(contents.plan.size())) return false;
-            std::string previous;
+            std::string previous, previousProposed;
             for (std::int64_t i = 0; i < count; ++i) {
                 PlanEntry entry;
-                if (!in.pathAfter(previous, entry.current) || !in.pathAfter(entry.current, entry.proposed) ||
-                    !in.identity(entry.identity)) {
+                if (!in.pathAfter(previous, entry.current) ||
+                    !in.pathAfterEither(entry.current, previousProposed, entry.proposed)) {
                     return false;
                 }
                 previous = entry.current;
+                previousProposed = entry.proposed;
                 contents.plan.push_back(std::move(entry));
+            }
+            return in.done();
+        }
+        case kIdentities: {
+            std::int64_t first = 0, count = 0;
+            const auto size = static_cast<std::int64_t>(contents.plan.size());
+            if (!contents.planComplete || !in.number(first) || !in.number(count) || first > size ||
+                count > size - first) {
+                return false;
+            }
+            for (std::int64_t i = first; i < first + count; ++i) {
+                if (!in.identity(contents.plan[static_cast<size_t>(i)].identity)) return false;
             }
             return in.done();
         }
@@ -316,18 +350,29 @@ void AppendPlan(const std::vector<PlanEntry>& plan, std::string& out) {
         const size_t start = OpenRecord(out);
         PutVarint(out, first);
         PutVarint(out, count);
-        std::string_view previous;
+        std::string_view previous, previousProposed;
         for (size_t i = first; i < first + count; ++i) {
             PutPathAfter(out, previous, plan[i].current);
-            PutPathAfter(out, plan[i].current, plan[i].proposed);
-            PutIdentity(out, plan[i].identity);
+            PutPathAfterEither(out, plan[i].current, previousProposed, plan[i].proposed);
             previous = plan[i].current;
+            previousProposed = plan[i].proposed;
         }
         CloseRecord(out, start, kPlan);
     }
     const size_t start = OpenRecord(out);
     PutVarint(out, plan.size());
     CloseRecord(out, start, kPlanComplete);
+}
+
+void AppendIdentities(const std::vector<PlanEntry>& plan, std::string& out) {
+    for (size_t first = 0; first < plan.size(); first += kPlanChunk) {
+        const size_t count = std::min(kPlanChunk, plan.size() - first);
+        const size_t start = OpenRecord(out);
+        PutVarint(out, first);
+        PutVarint(out, count);
+        for (size_t i = first; i < first + count; ++i) PutIdentity(out, plan[i].identity);
+        CloseRecord(out, start, kIdentities);
+    }
 }
 
 void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out) {
@@ -342,22 +387,33 @@ void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& cha
     CloseRecord(out, start, kAmendments);
 }
 
-void AppendOutcomes(const std::vector<std::pair<std::int64_t, OutcomeRecord>>& outcomes, std::string& out) {
-    if (outcomes.empty()) return;
-    const size_t start = OpenRecord(out);
-    PutVarint(out, outcomes.size());
-    for (const auto& [index, record] : outcomes) {
-        PutVarint(out, static_cast<std::uint64_t>(index));
-        const bool repointed = !record.from.empty() || !record.to.empty();
-        out.push_back(static_cast<char>(static_cast<std::uint8_t>(record.outcome) | (repointed ? 0x10 : 0) |
-                                        (record.error != 0 ? 0x20 : 0)));
-        if (repointed) {
-            PutBytes(out, record.from);
-            PutBytes(out, record.to);
-        }
-        if (record.error != 0) PutSigned(out, record.error);
+void AppendOutcomeItem(std::int64_t index, Outcome outcome, std::int32_t error, std::string_view from,
+                       std::string_view to, std::string& items) {
+    PutVarint(items, static_cast<std::uint64_t>(index));
+    const bool repointed = !from.empty() || !to.empty();
+    items.push_back(static_cast<char>(static_cast<std::uint8_t>(outcome) | (repointed ? 0x10 : 0) |
+                                      (error != 0 ? 0x20 : 0)));
+    if (repointed) {
+        PutBytes(items, from);
+        PutBytes(items, to);
     }
+    if (error != 0) PutSigned(items, error);
+}
+
+void AppendOutcomesRecord(std::size_t count, std::string_view items, std::string& out) {
+    if (count == 0) return;
+    const size_t start = OpenRecord(out);
+    PutVarint(out, count);
+    out.append(items);
     CloseRecord(out, start, kOutcomes);
+}
+
+void AppendOutcomes(const std::vector<std::pair<std::int64_t, OutcomeRecord>>& outcomes, std::string& out) {
+    std::string items;
+    for (const auto& [index, record] : outcomes) {
+        AppendOutcomeItem(index, record.outcome, record.error, record.from, record.to, items);
+    }
+    AppendOutcomesRecord(outcomes.size(), items, out);
 }
 
 void AppendStep(bool begin, const StepRecord& step, std::string& out) {

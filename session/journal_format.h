@@ -23,8 +23,9 @@ namespace kestrix::session {
 // the journal: a torn last record is ignored.
 //
 // Written and synced before the first rename: the plan, every entry's current
-// and proposed path with the identity of its item, in list order, then a
-// record saying the plan is complete. During the run: outcomes, batched;
+// and proposed path in list order, then a record saying the plan is complete.
+// Then the identities of the entries' items (kept for undo, and to tell items
+// apart after a crash). During the run: outcomes, batched;
 // before and after every intermediate a rename leaves on disk, a record of it;
 // a change of the plan made while the run goes on, synced before it is used.
 // At the end: finished, synced.
@@ -88,10 +89,17 @@ JournalContents ParseJournal(std::string_view bytes);
 
 // Encoders, each appending whole records to `out`.
 void AppendHeader(const JournalHeader& header, std::string& out);
-// The plan in records of a bounded size, then the record saying it is complete.
+// The plan's paths in records of a bounded size, then the record saying it is complete.
 void AppendPlan(const std::vector<PlanEntry>& plan, std::string& out);
+void AppendIdentities(const std::vector<PlanEntry>& plan, std::string& out);
 void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out);
 void AppendOutcomes(const std::vector<std::pair<std::int64_t, OutcomeRecord>>& outcomes, std::string& out);
+// The same in two parts, so that a run adds each outcome as it comes: one
+// item (`from` and `to` empty unless repointed) appended to `items`, and the
+// record of `count` such items.
+void AppendOutcomeItem(std::int64_t index, Outcome outcome, std::int32_t error, std::string_view from,
+                       std::string_view to, std::string& items);
+void AppendOutcomesRecord(std::size_t count, std::string_view items, std::string& out);
 void AppendStep(bool begin, const StepRecord& step, std::string& out);
 void AppendFinished(std::string& out);
 

@@ -47,10 +47,22 @@ bool JournalWriter::sync() {
 bool JournalWriter::writePlan(const std::vector<PlanEntry>& plan) {
     buffer_.clear();
     AppendPlan(plan, buffer_);
-    if (!write(buffer_) || !sync()) return false;
+    const bool written = write(buffer_);
     buffer_ = std::string();
+    return written;
+}
+
+bool JournalWriter::syncPlan() {
     // The journal is a new file: its name must be durable too.
-    return platform::SyncFolder(FolderOf(path_), error_);
+    return sync() && platform::SyncFolder(FolderOf(path_), error_);
+}
+
+bool JournalWriter::writeIdentities(const std::vector<PlanEntry>& plan) {
+    buffer_.clear();
+    AppendIdentities(plan, buffer_);
+    const bool written = write(buffer_);
+    buffer_ = std::string();
+    return written;
 }
 
 bool JournalWriter::writeAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed) {
@@ -60,30 +72,39 @@ bool JournalWriter::writeAmendments(const std::vector<std::pair<std::int64_t, Pl
     return write(buffer_) && sync();
 }
 
-void JournalWriter::addOutcome(std::int64_t index, OutcomeRecord record) {
-    pending_.emplace_back(index, std::move(record));
+void JournalWriter::addOutcome(std::int64_t index, const OutcomeRecord& record) {
+    addOutcome(index, record.outcome, record.error, record.from, record.to);
+}
+
+void JournalWriter::addOutcome(std::int64_t index, Outcome outcome, std::int32_t error, std::string_view from,
+                               std::string_view to) {
+    AppendOutcomeItem(index, outcome, error, from, to, pending_);
+    ++pendingCount_;
 }
 
 bool JournalWriter::flush() {
-    if (pending_.empty()) return true;
+    if (pendingCount_ == 0) return true;
     buffer_.clear();
-    AppendOutcomes(pending_, buffer_);
+    AppendOutcomesRecord(pendingCount_, pending_, buffer_);
     pending_.clear();
+    pendingCount_ = 0;
     return write(buffer_);
 }
 
 bool JournalWriter::writeStep(bool begin, const StepRecord& step) {
     buffer_.clear();
-    AppendOutcomes(pending_, buffer_);
+    AppendOutcomesRecord(pendingCount_, pending_, buffer_);
     pending_.clear();
+    pendingCount_ = 0;
     AppendStep(begin, step, buffer_);
     return write(buffer_);
 }
 
 bool JournalWriter::finish() {
     buffer_.clear();
-    AppendOutcomes(pending_, buffer_);
+    AppendOutcomesRecord(pendingCount_, pending_, buffer_);
     pending_.clear();
+    pendingCount_ = 0;
     AppendFinished(buffer_);
     return write(buffer_) && sync();
 }

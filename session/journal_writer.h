@@ -23,10 +23,16 @@ public:
     bool openExisting(const std::string& path);
 
     // The plan and the record that completes it, synced with the folder entry
-    // of the journal before the first rename may happen.
+    // of the journal before the first rename may happen: written, then synced.
     bool writePlan(const std::vector<PlanEntry>& plan);
+    bool syncPlan();
+    // The identities of the plan's items, written (not synced) once known.
+    bool writeIdentities(const std::vector<PlanEntry>& plan);
     bool writeAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed);
-    void addOutcome(std::int64_t index, OutcomeRecord record);
+    void addOutcome(std::int64_t index, const OutcomeRecord& record);
+    // `from` and `to` only where they differ from the plan's paths.
+    void addOutcome(std::int64_t index, Outcome outcome, std::int32_t error, std::string_view from,
+                    std::string_view to);
     bool flush();
     bool writeStep(bool begin, const StepRecord& step);
     // Flushes, records the end of the run and syncs.
@@ -44,7 +50,8 @@ private:
 
     std::string path_;
     platform::AppendFile file_;
-    std::vector<std::pair<std::int64_t, OutcomeRecord>> pending_;
+    std::string pending_;  // outcome items not yet written
+    std::size_t pendingCount_ = 0;
     std::string buffer_;
     int error_ = 0;
 };

@@ -3,8 +3,6 @@
 #include <string>
 #include <utility>
 
-#include <QSignalBlocker>
-
 #include "engine/name_transform.h"
 #include "session/apply_seams.h"
 
@@ -12,6 +10,11 @@ namespace kestrix::session {
 
 ListRun::ListRun(EntryList& list, RenameRun& run, Hooks hooks)
     : list_(list), run_(run), hooks_(std::move(hooks)), progress_(list.count()) {}
+
+void ListRun::reloadFrom(std::vector<ListEntry> ahead, RenameOptions with) {
+    ahead_ = std::move(ahead);
+    aheadWith_ = std::move(with);
+}
 
 void ListRun::run() {
     hooks_.progressed(0);
@@ -49,8 +52,14 @@ void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome, bool fr
     const int row = static_cast<int>(index);
     if (hooks_.reloadAfterApply() && row < list_.count()) {
         const std::string& where = failed ? outcome.from : outcome.to;
-        reload(row, rules_ ? TransformPath(where, row, list_.count(), *rules_) : ListEntry{where, where});
-        settled_[static_cast<std::size_t>(row)] = run_.folderMoves().size();
+        const auto at = static_cast<std::size_t>(row);
+        if (at < ahead_.size() && ahead_[at].current == where && rules_ && rules_->options() == aheadWith_ &&
+            static_cast<std::size_t>(list_.count()) == ahead_.size()) {
+            reload(row, std::move(ahead_[at]));
+        } else {
+            reload(row, rules_ ? TransformPath(where, row, list_.count(), *rules_) : ListEntry{where, where});
+        }
+        settled_[at] = run_.folderMoves().size();
     }
 }
 
@@ -60,10 +69,7 @@ void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome, bool fr
 // are only told which rows to repaint; the list signals its changes once, at
 // the end.
 void ListRun::reload(int row, ListEntry entry) {
-    {
-        const QSignalBlocker quiet(&list_);
-        list_.replace(row, std::move(entry));
-    }
+    list_.replaceQuietly(row, std::move(entry));
     if (!unshown_.empty() && unshown_.back().second == row - 1) {
         unshown_.back().second = row;
     } else {

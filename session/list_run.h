@@ -34,6 +34,12 @@ public:
 
     ListRun(EntryList& list, RenameRun& run, Hooks hooks);
 
+    // The entries the list would take back if every rename went through,
+    // made from the rules of `with` while the run's plan was being synced;
+    // an entry is taken from them while the options and the list stand as
+    // they did then.
+    void reloadFrom(std::vector<ListEntry> ahead, RenameOptions with);
+
     // Runs every entry, records the run's end and settles the list.
     void run();
 
@@ -56,6 +62,8 @@ private:
     Hooks hooks_;
     RunProgress progress_;
     std::optional<RenameRules> rules_;
+    std::vector<ListEntry> ahead_;
+    RenameOptions aheadWith_;
     RenameFailures failures_;
     RunEnd end_;
     // For each reloaded entry, how many folder renames had happened when it

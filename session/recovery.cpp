@@ -138,6 +138,10 @@ bool Recovery::examineOnce(const FolderMoves& later, const std::vector<std::size
     }
     const bool changed = states != states_;
     states_ = std::move(states);
+    takenBy_.clear();
+    for (size_t i = 0; i < states_.size(); ++i) {
+        if (states_[i].place == Place::New) takenBy_.emplace(states_[i].to, i);
+    }
     return changed;
 }
 
@@ -186,6 +190,10 @@ Recovery::State Recovery::locate(std::int64_t index, RunPlanner::Decision decisi
             state.place = Place::New;
         } else if (!record && known && StillTheItem(identity, state.to) &&
                    !StillTheItem(identity, state.from)) {
+            state.place = Place::New;
+        } else if (const auto taken = takenBy_.find(state.from);
+                   !record && taken != takenBy_.end() && taken->second > static_cast<size_t>(index)) {
+            // A later entry was renamed to this one's old name, which this one had left.
             state.place = Place::New;
         } else {
             state.place = Place::Old;
@@ -309,7 +317,15 @@ void Recovery::closeJournal(std::vector<SettleProblem>& problems) {
             platform::RemoveFile(path_, ignored);
             return;
         }
-        // What is renamed now is what undo takes back.
+        // What is renamed now is what undo takes back, with the identities of
+        // the items as they are now where the run did not get to record them.
+        for (size_t i = 0; i < states_.size(); ++i) {
+            ItemIdentity& identity = contents_.plan[i].identity;
+            if (states_[i].place == Place::New && identity.type == ItemIdentity::Type::Unknown) {
+                identity = platform::IdentifyItem(states_[i].to).value_or(ItemIdentity{});
+            }
+        }
+        writer_.writeIdentities(contents_.plan);
         for (size_t i = 0; i < states_.size(); ++i) {
             const RunPlanner::Decision& d = states_[i].decision;
             if (d.unchanged()) continue;

@@ -68,6 +68,9 @@ private:
                      std::vector<std::size_t>& movedSince);
     State locate(std::int64_t index, RunPlanner::Decision decision, const FolderMoves& later,
                  std::size_t since);
+    // The entries found at their new names, by that name: an entry whose old
+    // name a later one took was renamed itself.
+    std::unordered_map<std::string, std::size_t> takenBy_;
     bool has(const std::string& path);
     const std::unordered_set<std::string>& namesIn(const std::string& folder);
     void settleIntermediates(bool takeBack, std::vector<SettleProblem>& problems);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
+#include <thread>
 
 #include "platform/item_identity.h"
 #include "platform/state_files.h"
@@ -23,17 +25,11 @@ RenameRun::RenameRun(std::string journalFolder, int frameMilliseconds)
 
 RenameRun::~RenameRun() = default;
 
-bool RenameRun::beginListRun(const std::vector<ListEntry>& entries) {
-    std::vector<std::string> paths;
-    paths.reserve(entries.size());
-    for (const ListEntry& entry : entries) paths.push_back(entry.current);
-    std::vector<platform::ItemIdentity> identities = platform::IdentifyItems(paths);
+bool RenameRun::beginListRun(const std::vector<ListEntry>& entries, const std::function<void()>& meanwhile) {
     std::vector<PlanEntry> plan;
     plan.reserve(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        plan.push_back(PlanEntry{std::move(paths[i]), entries[i].proposed, identities[i]});
-    }
-    return begin(RunKind::Rename, std::move(plan));
+    for (const ListEntry& entry : entries) plan.push_back(PlanEntry{entry.current, entry.proposed, {}});
+    return start(RunKind::Rename, std::move(plan), std::string(), true, meanwhile);
 }
 
 bool RenameRun::beginUndoOfLastRun() {
@@ -52,20 +48,54 @@ bool RenameRun::beginUndoOfLastRun() {
 }
 
 bool RenameRun::begin(RunKind kind, std::vector<PlanEntry> plan, std::string undoes) {
+    return start(kind, std::move(plan), std::move(undoes), false, nullptr);
+}
+
+bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string undoes, bool identify,
+                      const std::function<void()>& meanwhile) {
     kind_ = kind;
     undoes_ = std::move(undoes);
     plan_ = std::move(plan);
     runId_ = NewRunId();
-    planner_ = std::make_unique<RunPlanner>(
-        plan_, kind == RunKind::Undo ? RunPlanner::Assumes::EarlierMoved : RunPlanner::Assumes::EarlierStay);
     platform::RenameSteps* steps = this;
     renamer_ = std::make_unique<platform::Renamer>(runId_, steps);
     if (folder_.empty()) {
         error_ = ENOENT;
         return false;
     }
-    if (!writer_.create(UnfinishedJournalPath(folder_, runId_), JournalHeader{kind, runId_, undoes_}) ||
-        !writer_.writePlan(plan_)) {
+
+    // Where each entry's folders are is read while the plan goes to disk.
+    const RunPlanner::Assumes assumes =
+        kind == RunKind::Undo ? RunPlanner::Assumes::EarlierMoved : RunPlanner::Assumes::EarlierStay;
+    std::exception_ptr failure;
+    std::thread reader([&] {
+        try {
+            planner_ = std::make_unique<RunPlanner>(plan_, assumes);
+            if (identify) identities_ = std::make_unique<IdentityReader>(plan_);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    bool planWritten =
+        writer_.create(UnfinishedJournalPath(folder_, runId_), JournalHeader{kind, runId_, undoes_});
+    if (planWritten && meanwhile) {
+        std::thread writer([&] { planWritten = writer_.writePlan(plan_) && writer_.syncPlan(); });
+        try {
+            meanwhile();
+        } catch (...) {
+            writer.join();
+            reader.join();
+            throw;
+        }
+        writer.join();
+    } else if (planWritten) {
+        planWritten = writer_.writePlan(plan_) && writer_.syncPlan();
+    }
+    reader.join();
+    if (failure) std::rethrow_exception(failure);
+    // A plan made from another journal knows its items already; the items of
+    // a run over the list are read beside the run.
+    if (!planWritten || (!identify && !writer_.writeIdentities(plan_))) {
         error_ = writer_.error();
         if (writer_.isOpen()) {
             writer_.close();
@@ -74,6 +104,7 @@ bool RenameRun::begin(RunKind kind, std::vector<PlanEntry> plan, std::string und
         }
         return false;
     }
+    if (identities_) identities_->start();
     return true;
 }
 
@@ -101,9 +132,13 @@ void RenameRun::execute(RunListener& listener) {
                 followList(index, listener);
             }
         }
-        const EntryOutcome outcome = apply(index);
-        const bool frameDue = index == last || Clock::now() - lastFrame >= frame_;
+        const EntryOutcome& outcome = apply(index);
+        if (identities_) identities_->entryDone(index, outcome.outcome == Outcome::Renamed);
+        // Renames take microseconds: the clock is read every few entries.
+        const bool frameDue =
+            index == last || ((frame_.count() == 0 || index % 8 == 0) && Clock::now() - lastFrame >= frame_);
         if (frameDue && !broken_ && !writer_.flush()) broken_ = writer_.error();
+        if (frameDue && identities_) identities_->wake();
         listener.entryDone(index, outcome, frameDue);
         if (frameDue) lastFrame = Clock::now();
     }
@@ -129,52 +164,57 @@ void RenameRun::followList(std::int64_t first, RunListener& listener) {
     if (!broken_ && !writer_.writeAmendments(changed)) broken_ = writer_.error();
 }
 
-EntryOutcome RenameRun::apply(std::int64_t index) {
+const EntryOutcome& RenameRun::apply(std::int64_t index) {
     index_ = index;
     const PlanEntry& entry = plan_[static_cast<size_t>(index)];
-    const RunPlanner::Decision decision = planner_->decide(entry.current, entry.proposed);
-    EntryOutcome outcome{Outcome::Unchanged, decision.from, decision.to, std::string(), std::string()};
-    if (decision.unchanged()) return outcome;
+    planner_->decide(entry.current, entry.proposed, decision_);
+    EntryOutcome& outcome = outcome_;
+    outcome.outcome = Outcome::Unchanged;
+    outcome.from.assign(decision_.from);
+    outcome.to.assign(decision_.to);
+    outcome.reason.clear();
+    outcome.leftAt.clear();
+    if (decision_.unchanged()) return outcome;
 
     int error = 0;
-    if (!decision.refused.empty()) {
+    if (!decision_.refused.empty()) {
         error = EINVAL;
-        outcome.reason = decision.refused;
+        outcome.reason = decision_.refused;
     } else if (broken_) {
         error = broken_;
         outcome.reason = JournalBrokenReason(broken_);
     } else if (kind_ == RunKind::Undo && entry.identity.type != platform::ItemIdentity::Type::Unknown && [&] {
-                   const auto now = platform::IdentifyItem(decision.from);
+                   const auto now = platform::IdentifyItem(decision_.from);
                    return now && !platform::SameItem(entry.identity, *now);
                }()) {
         // Someone else renamed the item since and put another one here.
         error = EEXIST;
         outcome.reason = "pod tą nazwą jest teraz inny plik lub katalog";
     } else {
-        const platform::RenameResult result = renamer_->rename(decision.from, decision.to, index);
+        platform::RenameResult result = renamer_->rename(decision_.from, decision_.to, index);
         if (result.ok) {
             outcome.outcome = Outcome::Renamed;
             ++renamed_;
         } else {
             error = result.error != 0 ? result.error : EIO;
-            outcome.reason = result.reason.empty() ? "błąd " + std::to_string(result.error) : result.reason;
-            outcome.leftAt = result.leftAt;
-            if (!result.leftAt.empty()) leftAt_.push_back(result.leftAt);
+            outcome.reason =
+                result.reason.empty() ? "błąd " + std::to_string(result.error) : std::move(result.reason);
+            outcome.leftAt = std::move(result.leftAt);
+            if (!outcome.leftAt.empty()) leftAt_.push_back(outcome.leftAt);
         }
     }
     if (outcome.outcome != Outcome::Renamed) outcome.outcome = Outcome::Failed;
     if (outcome.leftAt.empty()) {
-        planner_->settle(decision, outcome.outcome == Outcome::Renamed);
+        planner_->settle(decision_, outcome.outcome == Outcome::Renamed);
     } else {
-        planner_->settleAt(decision, outcome.leftAt);
+        planner_->settleAt(decision_, outcome.leftAt);
     }
 
-    OutcomeRecord record{outcome.outcome, std::string(), std::string(), error};
-    if (decision.from != entry.current || decision.to != entry.proposed) {
-        record.from = decision.from;
-        record.to = decision.to;
+    if (!broken_) {
+        const bool repointed = decision_.from != entry.current || decision_.to != entry.proposed;
+        writer_.addOutcome(index, outcome.outcome, error, repointed ? std::string_view(decision_.from) : "",
+                           repointed ? std::string_view(decision_.to) : "");
     }
-    if (!broken_) writer_.addOutcome(index, std::move(record));
     return outcome;
 }
 
@@ -185,6 +225,20 @@ RunEnd RenameRun::finish() {
     if (!writer_.isOpen()) {
         end.error = error_ ? error_ : EBADF;
         return end;
+    }
+    if (identities_) {
+        std::vector<platform::ItemIdentity> identities = identities_->finish();
+        for (size_t i = 0; i < plan_.size(); ++i) {
+            // An item whose folder the run renamed under the reader is asked about where it is now.
+            if (identities[i].type == platform::ItemIdentity::Type::Unknown && !planner_->moves().empty()) {
+                const std::string& where = identities_->renamed(i) ? plan_[i].proposed : plan_[i].current;
+                identities[i] = platform::IdentifyItem(planner_->moves().repoint(where))
+                                    .value_or(platform::ItemIdentity{});
+            }
+            plan_[i].identity = identities[i];
+        }
+        identities_.reset();
+        if (!broken_ && renamed_ > 0 && !writer_.writeIdentities(plan_)) broken_ = writer_.error();
     }
     int ignored = 0;
     if (renamed_ == 0 && leftAt_.empty()) {

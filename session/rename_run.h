@@ -2,12 +2,14 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/list_entry.h"
 #include "platform/rename.h"
+#include "session/identity_reader.h"
 #include "session/journal_format.h"
 #include "session/journal_writer.h"
 #include "session/run_planner.h"
@@ -59,8 +61,10 @@ public:
     explicit RenameRun(std::string journalFolder, int frameMilliseconds = 16);
     ~RenameRun() override;
 
-    // A run over the entries of the list.
-    bool beginListRun(const std::vector<ListEntry>& entries);
+    // A run over the entries of the list. `meanwhile`, when given, runs on
+    // this thread while the plan is being synced (work that needs no disk).
+    bool beginListRun(const std::vector<ListEntry>& entries,
+                      const std::function<void()>& meanwhile = nullptr);
     // An undo of the last finished run whose journal is kept in the journal
     // folder; false with ENOENT when there is none.
     bool beginUndoOfLastRun();
@@ -85,8 +89,10 @@ public:
 private:
     int begin(platform::Intermediate kind, const std::string& path) override;
     void end(platform::Intermediate kind, const std::string& path) override;
+    bool start(RunKind kind, std::vector<PlanEntry> plan, std::string undoes, bool identify,
+               const std::function<void()>& meanwhile);
     void followList(std::int64_t from, RunListener& listener);
-    EntryOutcome apply(std::int64_t index);
+    const EntryOutcome& apply(std::int64_t index);
 
     std::string folder_;
     std::chrono::milliseconds frame_;
@@ -96,6 +102,7 @@ private:
     std::vector<PlanEntry> plan_;
     std::unique_ptr<RunPlanner> planner_;
     std::unique_ptr<platform::Renamer> renamer_;
+    std::unique_ptr<IdentityReader> identities_;
     JournalWriter writer_;
     int error_ = 0;
     // The journal could not be written during the run: nothing more is renamed.
@@ -103,6 +110,9 @@ private:
     std::int64_t index_ = 0;
     std::int64_t renamed_ = 0;
     std::vector<std::string> leftAt_;
+    // Kept from entry to entry, so that their strings keep their room.
+    RunPlanner::Decision decision_;
+    EntryOutcome outcome_;
 };
 
 // Whether a finished run is kept that undo can take back.

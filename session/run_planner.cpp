@@ -8,7 +8,7 @@ namespace kestrix::session {
 std::string RefusedReason(std::string_view current, std::string_view proposed) {
     const std::string_view folder = FolderPart(current);
     if (proposed.substr(0, folder.size()) != folder) return platform::RefusedNameReason("/");
-    return platform::RefusedNameReason(std::string(proposed.substr(folder.size())));
+    return platform::RefusedNameReason(proposed.substr(folder.size()));
 }
 
 RunPlanner::RunPlanner(const std::vector<PlanEntry>& plan, Assumes assumes) : assumes_(assumes) {
@@ -17,12 +17,25 @@ RunPlanner::RunPlanner(const std::vector<PlanEntry>& plan, Assumes assumes) : as
 
 RunPlanner::Decision RunPlanner::decide(const std::string& current, const std::string& proposed) const {
     Decision decision;
+    decide(current, proposed, decision);
+    return decision;
+}
+
+void RunPlanner::decide(const std::string& current, const std::string& proposed, Decision& decision) const {
     // Only a folder that holds items of the run can move them.
     decision.holdsOthers = holding_.contains(assumes_ == Assumes::EarlierStay ? current : proposed);
-    decision.from = moves_.repoint(current);
-    decision.to = moves_.repoint(proposed);
-    if (!decision.unchanged()) decision.refused = RefusedReason(decision.from, decision.to);
-    return decision;
+    if (moves_.empty()) {
+        decision.from.assign(current);
+        decision.to.assign(proposed);
+    } else {
+        decision.from = moves_.repoint(current);
+        decision.to = moves_.repoint(proposed);
+    }
+    decision.refused.clear();
+    if (!decision.unchanged()) {
+        std::string refused = RefusedReason(decision.from, decision.to);
+        if (!refused.empty()) decision.refused = std::move(refused);
+    }
 }
 
 void RunPlanner::settle(const Decision& decision, bool renamed) {

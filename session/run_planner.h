@@ -40,6 +40,8 @@ public:
 
     // The entry whose paths (as the list holds them at its turn) are given.
     Decision decide(const std::string& current, const std::string& proposed) const;
+    // The same into `decision`, whose strings keep their room from entry to entry.
+    void decide(const std::string& current, const std::string& proposed, Decision& decision) const;
     // Called after each entry's turn: whether its item now is at `to`.
     void settle(const Decision& decision, bool renamed);
     // The same, with where the item is now (which may be neither path).

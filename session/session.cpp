@@ -26,11 +26,6 @@ namespace kestrix::session {
 
 namespace {
 
-std::string WithTrailingSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
-
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == 0 ? std::string("/") : path.substr(0, slash);
@@ -164,7 +159,7 @@ LeftOutItems Session::addFolderContents(const std::string& folder, FolderContent
     EntryBuilder built(*rules, entries_.count(), leftOut);
     // Depth first, each subfolder's own entry before its contents. Links to
     // folders get their entry but are never descended into, so the walk ends.
-    platform::WalkFolder(WithTrailingSlash(folder), what.recurse,
+    platform::WalkFolder(folder, what.recurse,
                          [&](const std::string& path, const platform::FolderItem& item) {
                              if (item.isFolder ? what.folders : what.files) built.add(path);
                          });
@@ -246,10 +241,26 @@ std::optional<ListSelection> Session::moveRows(ListSelection selection, int step
 // --- Runs of renames.
 
 QString Session::applyRenames() {
-    // Nothing is renamed before the run's plan is safely on disk.
+    // Nothing is renamed before the run's plan is safely on disk. Meanwhile
+    // the entries the list will take back are made ahead, for the likely case
+    // that every rename goes through and the options stay as they are.
     const std::string journals = DefaultJournalFolder();
     RenameRun run(journals, applySeams().frameMilliseconds);
-    if (!run.beginListRun(entries_.entries())) return JournalFailureText(journals, run.error());
+    const RenameOptions options = options_;
+    std::vector<ListEntry> ahead;
+    const auto makeAhead = [&] {
+        if (!reloadAfterApply_) return;
+        const std::optional<RenameRules> rules = RenameRules::From(options);
+        if (!rules) return;  // each entry finds out at its turn, as without this
+        const std::vector<ListEntry>& entries = entries_.entries();
+        const auto count = static_cast<std::int64_t>(entries.size());
+        ahead.reserve(entries.size());
+        for (const ListEntry& entry : entries) {
+            ahead.push_back(
+                TransformPath(entry.proposed, static_cast<std::int64_t>(ahead.size()), count, *rules));
+        }
+    };
+    if (!run.beginListRun(entries_.entries(), makeAhead)) return JournalFailureText(journals, run.error());
 
     RenameFailures failures;
     emit runStarted();
@@ -260,6 +271,7 @@ QString Session::applyRenames() {
         hooks.rules = [this] { return RenameRules::From(options_); };
         hooks.reloadAfterApply = [this] { return reloadAfterApply_; };
         ListRun listRun(entries_, run, std::move(hooks));
+        listRun.reloadFrom(std::move(ahead), options);
         listRun.run();
         failures = listRun.failures();
         const RunEnd& end = listRun.runEnd();

@@ -1,5 +1,6 @@
 // Editing the file list: clearing, removing and moving entries, the view
 // mode, and the list's shortcuts.
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -64,32 +65,57 @@ protected:
     int currentRow() const { return mainWindow->fileListView->currentIndex().row(); }
 };
 
-// Each entry is written "name=proposal"; `after` gives the entries after the
-// move in order, by name, with the proposal they carry for each numbering mode
-// worked out by the test.
+// The entries after the move in order, each written "name=proposal", once for
+// each way numbering stands: off, in force (the moved entries take the numbers
+// of their new places) and switched on without a start value (every entry keeps
+// the number of the place it was added at).
 struct MoveCase {
     const char* label;
     std::string names;
     std::vector<int> selected;
     int current;
     int step;  // -1 up, +1 down
-    std::string after;
+    struct {
+        const char* off;
+        const char* inForce;
+        const char* noStart;
+    } after;
     std::vector<int> selectedAfter;
     int currentAfter;
 };
 
+// clang-format off
 const MoveCase kMoveCases[] = {
-    {"BlockUp", "KLMN", {1, 2}, 2, -1, "LMKN", {0, 1}, 1},
-    {"BlockDown", "KLMN", {1, 2}, 1, +1, "KNLM", {2, 3}, 2},
-    {"PassedEntryKeepsFocus", "KLMN", {1, 2}, 0, -1, "LMKN", {0, 1}, 2},
-    {"FirstSelectedRefusesUp", "KLM", {0, 2}, 2, -1, "KLM", {0, 2}, 2},
-    {"LastSelectedRefusesDown", "KLM", {0, 2}, 0, +1, "KLM", {0, 2}, 0},
-    {"OneDown", "KLM", {0}, 0, +1, "LKM", {1}, 1},
-    {"SeparateEntriesUp", "KLMNO", {1, 3}, 3, -1, "LKNMO", {0, 2}, 2},
-    {"SeparateEntriesDown", "KLMNO", {1, 3}, 1, +1, "KMLON", {2, 4}, 2},
-    {"NothingSelected", "KLM", {}, 1, -1, "KLM", {}, 1},
-    {"OneEntry", "K", {0}, 0, +1, "K", {0}, 0},
+    {"BlockUp", "KLMN", {1, 2}, 2, -1,
+     {"L=L M=M K=K N=N", "L=L1 M=M2 K=K3 N=N4", "L=L2 M=M3 K=K1 N=N4"}, {0, 1}, 1},
+    {"BlockDown", "KLMN", {1, 2}, 1, +1,
+     {"K=K N=N L=L M=M", "K=K1 N=N2 L=L3 M=M4", "K=K1 N=N4 L=L2 M=M3"}, {2, 3}, 2},
+    {"PassedEntryKeepsFocus", "KLMN", {1, 2}, 0, -1,
+     {"L=L M=M K=K N=N", "L=L1 M=M2 K=K3 N=N4", "L=L2 M=M3 K=K1 N=N4"}, {0, 1}, 2},
+    {"FirstSelectedRefusesUp", "KLM", {0, 2}, 2, -1,
+     {"K=K L=L M=M", "K=K1 L=L2 M=M3", "K=K1 L=L2 M=M3"}, {0, 2}, 2},
+    {"LastSelectedRefusesDown", "KLM", {0, 2}, 0, +1,
+     {"K=K L=L M=M", "K=K1 L=L2 M=M3", "K=K1 L=L2 M=M3"}, {0, 2}, 0},
+    {"OneDown", "KLM", {0}, 0, +1,
+     {"L=L K=K M=M", "L=L1 K=K2 M=M3", "L=L2 K=K1 M=M3"}, {1}, 1},
+    {"SeparateEntriesUp", "KLMNO", {1, 3}, 3, -1,
+     {"L=L K=K N=N M=M O=O", "L=L1 K=K2 N=N3 M=M4 O=O5", "L=L2 K=K1 N=N4 M=M3 O=O5"}, {0, 2}, 2},
+    {"SeparateEntriesDown", "KLMNO", {1, 3}, 1, +1,
+     {"K=K M=M L=L O=O N=N", "K=K1 M=M2 L=L3 O=O4 N=N5", "K=K1 M=M3 L=L2 O=O5 N=N4"}, {2, 4}, 2},
+    {"NothingSelected", "KLM", {}, 1, -1,
+     {"K=K L=L M=M", "K=K1 L=L2 M=M3", "K=K1 L=L2 M=M3"}, {}, 1},
+    {"OneEntry", "K", {0}, 0, +1,
+     {"K=K", "K=K1", "K=K1"}, {0}, 0},
 };
+// clang-format on
+
+// "a b c" as {"a", "b", "c"}.
+std::vector<std::string> Words(const char* text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
 
 class MoveTest : public ListEditingTest,
                  public ::testing::WithParamInterface<std::tuple<MoveCase, Numbering>> {};
@@ -107,15 +133,10 @@ TEST_P(MoveTest, SelectedEntriesMoveOnePlace) {
         mainWindow->moveSelectedDown();
     }
 
-    std::vector<std::string> expected;
-    for (size_t row = 0; row < c.after.size(); ++row) {
-        const char name = c.after[row];
-        std::string proposal(1, name);
-        if (numbering == Numbering::InForce) proposal += std::to_string(row + 1);
-        if (numbering == Numbering::NoStart) proposal += std::to_string(c.names.find(name) + 1);
-        expected.push_back(std::string(1, name) + "=" + proposal);
-    }
-    EXPECT_EQ(list(), expected);
+    const char* after = numbering == Numbering::Off       ? c.after.off
+                        : numbering == Numbering::InForce ? c.after.inForce
+                                                          : c.after.noStart;
+    EXPECT_EQ(list(), Words(after));
     EXPECT_EQ(selectedRows(), c.selectedAfter);
     EXPECT_EQ(currentRow(), c.currentAfter);
     EXPECT_TRUE(mainWindow->applyButton->isEnabled());

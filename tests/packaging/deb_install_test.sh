@@ -136,6 +136,7 @@ wait_for 20 "the window manager" wmctrl -m
 setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups -- \
     env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$home" XDG_CONFIG_HOME="$home/config" \
     XDG_CACHE_HOME="$home/cache" XDG_DATA_HOME="$home/data" XDG_RUNTIME_DIR="$home/runtime" \
+    XDG_STATE_HOME="$home/state" \
     LANG=C.UTF-8 QT_QPA_PLATFORM=xcb \
     /usr/bin/kestrix >"$work/kestrix.log" 2>&1 &
 kestrix_pid=$!

@@ -29,7 +29,8 @@ TEST(IdentifyItems, MatchesWhatEachItemSays) {
     paths.insert(paths.begin() + 3,
                  {temp / "many/sub", temp / "many/link", temp / "few/a", temp / "many/gone"});
 
-    const std::vector<ItemIdentity> identities = IdentifyItems(paths);
+    const std::vector<ItemIdentity> identities =
+        IdentifyItems(std::vector<std::string_view>(paths.begin(), paths.end()));
 
     ASSERT_EQ(identities.size(), paths.size());
     for (size_t i = 0; i < paths.size(); ++i) {

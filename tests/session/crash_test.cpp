@@ -109,16 +109,18 @@ struct Workload {
 
 Workload TenThousandPhotos() {
     Workload w;
-    for (int f = 0; f < 10; ++f) {
-        w.tree.push_back("F" + std::to_string(f) + "/");
-        w.entries.emplace_back("F" + std::to_string(f), "f" + std::to_string(f));
+    const std::string digits = "0123456789";
+    for (const char f : digits) {
+        w.tree.push_back(std::string{'F', f, '/'});
+        w.entries.emplace_back(std::string{'F', f}, std::string{'f', f});
     }
     for (int n = 0; n < 10'000; ++n) {
-        const std::string folder = "F" + std::to_string(n % 10) + "/";
+        const std::string folder{'F', digits[static_cast<size_t>(n % 10)], '/'};
         const std::string number = std::to_string(10000 + n);
-        w.tree.push_back(folder + "IMG_" + number + ".JPG");
-        w.entries.emplace_back(w.tree.back(),
-                               folder + (n % 2 ? "img_" + number + ".jpg" : "photo " + number + ".jpg"));
+        w.tree.push_back(folder + std::string("IMG_").append(number).append(".JPG"));
+        const std::string renamed = (n % 2 ? std::string("img_").append(number).append(".jpg")
+                                           : std::string("photo ").append(number).append(".jpg"));
+        w.entries.emplace_back(w.tree.back(), folder + renamed);
     }
     return w;
 }

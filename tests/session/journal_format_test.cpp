@@ -52,6 +52,8 @@ Sample MakeSample() {
     sample.recordEnds.push_back(sample.bytes.size() - 9 - 1);
     mark();
     e.planComplete = true;
+    AppendIdentities(e.plan, sample.bytes);
+    mark();
 
     const PlanEntry amended{"/photos/2023/IMG_0002.JPG", "/photos/2023/IMG_0002 (2).JPG", FileIdentity(12)};
     AppendAmendments({{1, amended}}, sample.bytes);
@@ -111,6 +113,18 @@ TEST(JournalFormat, IgnoresATornLastRecord) {
     }
 }
 
+// The identities follow the synced plan; a journal cut off before them
+// knows the paths and not the items.
+TEST(JournalFormat, APlanWithoutIdentitiesIsStillAPlan) {
+    const Sample sample = MakeSample();
+    const JournalContents contents =
+        ParseJournal(std::string_view(sample.bytes).substr(0, sample.recordEnds[2]));
+    EXPECT_TRUE(contents.planComplete);
+    ASSERT_EQ(contents.plan.size(), sample.expected.plan.size());
+    EXPECT_EQ(contents.plan[0].current, sample.expected.plan[0].current);
+    EXPECT_EQ(contents.plan[0].identity, ItemIdentity{});
+}
+
 // A plan cut short is no plan: nothing may have been renamed by its run.
 TEST(JournalFormat, APlanWithoutItsLastRecordIsIncomplete) {
     const Sample sample = MakeSample();
@@ -125,7 +139,7 @@ TEST(JournalFormat, APlanWithoutItsLastRecordIsIncomplete) {
 // A damaged record ends the journal there: nothing after it is trusted.
 TEST(JournalFormat, StopsAtADamagedRecord) {
     Sample sample = MakeSample();
-    sample.bytes[sample.recordEnds[3] + 12] ^= 0x20;  // inside the first outcomes record
+    sample.bytes[sample.recordEnds[4] + 12] ^= 0x20;  // inside the first outcomes record
     const JournalContents contents = ParseJournal(sample.bytes);
     EXPECT_TRUE(contents.planComplete);
     EXPECT_EQ(contents.plan, sample.expected.plan);

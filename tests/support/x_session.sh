@@ -158,6 +158,8 @@ x_session_start() {
     chmod 700 "$work/runtime"
     export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache XDG_DATA_HOME=$work/data
     export XDG_RUNTIME_DIR=$work/runtime
+    # Journals of renames too: never the user's.
+    export XDG_STATE_HOME=$work/state
     export LC_ALL=C.UTF-8
     unset SESSION_MANAGER XDG_SESSION_TYPE WAYLAND_DISPLAY
     export QT_QPA_PLATFORM=xcb
