@@ -39,7 +39,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Fra
     setWindowTitle(QStringLiteral("o programie"));
     setFixedSize(355, 239);
     setWindowOpacity(180 / 255.0);
-    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(kestrix::ui::DesignedSansFont(11));
     QPalette purple = palette();
     purple.setColor(QPalette::Window, kPurple);
     setPalette(purple);
@@ -51,7 +51,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Fra
 
     const QFont title = PixelFont(QStringLiteral("Arial Black"), 19, QFont::Black);
     const QFont arial = PixelFont(QStringLiteral("Arial"), 16);
-    const QFont small = PixelFont(QStringLiteral("MS Sans Serif"), 11);
+    const QFont small = kestrix::ui::DesignedSansFont(11);
     titleLabel = addLabel("Label1", QRect(2, 2, 351, 54), QStringLiteral("Kestrix (małe/duże itp) v2.0.5"),
                           title, kOrange);
     titleLabel->setWordWrap(true);

@@ -60,6 +60,9 @@ QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& captio
     auto* check = new QCheckBox(caption, parent);
     check->setObjectName(QLatin1String(name));
     check->setGeometry(box);
+    // Given outright: inside a frame with a style sheet of its own, a check
+    // box would fall back to the desktop's font instead of the window's.
+    check->setFont(parent->font());
     // Wide enough for its text in whatever font the desktop gives.
     check->ensurePolished();
     check->resize(check->sizeHint().expandedTo(box.size()));
@@ -89,7 +92,7 @@ FolderChooser::FolderChooser(kestrix::session::Session& session, QWidget* parent
     setWindowTitle(QStringLiteral("Wybierz katalog z plikami"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(347, 407);
-    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(kestrix::ui::DesignedSansFont(11));
 
     chosenFolderLabel = new QLabel(QStringLiteral("Wybrany katalog : "), this);
     chosenFolderLabel->setObjectName(QStringLiteral("Label1"));

@@ -22,16 +22,22 @@ QMessageBox::StandardButton realMessageBox(QWidget* owner, QMessageBox::Icon ico
 using MessageBoxFunction = decltype(&realMessageBox);
 
 QStringList realOpenFiles(QWidget* owner) {
-    QFileDialog dialog(owner);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilter(QStringLiteral("Wszystkie pliki (*)"));
-    dialog.setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, false);
-    if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.selectedFiles();
+    const std::unique_ptr<QFileDialog> dialog = MakeOpenFilesDialog(owner);
+    if (dialog->exec() != QDialog::Accepted) return {};
+    return dialog->selectedFiles();
 }
 
 }  // namespace
+
+std::unique_ptr<QFileDialog> MakeOpenFilesDialog(QWidget* owner) {
+    auto dialog = std::make_unique<QFileDialog>(owner);
+    // Chosen before anything else: the dialog decides on its kind as it is set up.
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setNameFilter(QStringLiteral("Wszystkie pliki (*)"));
+    dialog->setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return dialog;
+}
 
 DialogSeams& dialogSeams() {
     static DialogSeams seams{realMessageBox, realOpenFiles};

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QMessageBox>
 #include <QStringList>
 
+class QFileDialog;
 class QWidget;
 
 namespace kestrix::ui {
@@ -31,6 +33,11 @@ struct DialogSeams {
 
 DialogSeams& dialogSeams();
 void resetDialogSeams();
+
+// The file-open dialog that openFiles runs, set up but not yet shown: any
+// number of existing files, hidden ones listed. It is always Qt's own dialog,
+// since the desktop's native dialogs ignore the request to list hidden files.
+std::unique_ptr<QFileDialog> MakeOpenFilesDialog(QWidget* owner);
 
 // Shorthand for dialogSeams().messageBox(...).
 QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,

@@ -1,8 +1,18 @@
 #include "ui/pixel_font.h"
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace kestrix::ui {
+namespace {
+
+const QString DesignedFamily = QStringLiteral("MS Sans Serif");
+
+bool DesignedFamilyInstalled() {
+    return QFontDatabase::families().contains(DesignedFamily, Qt::CaseInsensitive);
+}
+
+}  // namespace
 
 QFont PixelFont(const QString& family, int pixels, QFont::Weight weight) {
     QFont font(family);
@@ -12,9 +22,10 @@ QFont PixelFont(const QString& family, int pixels, QFont::Weight weight) {
 }
 
 QFont DesignedSansFont(int pixels) {
-    QFont font = PixelFont(QStringLiteral("MS Sans Serif"), pixels);
-    font.setFamilies(
-        {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    // Liberation Sans at 10 px is as wide as the designed face at 11 px.
+    const int standInPixels = (pixels * 10 + 5) / 11;
+    QFont font = PixelFont(DesignedFamily, DesignedFamilyInstalled() ? pixels : standInPixels);
+    font.setFamilies({DesignedFamily, QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     return font;
 }
 

@@ -25,6 +25,8 @@
 #include <unistd.h>
 
 #include "gui_fixture.h"
+#include "platform/disk_steps.h"
+#include "platform/rename.h"
 #include "session/apply_seams.h"
 #include "ui/progress_gauge.h"
 
@@ -38,6 +40,8 @@ class ApplyTest : public GuiTest {
 protected:
     void TearDown() override {
         kestrix::session::resetApplySeams();
+        kestrix::platform::resetRenameWays();
+        kestrix::platform::SetDiskStepHook(nullptr);
         GuiTest::TearDown();
     }
 
@@ -533,6 +537,69 @@ TEST_F(ApplyTest, ManyFailuresMakeOneShortReport) {
     EXPECT_EQ(report.count(QStringLiteral(" → ")), 10);
     EXPECT_TRUE(report.endsWith(QStringLiteral("… i jeszcze 3."))) << report.toStdString();
     EXPECT_EQ(tree().size(), static_cast<size_t>(2 * kEntries));
+}
+
+// A rename that changes only letter case steps aside under a temporary name
+// first where the file system folds case. Here another program takes the new
+// name between the two steps: the item goes back under its old name, nothing
+// stays under a temporary name, and the report names the item where it is.
+std::string caseOnlyItem;
+std::string caseOnlyTarget;
+
+TEST_F(ApplyTest, ACaseOnlyRenameWhoseSecondStepFailsGoesBack) {
+    makeTree({"Foto.JPG"});
+    kestrix::platform::renameWays().caseOnlyThroughTemporary = true;
+    lowerCase();
+    add("Foto.JPG");
+    caseOnlyItem = path("Foto.JPG");
+    caseOnlyTarget = path("foto.jpg");
+    // After each step on disk: the first one that finds the item gone (parked
+    // under its temporary name) takes the new name.
+    kestrix::platform::SetDiskStepHook([](long) {
+        if (!caseOnlyTarget.empty() && !fs::exists(caseOnlyItem)) {
+            std::ofstream(caseOnlyTarget) << "<another program>";
+            caseOnlyTarget.clear();
+        }
+    });
+
+    apply();
+
+    ASSERT_TRUE(caseOnlyTarget.empty()) << "the item never left its name";
+    EXPECT_EQ(tree(), (std::map<std::string, std::string>{{"Foto.JPG", "<Foto.JPG>"},
+                                                          {"foto.jpg", "<another program>"}}));
+    EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"Foto.JPG"}));
+    const QString report = failureReport();
+    EXPECT_TRUE(report.contains(QString::fromStdString(path("Foto.JPG")) + QStringLiteral(" → foto.jpg: ") +
+                                QString::fromLocal8Bit(strerror(EEXIST))))
+        << report.toStdString();
+    EXPECT_FALSE(report.contains(QStringLiteral(".kestrix-"))) << report.toStdString();
+}
+
+// Folder A becomes C, then folder B takes the name A, with items inside both
+// renamed before and after; last, D/k and then its folder D are renamed. A
+// reloaded entry follows only the folder renames that came after its own
+// turn: the one for B/g, whose turn came when B already was A, follows D's
+// rename but not the earlier one of A to C.
+TEST_F(ApplyTest, ReloadedEntriesFollowOnlyTheFolderRenamesAfterTheirTurn) {
+    makeTree({"A/", "A/f", "B/", "B/g", "B/h", "D/", "D/k"});
+    add("A/f", "A/f2");  // then inside C
+    add("B/h", "B/h2");  // then inside A: B became A, after A had become C
+    add("A", "C");
+    add("B", "A");
+    add("B/g", "B/g2");  // its turn comes when B already is A
+    add("D/k", "D/k2");
+    add("D", "E");
+
+    apply();
+
+    const std::map<std::string, std::string> expected = {
+        {"A/", "/"},       {"A/g2", "<B/g>"}, {"A/h2", "<B/h>"}, {"C/", "/"},
+        {"C/f2", "<A/f>"}, {"E/", "/"},       {"E/k2", "<D/k>"}};
+    EXPECT_EQ(tree(), expected);
+    EXPECT_EQ(relative(currentPaths()),
+              (std::vector<std::string>{"C/f2", "A/h2", "C", "A", "A/g2", "E/k2", "E"}));
+    for (const std::string& current : currentPaths()) EXPECT_TRUE(fs::exists(current)) << current;
+    EXPECT_TRUE(failureReport().isEmpty()) << failureReport().toStdString();
 }
 
 }  // namespace

@@ -258,6 +258,7 @@ TEST(IniFile, KeysWrittenByAnotherProgramMeanwhileSurvive) {
     const std::string path = temp / "kestrix.ini";
     ASSERT_TRUE(WriteFile(path, "[Wyglad]\nWys=541\n"));
     IniFile ini(path);
+    ASSERT_EQ(ini.readString("Wyglad", "Wys"), "541");  // the file as it was, read
     ASSERT_TRUE(WriteFile(path, "[Wyglad]\nWys=541\nObcy=1\n[Inna]\nx=2\n"));
     ASSERT_TRUE(ini.writeString("Wyglad", "Wys", "600"));
     EXPECT_EQ(ReadFile(path), "[Wyglad]\nWys=600\nObcy=1\n[Inna]\nx=2\n");

@@ -1,6 +1,9 @@
 #include "rename.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -288,6 +291,54 @@ TEST(Renamer, MakesNoIntermediateThatCannotBeRecorded) {
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, ENOSPC);
     EXPECT_EQ(Listing(temp.path()), std::vector<std::string>{"a"});
+}
+
+// The folder's append-only attribute (chattr +a) for as long as it lives.
+class AppendOnlyFolder {
+public:
+    explicit AppendOnlyFolder(std::string path) : path_(std::move(path)) {
+        set_ = std::system(("chattr +a '" + path_ + "' 2>/dev/null").c_str()) == 0;
+    }
+    ~AppendOnlyFolder() {
+        if (set_) std::system(("chattr -a '" + path_ + "'").c_str());
+    }
+    bool isSet() const { return set_; }
+
+private:
+    std::string path_;
+    bool set_ = false;
+};
+
+// Where renameat2 refuses the flag a file gets its new name as a hard link,
+// and then the old name is dropped. In an append-only folder the old name
+// cannot go: the rename fails, and the new name is taken away again, so the
+// file keeps exactly one name.
+TEST(Renamer, AHardLinkWhoseOldNameCannotGoIsRemovedAgain) {
+    TempFolder temp;
+    ASSERT_EQ(mkdir((temp / "locked").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((temp / "open").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteFile(temp / "locked/a", "alpha"));
+    AppendOnlyFolder locked(temp / "locked");
+    if (!locked.isSet()) {
+        GTEST_SKIP() << "chattr +a is not available here (it needs chattr, root's CAP_LINUX_IMMUTABLE and a "
+                        "file system with the attribute, such as ext4)";
+    }
+    renameWays() = RenameWays{.renameAt2 = false};
+    StepRecorder recorder;
+    Renamer renamer("run9", &recorder);
+
+    const RenameResult result = renamer.rename(temp / "locked/a", temp / "open/b", 0);
+
+    resetRenameWays();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, EPERM);
+    EXPECT_EQ(Listing(temp / "locked"), std::vector<std::string>{"a"});
+    EXPECT_EQ(ReadFile(temp / "locked/a"), "alpha");
+    EXPECT_TRUE(Listing(temp / "open").empty());
+    // The second name is recorded as gone, so nothing is left to settle.
+    const std::vector<StepRecorder::Heard> expected = {{true, Intermediate::SecondLink, temp / "open/b"},
+                                                       {false, Intermediate::SecondLink, temp / "open/b"}};
+    EXPECT_EQ(recorder.heard, expected);
 }
 
 }  // namespace
