@@ -23,7 +23,7 @@ std::string WithSlash(std::string folder) {
 }  // namespace
 
 std::string StateFolder() {
-    // The base directory specification ignores a relative path.
+    // XDG_STATE_HOME counts only when it is an absolute path.
     const char* state = std::getenv("XDG_STATE_HOME");
     if (state && state[0] == '/') return WithSlash(state) + "Kestrix/";
     const char* home = std::getenv("HOME");

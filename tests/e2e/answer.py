@@ -17,35 +17,11 @@ import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 
+from accessible_tree import descendants, windows  # noqa: E402
+
 # The action calls used here are the ones Debian 12's bindings offer; newer
 # ones mark them deprecated.
 warnings.filterwarnings("ignore", category=DeprecationWarning)
-
-
-def children(node):
-    try:
-        count = node.get_child_count()
-        return [c for c in (node.get_child_at_index(i) for i in range(count)) if c is not None]
-    except GLib.Error:  # the object went away while being read
-        return []
-
-
-def descendants(node, depth=0):
-    for child in children(node):
-        yield child
-        if depth < 20:
-            yield from descendants(child, depth + 1)
-
-
-def windows(title):
-    desktop = Atspi.get_desktop(0)
-    # Nothing here runs an event loop, so the cached tree would never learn
-    # of changes: read it afresh on every look.
-    desktop.clear_cache()
-    for app in children(desktop):
-        for window in children(app):
-            if window.get_name() == title:
-                yield window
 
 
 def names(window, role):

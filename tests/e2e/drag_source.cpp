@@ -26,6 +26,8 @@
 
 #include <xcb/xcb.h>
 
+#include "../support/raw_uri_list.h"
+
 namespace {
 
 const char* ActionName(Qt::DropAction action) {
@@ -71,22 +73,6 @@ public:
 
 private:
     xcb_atom_t finished_ = XCB_NONE;
-};
-
-// The list as it was made. (QMimeData::setData would keep a uri-list as
-// QUrls, whose text loses bytes that are not UTF-8.)
-class RawUriList : public QMimeData {
-public:
-    explicit RawUriList(QByteArray list) : list_(std::move(list)) {}
-    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
-
-protected:
-    QVariant retrieveData(const QString& format, QMetaType) const override {
-        return format == QLatin1String("text/uri-list") ? QVariant(list_) : QVariant();
-    }
-
-private:
-    QByteArray list_;
 };
 
 class DragSource : public QWidget {
