@@ -226,16 +226,6 @@ std::string_view NumberText(std::int64_t number, std::int64_t count, bool zeros,
 
 }  // namespace
 
-std::string_view FolderPart(std::string_view path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-}
-
-std::string_view NamePart(std::string_view path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 std::string_view Extension(std::string_view name) {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || name.find_first_not_of('.') > dot) return {};

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "list_entry.h"
+#include "path_parts.h"
 #include "rename_rules.h"
 
 namespace kestrix {
@@ -16,10 +17,6 @@ namespace kestrix {
 // '/') is never touched.
 ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
                         const RenameRules& rules);
-
-// Splits a path at its last '/': the folder part keeps the '/', the name is the rest.
-std::string_view FolderPart(std::string_view path);
-std::string_view NamePart(std::string_view path);
 
 // The extension of a name: its last dot and what follows, "" when there is
 // none. Leading dots mark a hidden file and never start an extension:

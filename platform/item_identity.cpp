@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <sys/statfs.h>
 
+#include "engine/path_parts.h"
+
 namespace kestrix::platform {
 
 namespace {
@@ -66,11 +68,6 @@ ItemIdentity FromStat(const struct stat& st, bool inodeLasts) {
     return identity;
 }
 
-std::string_view FolderOf(std::string_view path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-}
-
 struct Listed {
     std::uint64_t inode;
     unsigned char type;
@@ -81,7 +78,7 @@ struct Listed {
 std::optional<ItemIdentity> IdentifyItem(const std::string& path) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0) return std::nullopt;
-    return FromStat(st, InodesLast(std::string(FolderOf(path))));
+    return FromStat(st, InodesLast(std::string(FolderPart(path))));
 }
 
 std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string_view>& paths) {
@@ -90,7 +87,7 @@ std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string_view>& pat
     std::vector<std::pair<std::string_view, std::vector<size_t>>> groups;
     std::unordered_map<std::string_view, size_t> groupOf;
     for (size_t i = 0; i < paths.size(); ++i) {
-        const std::string_view folder = FolderOf(paths[i]);
+        const std::string_view folder = FolderPart(paths[i]);
         if (groups.empty() || groups.back().first != folder) {
             const auto [known, added] = groupOf.emplace(folder, groups.size());
             if (added) groups.emplace_back(folder, std::vector<size_t>());

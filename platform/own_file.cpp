@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/path_parts.h"
+
 namespace kestrix::platform {
 
 namespace {
@@ -16,11 +18,6 @@ namespace {
 constexpr int kMostLinks = 40;
 // Far beyond any settings file; stops a file that keeps growing.
 constexpr std::size_t kLargestFile = std::size_t{1} << 30;
-
-std::string FolderPartOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 std::optional<std::string> LinkText(const std::string& path, std::size_t size) {
     std::vector<char> buffer(size + 2);
@@ -58,7 +55,7 @@ OwnFile LocateOwnFile(const std::string& path) {
             file.state = OwnFileState::Unreachable;
             return file;
         }
-        file.target = (*text)[0] == '/' ? *text : FolderPartOf(file.target) + *text;
+        file.target = (*text)[0] == '/' ? *text : std::string(FolderPart(file.target)) + *text;
     }
 }
 

@@ -22,6 +22,7 @@
 
 #include "ascii_case.h"
 #include "disk_steps.h"
+#include "engine/path_parts.h"
 #include "error_text.h"
 
 namespace kestrix::platform {
@@ -33,16 +34,6 @@ constexpr long kFuseSuperMagic = 0x65735546;
 RenameResult Succeeded() { return RenameResult{true, 0, std::string(), std::string()}; }
 
 RenameResult Failed(int error) { return RenameResult{false, error, ErrorText(error), std::string()}; }
-
-std::string_view FolderPart(std::string_view path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-}
-
-std::string_view NamePart(std::string_view path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
 
 // Called through syscall() so that an older C library without the wrapper
 // still reaches the kernel's no-replace rename.

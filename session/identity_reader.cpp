@@ -4,23 +4,16 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "engine/path_parts.h"
+
 namespace kestrix::session {
-
-namespace {
-
-std::string_view FolderOf(std::string_view path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-}
-
-}  // namespace
 
 IdentityReader::IdentityReader(const std::vector<PlanEntry>& plan)
     : plan_(plan), renamed_(plan.size(), 0), identities_(plan.size()) {
     // Read now, before the run may change a path of its plan.
     std::unordered_map<std::string_view, size_t> byFolder;
     for (size_t i = 0; i < plan_.size(); ++i) {
-        const auto [found, added] = byFolder.emplace(FolderOf(plan_[i].current), folders_.size());
+        const auto [found, added] = byFolder.emplace(FolderPart(plan_[i].current), folders_.size());
         if (added) folders_.emplace_back();
         Folder& folder = folders_[found->second];
         folder.last = static_cast<std::int64_t>(i);

@@ -2,20 +2,13 @@
 
 #include <cerrno>
 
+#include "engine/path_parts.h"
+
 namespace kestrix::session {
-
-namespace {
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
-}  // namespace
 
 bool JournalWriter::create(const std::string& path, const JournalHeader& header) {
     path_ = path;
-    if (!platform::MakeFolders(FolderOf(path), error_)) return false;
+    if (!platform::MakeFolders(std::string(FolderPart(path)), error_)) return false;
     if (!file_.create(path)) {
         error_ = file_.error();
         return false;
@@ -54,7 +47,7 @@ bool JournalWriter::writePlan(const std::vector<PlanEntry>& plan) {
 
 bool JournalWriter::syncPlan() {
     // The journal is a new file: its name must be durable too.
-    return sync() && platform::SyncFolder(FolderOf(path_), error_);
+    return sync() && platform::SyncFolder(std::string(FolderPart(path_)), error_);
 }
 
 bool JournalWriter::writeIdentities(const std::vector<PlanEntry>& plan) {

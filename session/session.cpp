@@ -8,6 +8,7 @@
 
 #include "engine/duplicates.h"
 #include "engine/name_transform.h"
+#include "engine/path_parts.h"
 #include "engine/repoint.h"
 #include "engine/rule_summary.h"
 #include "engine/start_value.h"
@@ -28,11 +29,6 @@
 namespace kestrix::session {
 
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 // Builds the entries of one adding operation. The options cannot change while
 // they are built (no events are processed meanwhile), so one set of rules
@@ -171,7 +167,7 @@ Session::PickedFilesAdded Session::addPickedFiles(const QStringList& picked) {
     for (const std::string& path : paths) built.add(path);
     entries_.append(built.take());
     // The folder chooser starts where the last chosen files were.
-    if (!paths.empty()) platform::SetCurrentFolder(FolderOf(paths.back()));
+    if (!paths.empty()) platform::SetCurrentFolder(std::string(FolderPart(paths.back())));
     removeDuplicates();
     return added;
 }
