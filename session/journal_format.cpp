@@ -344,35 +344,45 @@ void AppendHeader(const JournalHeader& header, std::string& out) {
     CloseRecord(out, start, kHeader);
 }
 
-void AppendPlan(const std::vector<PlanEntry>& plan, std::string& out) {
-    for (size_t first = 0; first < plan.size(); first += kPlanChunk) {
-        const size_t count = std::min(kPlanChunk, plan.size() - first);
-        const size_t start = OpenRecord(out);
-        PutVarint(out, first);
-        PutVarint(out, count);
-        std::string_view previous, previousProposed;
-        for (size_t i = first; i < first + count; ++i) {
-            PutPathAfter(out, previous, plan[i].current);
-            PutPathAfterEither(out, plan[i].current, previousProposed, plan[i].proposed);
-            previous = plan[i].current;
-            previousProposed = plan[i].proposed;
-        }
-        CloseRecord(out, start, kPlan);
-    }
+size_t AppendPlanPart(const std::vector<PlanEntry>& plan, size_t first, std::string& out) {
+    const size_t count = std::min(kPlanChunk, plan.size() - first);
     const size_t start = OpenRecord(out);
-    PutVarint(out, plan.size());
+    PutVarint(out, first);
+    PutVarint(out, count);
+    std::string_view previous, previousProposed;
+    for (size_t i = first; i < first + count; ++i) {
+        PutPathAfter(out, previous, plan[i].current);
+        PutPathAfterEither(out, plan[i].current, previousProposed, plan[i].proposed);
+        previous = plan[i].current;
+        previousProposed = plan[i].proposed;
+    }
+    CloseRecord(out, start, kPlan);
+    return first + count;
+}
+
+void AppendPlanComplete(size_t count, std::string& out) {
+    const size_t start = OpenRecord(out);
+    PutVarint(out, count);
     CloseRecord(out, start, kPlanComplete);
 }
 
+void AppendPlan(const std::vector<PlanEntry>& plan, std::string& out) {
+    for (size_t first = 0; first < plan.size();) first = AppendPlanPart(plan, first, out);
+    AppendPlanComplete(plan.size(), out);
+}
+
+size_t AppendIdentitiesPart(const std::vector<PlanEntry>& plan, size_t first, std::string& out) {
+    const size_t count = std::min(kPlanChunk, plan.size() - first);
+    const size_t start = OpenRecord(out);
+    PutVarint(out, first);
+    PutVarint(out, count);
+    for (size_t i = first; i < first + count; ++i) PutIdentity(out, plan[i].identity);
+    CloseRecord(out, start, kIdentities);
+    return first + count;
+}
+
 void AppendIdentities(const std::vector<PlanEntry>& plan, std::string& out) {
-    for (size_t first = 0; first < plan.size(); first += kPlanChunk) {
-        const size_t count = std::min(kPlanChunk, plan.size() - first);
-        const size_t start = OpenRecord(out);
-        PutVarint(out, first);
-        PutVarint(out, count);
-        for (size_t i = first; i < first + count; ++i) PutIdentity(out, plan[i].identity);
-        CloseRecord(out, start, kIdentities);
-    }
+    for (size_t first = 0; first < plan.size();) first = AppendIdentitiesPart(plan, first, out);
 }
 
 void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out) {

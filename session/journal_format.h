@@ -92,6 +92,11 @@ void AppendHeader(const JournalHeader& header, std::string& out);
 // The plan's paths in records of a bounded size, then the record saying it is complete.
 void AppendPlan(const std::vector<PlanEntry>& plan, std::string& out);
 void AppendIdentities(const std::vector<PlanEntry>& plan, std::string& out);
+// The same a record at a time: the record of the entries from `first` on,
+// returning the first entry of the next one.
+size_t AppendPlanPart(const std::vector<PlanEntry>& plan, size_t first, std::string& out);
+void AppendPlanComplete(size_t count, std::string& out);
+size_t AppendIdentitiesPart(const std::vector<PlanEntry>& plan, size_t first, std::string& out);
 void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out);
 void AppendOutcomes(const std::vector<std::pair<std::int64_t, OutcomeRecord>>& outcomes, std::string& out);
 // The same in two parts, so that a run adds each outcome as it comes: one

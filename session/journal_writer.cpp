@@ -38,11 +38,10 @@ bool JournalWriter::sync() {
 }
 
 bool JournalWriter::writePlan(const std::vector<PlanEntry>& plan) {
-    buffer_.clear();
-    AppendPlan(plan, buffer_);
-    const bool written = write(buffer_);
-    buffer_ = std::string();
-    return written;
+    const bool written = writeInPieces(
+        plan.size(), [&plan](size_t first, std::string& out) { return AppendPlanPart(plan, first, out); });
+    AppendPlanComplete(plan.size(), buffer_);
+    return written && write(buffer_);
 }
 
 bool JournalWriter::syncPlan() {
@@ -51,11 +50,28 @@ bool JournalWriter::syncPlan() {
 }
 
 bool JournalWriter::writeIdentities(const std::vector<PlanEntry>& plan) {
+    return writeInPieces(
+               plan.size(),
+               [&plan](size_t first, std::string& out) { return AppendIdentitiesPart(plan, first, out); }) &&
+           write(buffer_);
+}
+
+// Records of a long list go out in pieces of about this many bytes: no buffer
+// grows to the size of the list.
+constexpr size_t kWritePiece = 256 * 1024;
+
+// Appends the records of entries 0 to `count` to the buffer, writing it
+// whenever it holds a piece; the rest stays in the buffer.
+bool JournalWriter::writeInPieces(size_t count,
+                                  const std::function<size_t(size_t, std::string&)>& appendRecord) {
     buffer_.clear();
-    AppendIdentities(plan, buffer_);
-    const bool written = write(buffer_);
-    buffer_ = std::string();
-    return written;
+    for (size_t first = 0; first < count;) {
+        first = appendRecord(first, buffer_);
+        if (buffer_.size() < kWritePiece) continue;
+        if (!write(buffer_)) return false;
+        buffer_.clear();
+    }
+    return true;
 }
 
 bool JournalWriter::writeAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed) {

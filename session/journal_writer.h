@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,6 +49,8 @@ public:
 private:
     bool write(const std::string& bytes);
     bool sync();
+    bool writeInPieces(std::size_t count,
+                       const std::function<std::size_t(std::size_t, std::string&)>& appendRecord);
 
     std::string path_;
     platform::AppendFile file_;
