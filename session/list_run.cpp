@@ -9,7 +9,23 @@
 namespace kestrix::session {
 
 ListRun::ListRun(EntryList& list, RenameRun& run, Hooks hooks)
-    : list_(list), run_(run), hooks_(std::move(hooks)), progress_(list.count()) {}
+    : list_(list), run_(run), hooks_(std::move(hooks)), progress_(list.count()) {
+    // Entries change only with a signal of the list (this run's own quiet
+    // reloads aside); until one comes they are the plan's.
+    const auto changed = [this] { listChanged_ = true; };
+    watches_ = {
+        QObject::connect(&list_, &EntryList::dataChanged, changed),
+        QObject::connect(&list_, &EntryList::rowsInserted, changed),
+        QObject::connect(&list_, &EntryList::rowsRemoved, changed),
+        QObject::connect(&list_, &EntryList::rowsMoved, changed),
+        QObject::connect(&list_, &EntryList::layoutChanged, changed),
+        QObject::connect(&list_, &EntryList::modelReset, changed),
+    };
+}
+
+ListRun::~ListRun() {
+    for (const QMetaObject::Connection& watch : watches_) QObject::disconnect(watch);
+}
 
 void ListRun::reloadFrom(std::vector<ListEntry> ahead, RenameOptions with) {
     ahead_ = std::move(ahead);
@@ -34,6 +50,9 @@ void ListRun::run() {
 // again after each time (kept as they were should the new ones not convert).
 void ListRun::refreshRules() {
     if (std::optional<RenameRules> rules = hooks_.rules()) rules_ = std::move(rules);
+    reloading_ = hooks_.reloadAfterApply();
+    aheadHolds_ =
+        rules_ && rules_->options() == aheadWith_ && static_cast<std::size_t>(list_.count()) == ahead_.size();
 }
 
 void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) {
@@ -43,18 +62,17 @@ void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome, bool fr
         if (!outcome.leftAt.empty()) reason += " (element jest teraz pod nazwą " + outcome.leftAt + ")";
         failures_.add(outcome.from, outcome.to, reason);
     }
-    hooks_.progressed(progress_.advance());
+    if (progress_.advance()) hooks_.progressed(progress_.percent());
     if (frameDue) {
         showReloaded();
         ProcessEventsDuringRun();
         refreshRules();
     }
     const int row = static_cast<int>(index);
-    if (hooks_.reloadAfterApply() && row < list_.count()) {
+    if (reloading_ && row < list_.count()) {
         const std::string& where = failed ? outcome.from : outcome.to;
         const auto at = static_cast<std::size_t>(row);
-        if (at < ahead_.size() && ahead_[at].current == where && rules_ && rules_->options() == aheadWith_ &&
-            static_cast<std::size_t>(list_.count()) == ahead_.size()) {
+        if (aheadHolds_ && ahead_[at].current == where) {
             reload(row, std::move(ahead_[at]));
         } else {
             reload(row, rules_ ? TransformPath(where, row, list_.count(), *rules_) : ListEntry{where, where});

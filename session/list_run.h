@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include <QMetaObject>
+
 #include "engine/rename_rules.h"
 #include "session/entry_list.h"
 #include "session/rename_failures.h"
@@ -21,7 +23,7 @@ class ListRun : public RunListener {
 public:
     // What the run asks of whoever started it, as it goes.
     struct Hooks {
-        // How far the run has come, in whole percent: 0 first, then after each entry.
+        // How far the run has come, in whole percent: 0 first, then whenever it changes.
         std::function<void(int percent)> progressed;
         // Entries replaced since the last call without the list signalling
         // them; called before pending events are processed, and at the end.
@@ -33,6 +35,9 @@ public:
     };
 
     ListRun(EntryList& list, RenameRun& run, Hooks hooks);
+    ~ListRun() override;
+    ListRun(const ListRun&) = delete;
+    ListRun& operator=(const ListRun&) = delete;
 
     // The entries the list would take back if every rename went through,
     // made from the rules of `with` while the run's plan was being synced;
@@ -48,6 +53,7 @@ public:
 
     std::int64_t entryCount() override { return list_.count(); }
     const ListEntry* entryAt(std::int64_t index) override { return &list_.at(static_cast<int>(index)); }
+    bool entriesMayDiffer() override { return listChanged_; }
     void entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) override;
 
 private:
@@ -62,8 +68,14 @@ private:
     Hooks hooks_;
     RunProgress progress_;
     std::optional<RenameRules> rules_;
+    // As the choice and the options stood after events were last processed:
+    // whether entries are reloaded, and whether from those made ahead.
+    bool reloading_ = true;
+    bool aheadHolds_ = false;
     std::vector<ListEntry> ahead_;
     RenameOptions aheadWith_;
+    bool listChanged_ = false;
+    std::vector<QMetaObject::Connection> watches_;
     RenameFailures failures_;
     RunEnd end_;
     // For each reloaded entry, how many folder renames had happened when it

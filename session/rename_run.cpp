@@ -127,7 +127,7 @@ void RenameRun::execute(RunListener& listener) {
         const std::int64_t listed = listener.entryCount();
         if (listed >= 0 && index >= listed) break;
         const std::int64_t last = (listed >= 0 ? std::min(listed, planned) : planned) - 1;
-        if (const ListEntry* live = listener.entryAt(index)) {
+        if (const ListEntry* live = listener.entriesMayDiffer() ? listener.entryAt(index) : nullptr) {
             const PlanEntry& planEntry = plan_[static_cast<size_t>(index)];
             if (live->current != planEntry.current || live->proposed != planEntry.proposed) {
                 followList(index, listener);

@@ -35,6 +35,10 @@ public:
     virtual std::int64_t entryCount() { return -1; }
     // The entry at `index` as the list holds it now; null to take the plan's.
     virtual const ListEntry* entryAt(std::int64_t /*index*/) { return nullptr; }
+    // Whether the entries may differ from the plan by now; a listener that
+    // knows its list has not changed since the run began says false, and the
+    // run does not compare them.
+    virtual bool entriesMayDiffer() { return true; }
     // After each entry. `frameDue` comes about once per frame and after the
     // last entry, when the journal has been brought up to date: the moment to
     // process pending events.

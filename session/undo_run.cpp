@@ -24,7 +24,7 @@ void UndoRun::entryDone(std::int64_t, const EntryOutcome& outcome, bool frameDue
     } else if (outcome.outcome == Outcome::Failed) {
         failures_.add(outcome.from, outcome.to, outcome.reason);
     }
-    progressed_(progress_.advance());
+    if (progress_.advance()) progressed_(progress_.percent());
     if (frameDue) ProcessEventsDuringRun();
 }
 

@@ -14,7 +14,7 @@ namespace kestrix::session {
 class UndoRun : public RunListener {
 public:
     // `progressed` hears how far the run has come, in whole percent: 0 first,
-    // then after each entry.
+    // then whenever it changes.
     UndoRun(RenameRun& run, std::function<void(int percent)> progressed);
 
     // Runs every entry and records the run's end.
