@@ -38,10 +38,12 @@ bool JournalWriter::sync() {
 }
 
 bool JournalWriter::writePlan(const std::vector<PlanEntry>& plan) {
-    const bool written = writeInPieces(
-        plan.size(), [&plan](size_t first, std::string& out) { return AppendPlanPart(plan, first, out); });
+    const auto appendRecord = [&plan](size_t first, std::string& out) {
+        return AppendPlanPart(plan, first, out);
+    };
+    if (!writeInPieces(plan.size(), appendRecord)) return false;
     AppendPlanComplete(plan.size(), buffer_);
-    return written && write(buffer_);
+    return write(buffer_);
 }
 
 bool JournalWriter::syncPlan() {
@@ -50,10 +52,10 @@ bool JournalWriter::syncPlan() {
 }
 
 bool JournalWriter::writeIdentities(const std::vector<PlanEntry>& plan) {
-    return writeInPieces(
-               plan.size(),
-               [&plan](size_t first, std::string& out) { return AppendIdentitiesPart(plan, first, out); }) &&
-           write(buffer_);
+    const auto appendRecord = [&plan](size_t first, std::string& out) {
+        return AppendIdentitiesPart(plan, first, out);
+    };
+    return writeInPieces(plan.size(), appendRecord) && write(buffer_);
 }
 
 // Records of a long list go out in pieces of about this many bytes: no buffer
