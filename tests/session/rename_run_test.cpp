@@ -98,6 +98,27 @@ TEST_F(RenameRunTest, FollowsTheListWhenItChangesDuringTheRun) {
     EXPECT_EQ(tree(), (Map{{"a1", "<a>"}, {"b2", "<b>"}, {"c2", "<c>"}}));
 }
 
+// A plan far larger than one write of the journal reads back whole, in order.
+TEST_F(RenameRunTest, ALongPlanIsWrittenWhole) {
+    std::vector<ListEntry> list;
+    for (int i = 0; i < 20000; ++i) {
+        // Names that share no start with the one before, so each costs its whole length.
+        const std::string name = std::to_string((i * 7919) % 20011) + std::string(60, 'n');
+        list.push_back(ListEntry{at(name), at(name + ".new")});
+    }
+    RenameRun renameRun(journals());
+    ASSERT_TRUE(renameRun.beginListRun(list));
+
+    const JournalContents contents = ReadJournal(renameRun.journalPath());
+    EXPECT_GT(std::filesystem::file_size(renameRun.journalPath()), 1024u * 1024u);
+    EXPECT_TRUE(contents.planComplete);
+    ASSERT_EQ(contents.plan.size(), list.size());
+    for (const size_t i : {size_t{0}, size_t{4095}, size_t{4096}, size_t{19999}}) {
+        EXPECT_EQ(contents.plan[i].current, list[i].current) << i;
+        EXPECT_EQ(contents.plan[i].proposed, list[i].proposed) << i;
+    }
+}
+
 // Where no journal can be written, nothing is renamed.
 TEST_F(RenameRunTest, RenamesNothingWithoutAJournal) {
     makeTree({"a"});
