@@ -77,7 +77,7 @@ void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome, bool fr
         } else {
             reload(row, rules_ ? TransformPath(where, row, list_.count(), *rules_) : ListEntry{where, where});
         }
-        settled_[at] = run_.folderMoves().size();
+        settled_[at] = outcome.folderMovesSoFar;
     }
 }
 

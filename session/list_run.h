@@ -54,6 +54,9 @@ public:
     std::int64_t entryCount() override { return list_.count(); }
     const ListEntry* entryAt(std::int64_t index) override { return &list_.at(static_cast<int>(index)); }
     bool entriesMayDiffer() override { return listChanged_; }
+    void listFollowed() override { listChanged_ = false; }
+    // The list changes only through the options and the window, while events are processed.
+    bool changesOnlyAtFrames() override { return true; }
     void entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) override;
 
 private:

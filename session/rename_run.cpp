@@ -120,37 +120,131 @@ void RenameRun::end(platform::Intermediate kind, const std::string& path) {
 }
 
 void RenameRun::execute(RunListener& listener) {
+    if (listener.changesOnlyAtFrames()) {
+        executeAhead(listener);
+    } else {
+        executeInStep(listener);
+    }
+}
+
+std::int64_t RenameRun::entriesToRun(RunListener& listener) const {
+    const std::int64_t listed = listener.entryCount();
+    return listed >= 0 ? std::min(listed, size()) : size();
+}
+
+void RenameRun::executeInStep(RunListener& listener) {
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastFrame = Clock::now();
-    const std::int64_t planned = size();
-    for (std::int64_t index = 0; index < planned; ++index) {
-        const std::int64_t listed = listener.entryCount();
-        if (listed >= 0 && index >= listed) break;
-        const std::int64_t last = (listed >= 0 ? std::min(listed, planned) : planned) - 1;
+    for (std::int64_t index = 0; index < entriesToRun(listener); ++index) {
         if (const ListEntry* live = listener.entriesMayDiffer() ? listener.entryAt(index) : nullptr) {
             const PlanEntry& planEntry = plan_[static_cast<size_t>(index)];
             if (live->current != planEntry.current || live->proposed != planEntry.proposed) {
                 followList(index, listener);
             }
         }
-        const EntryOutcome& outcome = apply(index);
-        if (identities_) identities_->entryDone(index, outcome.outcome == Outcome::Renamed);
+        apply(index, outcome_);
         // Renames take microseconds: the clock is read every few entries.
-        const bool frameDue =
-            index == last || ((frame_.count() == 0 || index % 8 == 0) && Clock::now() - lastFrame >= frame_);
-        if (frameDue && !broken_ && !writer_.flush()) broken_ = writer_.error();
+        const bool frameDue = index == entriesToRun(listener) - 1 ||
+                              ((frame_.count() == 0 || index % 8 == 0) && Clock::now() - lastFrame >= frame_);
+        entryFinished(index, outcome_.outcome == Outcome::Renamed, frameDue);
         if (frameDue && identities_) identities_->wake();
-        listener.entryDone(index, outcome, frameDue);
+        listener.entryDone(index, outcome_, frameDue);
         if (frameDue) lastFrame = Clock::now();
     }
+}
+
+// The renames go on on a thread of their own while this one hands their
+// outcomes to the listener. Once a frame, the listener processes events
+// while the renames go on; should the list have changed meanwhile, the
+// renaming thread pauses while the plan follows it from the first entry not
+// yet begun. With frames of no length, each entry waits for the events
+// after the one before.
+void RenameRun::executeAhead(RunListener& listener) {
+    using Clock = std::chrono::steady_clock;
+    const bool inStep = frame_.count() == 0;
+    OutcomeHandoff handoff;
+    // Written here only while the renaming thread is paused.
+    std::int64_t toRun = entriesToRun(listener);
+    if (listener.entriesMayDiffer()) followList(0, listener);
+    bool frameAsked = inStep;
+    bool pauseAsked = inStep;
+    if (inStep) handoff.ask(true);
+    Clock::time_point frameAt = Clock::now() + frame_;
+    std::exception_ptr failure;
+    std::thread renamer([&] {
+        try {
+            for (std::int64_t index = 0; index < toRun; ++index) {
+                apply(index, outcome_);
+                const OutcomeHandoff::Asked asked = handoff.asked();
+                const bool frameDue = index == toRun - 1 || asked.frame;
+                entryFinished(index, outcome_.outcome == Outcome::Renamed, frameDue || asked.pause);
+                const PlanEntry& entry = plan_[static_cast<size_t>(index)];
+                const bool planned = outcome_.outcome != Outcome::Failed && outcome_.from == entry.current &&
+                                     outcome_.to == entry.proposed;
+                if (!handoff.publish(index, outcome_, planned, frameDue, asked.pause)) break;
+                if (frameDue && identities_) identities_->wake();
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        handoff.close();
+    });
+    try {
+        EntryOutcome shown;
+        for (std::int64_t next = 0;;) {
+            const std::int64_t in =
+                handoff.waitFor(next, frameAsked ? std::nullopt : std::optional<Clock::time_point>(frameAt));
+            if (in < 0) break;
+            for (; next < in; ++next) {
+                const OutcomeHandoff::Record& record = handoff.record(next);
+                if (record.planned) {
+                    const PlanEntry& entry = plan_[static_cast<size_t>(next)];
+                    shown.outcome = record.outcome;
+                    shown.from.assign(entry.current);
+                    shown.to.assign(entry.proposed);
+                    shown.folderMovesSoFar = record.folderMovesSoFar;
+                }
+                listener.entryDone(next, record.planned ? shown : handoff.detail(next), record.frameDue);
+                if (record.frameDue) {
+                    frameAsked = false;
+                    frameAt = Clock::now() + frame_;
+                }
+                if (record.paused) {
+                    toRun = entriesToRun(listener);
+                    if (listener.entriesMayDiffer()) followList(next + 1, listener);
+                    frameAsked = pauseAsked = inStep;
+                    handoff.resume(inStep);
+                } else if (record.frameDue && !pauseAsked &&
+                           (listener.entriesMayDiffer() || entriesToRun(listener) != toRun)) {
+                    handoff.ask(true);
+                    frameAsked = pauseAsked = true;
+                }
+            }
+            if (!frameAsked && Clock::now() >= frameAt) {
+                handoff.ask(false);
+                frameAsked = true;
+            }
+        }
+    } catch (...) {
+        handoff.stop();
+        renamer.join();
+        throw;
+    }
+    renamer.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+void RenameRun::entryFinished(std::int64_t index, bool renamed, bool frameDue) {
+    if (identities_) identities_->entryDone(index, renamed);
+    if (!frameDue) return;
+    if (!broken_ && !writer_.flush()) broken_ = writer_.error();
 }
 
 // The list changed while events were processed (the options did): every entry
 // from `first` on that differs from the plan changes the plan, on disk first.
 void RenameRun::followList(std::int64_t first, RunListener& listener) {
     std::vector<std::pair<std::int64_t, PlanEntry>> changed;
-    const std::int64_t listed = listener.entryCount();
-    const std::int64_t last = listed >= 0 ? std::min(listed, size()) : size();
+    const std::int64_t last = entriesToRun(listener);
     for (std::int64_t index = first; index < last; ++index) {
         const ListEntry* live = listener.entryAt(index);
         PlanEntry& planEntry = plan_[static_cast<size_t>(index)];
@@ -162,20 +256,21 @@ void RenameRun::followList(std::int64_t first, RunListener& listener) {
         planEntry.proposed = live->proposed;
         changed.emplace_back(index, planEntry);
     }
-    if (!broken_ && !writer_.writeAmendments(changed)) broken_ = writer_.error();
+    if (!changed.empty() && !broken_ && !writer_.writeAmendments(changed)) broken_ = writer_.error();
+    listener.listFollowed();
 }
 
-const EntryOutcome& RenameRun::apply(std::int64_t index) {
+void RenameRun::apply(std::int64_t index, EntryOutcome& outcome) {
     index_ = index;
     const PlanEntry& entry = plan_[static_cast<size_t>(index)];
     planner_->decide(entry.current, entry.proposed, decision_);
-    EntryOutcome& outcome = outcome_;
     outcome.outcome = Outcome::Unchanged;
     outcome.from.assign(decision_.from);
     outcome.to.assign(decision_.to);
     outcome.reason.clear();
     outcome.leftAt.clear();
-    if (decision_.unchanged()) return outcome;
+    outcome.folderMovesSoFar = planner_->moves().size();
+    if (decision_.unchanged()) return;
 
     int error = 0;
     if (!decision_.refused.empty()) {
@@ -210,13 +305,13 @@ const EntryOutcome& RenameRun::apply(std::int64_t index) {
     } else {
         planner_->settleAt(decision_, outcome.leftAt);
     }
+    outcome.folderMovesSoFar = planner_->moves().size();
 
     if (!broken_) {
         const bool repointed = decision_.from != entry.current || decision_.to != entry.proposed;
         writer_.addOutcome(index, outcome.outcome, error, repointed ? std::string_view(decision_.from) : "",
                            repointed ? std::string_view(decision_.to) : "");
     }
-    return outcome;
 }
 
 RunEnd RenameRun::finish() {

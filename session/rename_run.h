@@ -12,18 +12,10 @@
 #include "session/identity_reader.h"
 #include "session/journal_format.h"
 #include "session/journal_writer.h"
+#include "session/outcome_handoff.h"
 #include "session/run_planner.h"
 
 namespace kestrix::session {
-
-// What happened to one entry of a run.
-struct EntryOutcome {
-    Outcome outcome = Outcome::Unchanged;
-    std::string from;    // where the item was when its turn came
-    std::string to;      // where it was to go
-    std::string reason;  // why it failed
-    std::string leftAt;  // where a step that could neither finish nor go back left the item
-};
 
 // The side of a run that the window plays: the entries as the list holds them
 // when their turn comes, and what happens after each.
@@ -39,6 +31,13 @@ public:
     // knows its list has not changed since the run began says false, and the
     // run does not compare them.
     virtual bool entriesMayDiffer() { return true; }
+    // The run has made its plan what the list holds from here on.
+    virtual void listFollowed() {}
+    // Whether the list and whatever else entryDone() reads change only while
+    // pending events are processed, at a frame: the run then renames on a
+    // thread of its own, ahead of entryDone() between frames, and waits for
+    // it at each frame. Otherwise each entry waits for the one before.
+    virtual bool changesOnlyAtFrames() { return false; }
     // After each entry. `frameDue` comes about once per frame and after the
     // last entry, when the journal has been brought up to date: the moment to
     // process pending events.
@@ -95,8 +94,16 @@ private:
     void end(platform::Intermediate kind, const std::string& path) override;
     bool start(RunKind kind, std::vector<PlanEntry> plan, std::string undoes, bool identify,
                const std::function<void()>& meanwhile);
-    void followList(std::int64_t from, RunListener& listener);
-    const EntryOutcome& apply(std::int64_t index);
+    void executeInStep(RunListener& listener);
+    void executeAhead(RunListener& listener);
+    // The entries to run as the list stands now, and the plan following it
+    // from `next` on; the list changes only while events are processed.
+    std::int64_t entriesToRun(RunListener& listener) const;
+    void followList(std::int64_t first, RunListener& listener);
+    void apply(std::int64_t index, EntryOutcome& outcome);
+    // After entry `index`; at a frame the journal is brought up to date and
+    // the identity reader woken.
+    void entryFinished(std::int64_t index, bool renamed, bool frameDue);
 
     std::string folder_;
     std::chrono::milliseconds frame_;

@@ -24,6 +24,9 @@ public:
     const FolderMoves& restored() const { return restored_; }
     const RenameFailures& failures() const { return failures_; }
 
+    // The plan is all there is; nothing entryDone() reads changes in between.
+    bool entriesMayDiffer() override { return false; }
+    bool changesOnlyAtFrames() override { return true; }
     void entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) override;
 
 private:

@@ -24,6 +24,33 @@ JournalContents ReadJournal(const std::string& path) {
 
 class RenameRunTest : public SessionTest {};
 
+// A listener as the window is one: its list changes only at a frame (in
+// `atFrame`), so the run renames ahead of it between frames.
+class AheadListener : public RunListener {
+public:
+    explicit AheadListener(std::vector<ListEntry>& live) : live_(live) {}
+    std::int64_t entryCount() override { return static_cast<std::int64_t>(live_.size()); }
+    const ListEntry* entryAt(std::int64_t index) override { return &live_[static_cast<size_t>(index)]; }
+    bool entriesMayDiffer() override { return changed; }
+    void listFollowed() override { changed = false; }
+    bool changesOnlyAtFrames() override { return true; }
+    void entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) override {
+        indexes.push_back(index);
+        outcomes.push_back(outcome);
+        if (frameDue && atFrame) atFrame(index);
+    }
+
+    bool changed = false;
+    std::function<void(std::int64_t)> atFrame;
+    std::vector<std::int64_t> indexes;
+    std::vector<EntryOutcome> outcomes;
+
+private:
+    std::vector<ListEntry>& live_;
+};
+
+std::string Numbered(const std::string& stem, int i) { return stem + std::to_string(i); }
+
 // The finished run is kept for undo, with what each entry became; a run
 // before it is no longer kept.
 TEST_F(RenameRunTest, KeepsTheJournalOfTheLastFinishedRun) {
@@ -96,6 +123,93 @@ TEST_F(RenameRunTest, FollowsTheListWhenItChangesDuringTheRun) {
     renameRun.finish();
 
     EXPECT_EQ(tree(), (Map{{"a1", "<a>"}, {"b2", "<b>"}, {"c2", "<c>"}}));
+}
+
+// The same ahead of the listener, with frames of a millisecond: the options
+// change at the first frame, and from the first entry the run had not begun
+// then, every entry is renamed as the list now says, in the journal first.
+// Every outcome comes to the listener once, in order, with where its item went.
+TEST_F(RenameRunTest, RenamingAheadFollowsAListChangedAtAFrame) {
+    constexpr int kCount = 3000;
+    std::vector<ListEntry> list;
+    for (int i = 0; i < kCount; ++i) {
+        WriteFile(at(Numbered("f", i)), Numbered("<f", i) + ">");
+        list.push_back(ListEntry{at(Numbered("f", i)), at(Numbered("a", i))});
+    }
+    RenameRun renameRun(journals(), 1);
+    ASSERT_TRUE(renameRun.beginListRun(list));
+    AheadListener listener(list);
+    std::int64_t changedAt = -1;
+    listener.atFrame = [&](std::int64_t index) {
+        if (changedAt >= 0 || index >= kCount - 1000) return;
+        changedAt = index;
+        for (int j = static_cast<int>(index) + 1; j < kCount; ++j) list[j].proposed = at(Numbered("b", j));
+        listener.changed = true;
+    };
+    renameRun.execute(listener);
+    const JournalContents journal = ReadJournal(renameRun.journalPath());
+    renameRun.finish();
+
+    ASSERT_GE(changedAt, 0) << "no frame came early enough";
+    ASSERT_EQ(listener.outcomes.size(), static_cast<size_t>(kCount));
+    int firstFollowing = kCount;
+    for (int i = 0; i < kCount; ++i) {
+        if (std::filesystem::exists(at(Numbered("b", i)))) {
+            firstFollowing = i;
+            break;
+        }
+    }
+    EXPECT_GT(firstFollowing, changedAt);
+    EXPECT_LT(firstFollowing, kCount);
+    for (int i = 0; i < kCount; ++i) {
+        const std::string name = Numbered(i < firstFollowing ? "a" : "b", i);
+        ASSERT_EQ(ReadFile(at(name)), Numbered("<f", i) + ">") << i;
+        ASSERT_EQ(listener.indexes[static_cast<size_t>(i)], i);
+        ASSERT_EQ(listener.outcomes[static_cast<size_t>(i)].outcome, Outcome::Renamed) << i;
+        ASSERT_EQ(listener.outcomes[static_cast<size_t>(i)].to, at(name)) << i;
+        ASSERT_EQ(journal.plan[static_cast<size_t>(i)].proposed, at(name)) << i;
+    }
+    EXPECT_EQ(tree().size(), static_cast<size_t>(kCount));
+}
+
+// The listener gives up halfway (its handler throws): the run's own thread
+// stops, the exception reaches the caller, every item is under one name, and
+// the journal stays for the next start to settle.
+TEST_F(RenameRunTest, AListenerThatThrowsEndsARunAhead) {
+    std::vector<ListEntry> list;
+    for (int i = 0; i < 200; ++i) {
+        WriteFile(at(Numbered("f", i)), Numbered("<f", i) + ">");
+        list.push_back(ListEntry{at(Numbered("f", i)), at(Numbered("a", i))});
+    }
+    struct GaveUp {};
+    // Throws at entry 10, a frame's or not.
+    struct Thrower : RunListener {
+        bool changesOnlyAtFrames() override { return true; }
+        void entryDone(std::int64_t index, const EntryOutcome&, bool) override {
+            if (index == 10) throw GaveUp{};
+        }
+    };
+    for (const int frame : {0, 16}) {
+        SCOPED_TRACE(frame);
+        {
+            RenameRun renameRun(journals(), frame);
+            ASSERT_TRUE(renameRun.beginListRun(list));
+            Thrower thrower;
+            EXPECT_THROW(renameRun.execute(thrower), GaveUp);
+        }
+
+        std::map<std::string, int> names;
+        for (const auto& [name, content] : tree()) ++names[content];
+        EXPECT_EQ(names.size(), 200u);
+        for (const auto& [content, count] : names) EXPECT_EQ(count, 1) << content;
+        EXPECT_EQ(UnfinishedJournals(journals()).size(), 1u);
+        EXPECT_TRUE(recover(false).empty());
+        EXPECT_TRUE(UnfinishedJournals(journals()).empty());
+        // The next round starts from wherever each item is now.
+        for (ListEntry& entry : list) {
+            if (!std::filesystem::exists(entry.current)) std::swap(entry.current, entry.proposed);
+        }
+    }
 }
 
 // A plan far larger than one write of the journal reads back whole, in order.
