@@ -12,10 +12,18 @@ IdentityReader::IdentityReader(const std::vector<PlanEntry>& plan)
     : plan_(plan), renamed_(plan.size(), 0), identities_(plan.size()) {
     // Read now, before the run may change a path of its plan.
     std::unordered_map<std::string_view, size_t> byFolder;
+    // Entries of one folder usually come together.
+    std::string_view lastFolder;
+    size_t lastIndex = 0;
     for (size_t i = 0; i < plan_.size(); ++i) {
-        const auto [found, added] = byFolder.emplace(FolderPart(plan_[i].current), folders_.size());
-        if (added) folders_.emplace_back();
-        Folder& folder = folders_[found->second];
+        const std::string_view folderPart = FolderPart(plan_[i].current);
+        if (folders_.empty() || folderPart != lastFolder) {
+            const auto [found, added] = byFolder.emplace(folderPart, folders_.size());
+            if (added) folders_.emplace_back();
+            lastFolder = folderPart;
+            lastIndex = found->second;
+        }
+        Folder& folder = folders_[lastIndex];
         folder.last = static_cast<std::int64_t>(i);
         folder.members.push_back(i);
     }

@@ -27,11 +27,6 @@ ListRun::~ListRun() {
     for (const QMetaObject::Connection& watch : watches_) QObject::disconnect(watch);
 }
 
-void ListRun::reloadFrom(std::vector<ListEntry> ahead, RenameOptions with) {
-    ahead_ = std::move(ahead);
-    aheadWith_ = std::move(with);
-}
-
 void ListRun::run() {
     hooks_.progressed(0);
     refreshRules();
@@ -51,8 +46,6 @@ void ListRun::run() {
 void ListRun::refreshRules() {
     if (std::optional<RenameRules> rules = hooks_.rules()) rules_ = std::move(rules);
     reloading_ = hooks_.reloadAfterApply();
-    aheadHolds_ =
-        rules_ && rules_->options() == aheadWith_ && static_cast<std::size_t>(list_.count()) == ahead_.size();
 }
 
 void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) {
@@ -71,13 +64,8 @@ void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome, bool fr
     const int row = static_cast<int>(index);
     if (reloading_ && row < list_.count()) {
         const std::string& where = failed ? outcome.from : outcome.to;
-        const auto at = static_cast<std::size_t>(row);
-        if (aheadHolds_ && ahead_[at].current == where) {
-            reload(row, std::move(ahead_[at]));
-        } else {
-            reload(row, rules_ ? TransformPath(where, row, list_.count(), *rules_) : ListEntry{where, where});
-        }
-        settled_[at] = outcome.folderMovesSoFar;
+        reload(row, rules_ ? TransformPath(where, row, list_.count(), *rules_) : ListEntry{where, where});
+        settled_[static_cast<std::size_t>(row)] = outcome.folderMovesSoFar;
     }
 }
 

@@ -39,12 +39,6 @@ public:
     ListRun(const ListRun&) = delete;
     ListRun& operator=(const ListRun&) = delete;
 
-    // The entries the list would take back if every rename went through,
-    // made from the rules of `with` while the run's plan was being synced;
-    // an entry is taken from them while the options and the list stand as
-    // they did then.
-    void reloadFrom(std::vector<ListEntry> ahead, RenameOptions with);
-
     // Runs every entry, records the run's end and settles the list.
     void run();
 
@@ -71,12 +65,8 @@ private:
     Hooks hooks_;
     RunProgress progress_;
     std::optional<RenameRules> rules_;
-    // As the choice and the options stood after events were last processed:
-    // whether entries are reloaded, and whether from those made ahead.
+    // As the choice stood after events were last processed: whether entries are reloaded.
     bool reloading_ = true;
-    bool aheadHolds_ = false;
-    std::vector<ListEntry> ahead_;
-    RenameOptions aheadWith_;
     bool listChanged_ = false;
     std::vector<QMetaObject::Connection> watches_;
     RenameFailures failures_;

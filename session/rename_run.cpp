@@ -26,11 +26,11 @@ RenameRun::RenameRun(std::string journalFolder, int frameMilliseconds)
 
 RenameRun::~RenameRun() = default;
 
-bool RenameRun::beginListRun(const std::vector<ListEntry>& entries, const std::function<void()>& meanwhile) {
+bool RenameRun::beginListRun(const std::vector<ListEntry>& entries) {
     std::vector<PlanEntry> plan;
     plan.reserve(entries.size());
     for (const ListEntry& entry : entries) plan.push_back(PlanEntry{entry.current, entry.proposed, {}});
-    return start(RunKind::Rename, std::move(plan), std::string(), true, meanwhile);
+    return start(RunKind::Rename, std::move(plan), std::string(), true);
 }
 
 bool RenameRun::beginUndoOfLastRun() {
@@ -49,11 +49,10 @@ bool RenameRun::beginUndoOfLastRun() {
 }
 
 bool RenameRun::begin(RunKind kind, std::vector<PlanEntry> plan, std::string undoes) {
-    return start(kind, std::move(plan), std::move(undoes), false, nullptr);
+    return start(kind, std::move(plan), std::move(undoes), false);
 }
 
-bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string undoes, bool identify,
-                      const std::function<void()>& meanwhile) {
+bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string undoes, bool identify) {
     kind_ = kind;
     undoes_ = std::move(undoes);
     plan_ = std::move(plan);
@@ -77,20 +76,14 @@ bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string und
             failure = std::current_exception();
         }
     });
-    bool planWritten =
-        writer_.create(UnfinishedJournalPath(folder_, runId_), JournalHeader{kind, runId_, undoes_});
-    if (planWritten && meanwhile) {
-        std::thread writer([&] { planWritten = writer_.writePlan(plan_) && writer_.syncPlan(); });
-        try {
-            meanwhile();
-        } catch (...) {
-            writer.join();
-            reader.join();
-            throw;
-        }
-        writer.join();
-    } else if (planWritten) {
-        planWritten = writer_.writePlan(plan_) && writer_.syncPlan();
+    bool planWritten = false;
+    try {
+        planWritten =
+            writer_.create(UnfinishedJournalPath(folder_, runId_), JournalHeader{kind, runId_, undoes_}) &&
+            writer_.writePlan(plan_) && writer_.syncPlan();
+    } catch (...) {
+        reader.join();
+        throw;
     }
     reader.join();
     if (failure) std::rethrow_exception(failure);

@@ -64,10 +64,8 @@ public:
     explicit RenameRun(std::string journalFolder, int frameMilliseconds = 16);
     ~RenameRun() override;
 
-    // A run over the entries of the list. `meanwhile`, when given, runs on
-    // this thread while the plan is being synced (work that needs no disk).
-    bool beginListRun(const std::vector<ListEntry>& entries,
-                      const std::function<void()>& meanwhile = nullptr);
+    // A run over the entries of the list.
+    bool beginListRun(const std::vector<ListEntry>& entries);
     // An undo of the last finished run whose journal is kept in the journal
     // folder; false with ENOENT when there is none.
     bool beginUndoOfLastRun();
@@ -92,8 +90,7 @@ public:
 private:
     int begin(platform::Intermediate kind, const std::string& path) override;
     void end(platform::Intermediate kind, const std::string& path) override;
-    bool start(RunKind kind, std::vector<PlanEntry> plan, std::string undoes, bool identify,
-               const std::function<void()>& meanwhile);
+    bool start(RunKind kind, std::vector<PlanEntry> plan, std::string undoes, bool identify);
     void executeInStep(RunListener& listener);
     void executeAhead(RunListener& listener);
     // The entries to run as the list stands now, and the plan following it

@@ -271,26 +271,10 @@ std::optional<ListSelection> Session::moveRows(ListSelection selection, int step
 // --- Runs of renames.
 
 QString Session::applyRenames() {
-    // Nothing is renamed before the run's plan is safely on disk. Meanwhile
-    // the entries the list will take back are made ahead, for the likely case
-    // that every rename goes through and the options stay as they are.
+    // Nothing is renamed before the run's plan is safely on disk.
     const std::string journals = DefaultJournalFolder();
     RenameRun run(journals, applySeams().frameMilliseconds);
-    const RenameOptions options = options_;
-    std::vector<ListEntry> ahead;
-    const auto makeAhead = [&] {
-        if (!reloadAfterApply_) return;
-        const std::optional<RenameRules> rules = RenameRules::From(options);
-        if (!rules) return;  // each entry finds out at its turn, as without this
-        const std::vector<ListEntry>& entries = entries_.entries();
-        const auto count = static_cast<std::int64_t>(entries.size());
-        ahead.reserve(entries.size());
-        for (const ListEntry& entry : entries) {
-            ahead.push_back(
-                TransformPath(entry.proposed, static_cast<std::int64_t>(ahead.size()), count, *rules));
-        }
-    };
-    if (!run.beginListRun(entries_.entries(), makeAhead)) return JournalFailureText(journals, run.error());
+    if (!run.beginListRun(entries_.entries())) return JournalFailureText(journals, run.error());
 
     RenameFailures failures;
     // The disk changes under the prediction during the run; it starts again afterwards.
@@ -304,7 +288,6 @@ QString Session::applyRenames() {
         hooks.rules = [this] { return RenameRules::From(options_); };
         hooks.reloadAfterApply = [this] { return reloadAfterApply_; };
         ListRun listRun(entries_, run, std::move(hooks));
-        listRun.reloadFrom(std::move(ahead), options);
         listRun.run();
         failures = listRun.failures();
         const RunEnd& end = listRun.runEnd();
