@@ -186,7 +186,8 @@ protected:
     }
 
     // Kills at random moments of a run of 10,000 renames; the ways of renaming
-    // alternate between kills when `ways` holds more than one.
+    // alternate between kills when `ways` holds more than one, and runs in
+    // step with their listener with runs ahead of it, two kills each.
     void cutAtRandom(const std::string& root, const std::vector<RenameWays>& ways, int kills,
                      const char* label) {
         const Workload w = TenThousandPhotos();
@@ -196,7 +197,8 @@ protected:
         for (int i = 0; i < kills; ++i) {
             const RenameWays& way = ways[static_cast<size_t>(i) % ways.size()];
             const bool takeBack = (static_cast<size_t>(i) / ways.size()) % 2 == 0;
-            SCOPED_TRACE(std::string(label) + ", kill " + std::to_string(i));
+            runAhead_ = (static_cast<size_t>(i) / ways.size() / 2) % 2 == 1;
+            SCOPED_TRACE(std::string(label) + ", kill " + std::to_string(i) + (runAhead_ ? ", ahead" : ""));
             platform::renameWays() = way;
             fresh(root, w.tree);
             const std::vector<ListEntry> list = listAt(root, w.entries);

@@ -22,9 +22,12 @@ using platform::testing::ReadFile;
 using platform::testing::WriteFile;
 
 // Records what happens to each entry of a run; `live`, when set, stands for
-// the list the run follows.
+// the list the run follows. With `ahead`, the run renames ahead of it between
+// frames, as it does for the window.
 class Collector : public RunListener {
 public:
+    bool changesOnlyAtFrames() override { return ahead; }
+    bool entriesMayDiffer() override { return live != nullptr; }
     std::int64_t entryCount() override { return live ? static_cast<std::int64_t>(live->size()) : -1; }
     const ListEntry* entryAt(std::int64_t index) override {
         return live ? &(*live)[static_cast<size_t>(index)] : nullptr;
@@ -35,6 +38,7 @@ public:
     }
 
     std::vector<ListEntry>* live = nullptr;
+    bool ahead = false;
     std::function<void(std::int64_t)> afterEntry;
     std::vector<EntryOutcome> outcomes;
 };
@@ -89,6 +93,7 @@ protected:
         RenameRun renameRun(journals());
         EXPECT_TRUE(renameRun.beginListRun(list)) << renameRun.error();
         Collector collector;
+        collector.ahead = runAhead_;
         renameRun.execute(collector);
         const RunEnd ended = renameRun.finish();
         if (end) *end = ended;
@@ -99,6 +104,7 @@ protected:
         RenameRun undoRun(journals());
         EXPECT_TRUE(undoRun.beginUndoOfLastRun()) << undoRun.error();
         Collector collector;
+        collector.ahead = runAhead_;
         undoRun.execute(collector);
         undoRun.finish();
         return collector.outcomes;
@@ -131,6 +137,8 @@ protected:
     }
 
     platform::testing::TempFolder temp_;
+    // Whether run() and undo() rename ahead of their listener, as for the window.
+    bool runAhead_ = false;
 };
 
 }  // namespace kestrix::session::testing
