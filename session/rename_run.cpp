@@ -167,13 +167,11 @@ void RenameRun::executeAhead(RunListener& listener) {
     std::thread renamer([&] {
         try {
             for (std::int64_t index = 0; index < toRun; ++index) {
-                apply(index, outcome_);
+                const bool plansPaths = apply(index, outcome_);
                 const OutcomeHandoff::Asked asked = handoff.asked();
                 const bool frameDue = index == toRun - 1 || asked.frame;
                 entryFinished(index, outcome_.outcome == Outcome::Renamed, frameDue || asked.pause);
-                const PlanEntry& entry = plan_[static_cast<size_t>(index)];
-                const bool planned = outcome_.outcome != Outcome::Failed && outcome_.from == entry.current &&
-                                     outcome_.to == entry.proposed;
+                const bool planned = plansPaths && outcome_.outcome != Outcome::Failed;
                 if (!handoff.publish(index, outcome_, planned, frameDue, asked.pause)) break;
                 if (frameDue && identities_) identities_->wake();
             }
@@ -253,17 +251,18 @@ void RenameRun::followList(std::int64_t first, RunListener& listener) {
     listener.listFollowed();
 }
 
-void RenameRun::apply(std::int64_t index, EntryOutcome& outcome) {
+bool RenameRun::apply(std::int64_t index, EntryOutcome& outcome) {
     index_ = index;
     const PlanEntry& entry = plan_[static_cast<size_t>(index)];
     planner_->decide(entry.current, entry.proposed, decision_);
+    const bool repointed = decision_.from != entry.current || decision_.to != entry.proposed;
     outcome.outcome = Outcome::Unchanged;
     outcome.from.assign(decision_.from);
     outcome.to.assign(decision_.to);
     outcome.reason.clear();
     outcome.leftAt.clear();
     outcome.folderMovesSoFar = planner_->moves().size();
-    if (decision_.unchanged()) return;
+    if (decision_.unchanged()) return !repointed;
 
     int error = 0;
     if (!decision_.refused.empty()) {
@@ -301,10 +300,10 @@ void RenameRun::apply(std::int64_t index, EntryOutcome& outcome) {
     outcome.folderMovesSoFar = planner_->moves().size();
 
     if (!broken_) {
-        const bool repointed = decision_.from != entry.current || decision_.to != entry.proposed;
         writer_.addOutcome(index, outcome.outcome, error, repointed ? std::string_view(decision_.from) : "",
                            repointed ? std::string_view(decision_.to) : "");
     }
+    return !repointed;
 }
 
 RunEnd RenameRun::finish() {

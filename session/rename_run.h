@@ -97,7 +97,9 @@ private:
     // from `next` on; the list changes only while events are processed.
     std::int64_t entriesToRun(RunListener& listener) const;
     void followList(std::int64_t first, RunListener& listener);
-    void apply(std::int64_t index, EntryOutcome& outcome);
+    // Whether the item went from and to the plan's paths (no folder rename
+    // of the run moved them).
+    bool apply(std::int64_t index, EntryOutcome& outcome);
     // After entry `index`; at a frame the journal is brought up to date and
     // the identity reader woken.
     void entryFinished(std::int64_t index, bool renamed, bool frameDue);
