@@ -20,7 +20,7 @@ const QColor kYellow(255, 255, 0);
 const char kAuthor[] = "Zespół Kestrix";
 const char kMailAddress[] = "kestrix@example.org";
 const char kWebAddress[] = "kestrix.example.org";
-const char kNotice[] = "Program darmowy do użytku domowego";
+const char kNotice[] = "Wolny program na licencji GNU GPL w wersji 3 lub późniejszej";
 
 // Only the underline, or no style at all.
 void SetUnderlined(QWidget* label, bool underlined) {
