@@ -69,6 +69,8 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Fra
         fitToText(label);
     mailLink->setCursor(Qt::PointingHandCursor);
     webLink->setCursor(Qt::PointingHandCursor);
+    mailLink->setAccessibleDescription(QStringLiteral("Adres poczty autora"));
+    webLink->setAccessibleDescription(QStringLiteral("Strona programu"));
 
     // A click anywhere but on a link closes the window.
     connect(backgroundPanel, &BevelPanel::clicked, this, &AboutWindow::close);
