@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTimer>
@@ -182,6 +183,9 @@ void MainWindow::buildToolBar() {
     connect(clearButton, &QToolButton::clicked, this, &MainWindow::clearList);
     connect(aboutButton, &QToolButton::clicked, this, &MainWindow::showAboutWindow);
     connect(closeButton, &QToolButton::clicked, this, &MainWindow::close);
+    // Either Enter key applies: the keypad's too.
+    auto* keypadApply = new QShortcut(QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Enter), this);
+    connect(keypadApply, &QShortcut::activated, applyButton, &QToolButton::animateClick);
 }
 
 void MainWindow::buildPanels() {

@@ -58,6 +58,7 @@ const Shortcut kShortcuts[] = {
     {"opens the folder chooser", Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier},
     {"shows the options", Qt::Key_Comma, Qt::ControlModifier},
     {"applies the renames", Qt::Key_Return, Qt::ControlModifier},
+    {"applies the renames", Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier},
     {"shows the about window", Qt::Key_F1, Qt::NoModifier},
 };
 
