@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTimer>
@@ -55,7 +56,11 @@ QIcon Artwork(const char* name) {
     return QIcon(QStringLiteral(":/icons/") + QLatin1String(name) + QStringLiteral(".svg"));
 }
 
-QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* icon, const QString& hint) {
+// A button with an image only: a screen reader names it by its hint, and the
+// hint shows its key. The Tab key reaches it; a click leaves the focus where
+// it was.
+QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* icon, const QString& hint,
+                            const QKeySequence& key = {}) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
     button->setIcon(Artwork(icon));
@@ -63,8 +68,15 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* icon,
     button->setFixedSize(60, 60);
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    button->setToolTip(hint);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setAccessibleName(hint);
+    if (key.isEmpty()) {
+        button->setToolTip(hint);
+    } else {
+        button->setShortcut(key);
+        button->setToolTip(hint + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
+                           QStringLiteral(")"));
+    }
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -127,17 +139,24 @@ void MainWindow::buildToolBar() {
         " stop:1 #cdd6e3); }"));
 
     toolBar->addWidget(MakeSeparator(toolBar, "ToolButton14", 8));
+    toolBar->setAccessibleName(QStringLiteral("Pasek narzędzi"));
+    // The keys follow the desktop's habits (Ctrl+O opens, Ctrl+, shows the
+    // settings, F1 helps); none is one an edit or a list of Qt's takes.
     addFilesButton =
-        MakeToolButton(toolBar, "ToolButton1", "toolbar-add-files", QStringLiteral("Dodaj pliki do listy"));
+        MakeToolButton(toolBar, "ToolButton1", "toolbar-add-files", QStringLiteral("Dodaj pliki do listy"),
+                       QKeySequence(Qt::CTRL | Qt::Key_O));
     addFolderButton = MakeToolButton(toolBar, "ToolButton2", "toolbar-add-folder",
-                                     QStringLiteral("Dodaj pliki z wybranego katalogu"));
+                                     QStringLiteral("Dodaj pliki z wybranego katalogu"),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     optionsButton = MakeToolButton(toolBar, "ToolButton3", "toolbar-options",
-                                   QStringLiteral("Jakie zmiany nazw zastosować"));
+                                   QStringLiteral("Jakie zmiany nazw zastosować"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_Comma));
     applyButton =
-        MakeToolButton(toolBar, "ToolButton4", "toolbar-apply", QStringLiteral("Zmień nazwy plików"));
+        MakeToolButton(toolBar, "ToolButton4", "toolbar-apply", QStringLiteral("Zmień nazwy plików"),
+                       QKeySequence(Qt::CTRL | Qt::Key_Return));
     clearButton = MakeToolButton(toolBar, "ToolButton5", "toolbar-clear", QStringLiteral("Wyczyść listę"));
-    aboutButton =
-        MakeToolButton(toolBar, "ToolButton6", "toolbar-about", QStringLiteral("Informacje o programie"));
+    aboutButton = MakeToolButton(toolBar, "ToolButton6", "toolbar-about",
+                                 QStringLiteral("Informacje o programie"), QKeySequence(Qt::Key_F1));
     closeButton = MakeToolButton(toolBar, "ToolButton7", "toolbar-close", QStringLiteral("Zamknij program"));
     for (QToolButton* button : {addFilesButton, addFolderButton, optionsButton, applyButton, clearButton,
                                 aboutButton, closeButton}) {
@@ -152,6 +171,7 @@ void MainWindow::buildToolBar() {
     gaugeHolder->setFixedSize(89, 60);
     progressGauge = new ProgressGauge(gaugeHolder);
     progressGauge->setObjectName(QStringLiteral("CGauge1"));
+    progressGauge->setAccessibleName(QStringLiteral("Postęp zmiany nazw"));
     progressGauge->setGeometry(0, 0, 89, 60);
     progressGauge->hide();
     toolBar->addWidget(gaugeHolder);
@@ -163,6 +183,9 @@ void MainWindow::buildToolBar() {
     connect(clearButton, &QToolButton::clicked, this, &MainWindow::clearList);
     connect(aboutButton, &QToolButton::clicked, this, &MainWindow::showAboutWindow);
     connect(closeButton, &QToolButton::clicked, this, &MainWindow::close);
+    // Either Enter key applies: the keypad's too.
+    auto* keypadApply = new QShortcut(QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Enter), this);
+    connect(keypadApply, &QShortcut::activated, applyButton, &QToolButton::animateClick);
 }
 
 void MainWindow::buildPanels() {
@@ -179,9 +202,12 @@ void MainWindow::buildPanels() {
     previewCaption = new QLabel(QStringLiteral("Podgląd wybranych zmian w nazwach :"), previewPanel);
     previewCaption->setObjectName(QStringLiteral("Label1"));
     previewCaption->setAlignment(Qt::AlignCenter);
+    splitter->setAccessibleName(QStringLiteral("Podział okna"));
     previewLayout->addWidget(previewCaption);
     ruleSummaryList = new QListWidget(previewPanel);
     ruleSummaryList->setObjectName(QStringLiteral("ListBox3"));
+    ruleSummaryList->setAccessibleName(QStringLiteral("Podsumowanie reguł"));
+    ruleSummaryList->setAccessibleDescription(QStringLiteral("Podgląd wybranych zmian w nazwach"));
     ruleSummaryList->setSelectionMode(QAbstractItemView::SingleSelection);
     ruleSummaryList->setUniformItemSizes(true);
     ruleSummaryList->setFont(kestrix::ui::PixelFont(QStringLiteral("Verdana"), 11));
@@ -204,6 +230,7 @@ void MainWindow::buildPanels() {
         {QStringLiteral("Oryginalne nazwy plików:"), QStringLiteral("Nazwy po wprowadzonych zmianach:")});
     columnHeader = new QHeaderView(Qt::Horizontal, fileListPanel);
     columnHeader->setObjectName(QStringLiteral("HeaderControl1"));
+    columnHeader->setAccessibleName(QStringLiteral("Kolumny listy plików"));
     columnHeader->setModel(headerModel_);
     columnHeader->setFixedHeight(17);
     columnHeader->setSectionsClickable(false);
@@ -217,6 +244,9 @@ void MainWindow::buildPanels() {
     fileListDelegate_ = new FileListDelegate([this] { return columnSplit(); }, this);
     fileListView = new QListView(fileListPanel);
     fileListView->setObjectName(QStringLiteral("ListBox1"));
+    fileListView->setAccessibleName(QStringLiteral("Lista plików"));
+    fileListView->setAccessibleDescription(
+        QStringLiteral("Oryginalne nazwy plików i nazwy po wprowadzonych zmianach"));
     fileListView->setModel(&session_.entryList());
     fileListView->setItemDelegate(fileListDelegate_);
     fileListView->setUniformItemSizes(true);

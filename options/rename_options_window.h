@@ -93,6 +93,7 @@ public:
     kestrix::RenameOptions readOptions() const;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -104,6 +105,7 @@ private:
     void buildSpacesGroup();
     void buildCaseGroup();
     void buildOtherControls();
+    void nameForScreenReaders();
     void arrangeTabOrder();
     void storeEveryChange();
     void connectHandlers();

@@ -13,7 +13,7 @@ KESTRIX_TEST_PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick openbox wmctrl libxcb1-dev
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
   exfatprogs exfat-fuse fuse3
-  desktop-file-utils appstream lintian dpkg-dev file
+  desktop-file-utils appstream shared-mime-info man-db lintian dpkg-dev file
 )
 
 kestrix_install_packages() {

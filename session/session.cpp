@@ -39,13 +39,13 @@ public:
     EntryBuilder(const RenameRules& rules, int existing, LeftOutItems& leftOut)
         : rules_(rules), existing_(existing), leftOut_(leftOut) {}
 
-    void add(const std::string& path) {
+    void add(const std::string& path, ItemKind kind) {
         if (platform::TooLongToRename(path)) {
             leftOut_.add(path);
             return;
         }
         const auto position = static_cast<std::int64_t>(existing_) + static_cast<std::int64_t>(built_.size());
-        built_.push_back(TransformPath(path, position, position, rules_));
+        built_.push_back(TransformPath(path, position, position, rules_, kind));
     }
 
     std::vector<ListEntry> take() { return std::move(built_); }
@@ -133,7 +133,7 @@ bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
     // Only the proposed path decides whether an entry is rewritten; the list
     // signals the rewritten rows in runs, so a view keeps its current item.
     entries_.rebuildRows(first, last, [&](int row, ListEntry& entry) {
-        ListEntry rebuilt = TransformPath(entry.current, row, count, rules);
+        ListEntry rebuilt = TransformPath(entry.current, row, count, rules, entry.kind);
         if (rebuilt.proposed == entry.proposed) return false;
         entry.proposed = std::move(rebuilt.proposed);
         changed = true;
@@ -164,7 +164,7 @@ Session::PickedFilesAdded Session::addPickedFiles(const QStringList& picked) {
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return added;
     EntryBuilder built(*rules, entries_.count(), added.leftOut);
-    for (const std::string& path : paths) built.add(path);
+    for (const std::string& path : paths) built.add(path, ItemKind::File);
     entries_.append(built.take());
     // The folder chooser starts where the last chosen files were.
     if (!paths.empty()) platform::SetCurrentFolder(std::string(FolderPart(paths.back())));
@@ -177,7 +177,7 @@ LeftOutItems Session::addPath(const std::string& path) {
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return leftOut;
     EntryBuilder built(*rules, entries_.count(), leftOut);
-    built.add(path);
+    built.add(path, platform::IsFolder(path) ? ItemKind::Folder : ItemKind::File);
     entries_.append(built.take());
     return leftOut;
 }
@@ -191,7 +191,8 @@ LeftOutItems Session::addFolderContents(const std::string& folder, FolderContent
     // folders get their entry but are never descended into, so the walk ends.
     platform::WalkFolder(folder, what.recurse,
                          [&](const std::string& path, const platform::FolderItem& item) {
-                             if (item.isFolder ? what.folders : what.files) built.add(path);
+                             if (item.isFolder ? what.folders : what.files)
+                                 built.add(path, item.isFolder ? ItemKind::Folder : ItemKind::File);
                          });
     entries_.append(built.take());
     emit folderContentsAdded(folder, what);
@@ -330,7 +331,8 @@ QString Session::undoLastRun() {
             entries_.rebuildWhere([&](int row, ListEntry& entry) {
                 std::string current = restored.repoint(entry.current, 0, true);
                 if (current == entry.current) return false;
-                entry = rules ? TransformPath(current, row, count, *rules) : ListEntry{current, current};
+                entry = rules ? TransformPath(current, row, count, *rules, entry.kind)
+                              : ListEntry{current, current, entry.kind};
                 return true;
             });
         }

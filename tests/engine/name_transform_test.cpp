@@ -86,7 +86,10 @@ struct TransformCase {
     std::string expected;
     std::int64_t index = 0;
     std::int64_t count = 1;
+    ItemKind kind = ItemKind::File;
 };
+
+constexpr auto kFolder = ItemKind::Folder;
 
 const TransformCase kCases[] = {
     // The whole chain, every rule in its place.
@@ -265,6 +268,54 @@ const TransformCase kCases[] = {
     {"StrayByteDoesNotMatchInsideLetter", "/d/ł", {Replace("\xC5", "Y")}, "/d/ł"},
     {"StrayByteMatchesStrayByte", "/d/\xC5x", {Replace("\xC5", "Y")}, "/d/Yx"},
     // clang-format on
+
+    // A folder's name has no extension, whatever dots it holds.
+    {"FileNameWithDotsTakesNewExtension", "/m/D. Podsiadło - Małomiasteczkowy", {Ext("mp3")}, "/m/D.mp3"},
+    {"FolderKeepsNameUnderNewExtension",
+     "/m/D. Podsiadło - Małomiasteczkowy",
+     {Ext("mp3")},
+     "/m/D. Podsiadło - Małomiasteczkowy",
+     0,
+     1,
+     kFolder},
+    {"FolderKeepsNameUnderEmptyNewExtension", "/m/zdjęcia.2020", {Ext("")}, "/m/zdjęcia.2020", 0, 1, kFolder},
+    {"FolderWholeNameInScopeBoth",
+     "/m/D. Podsiadło",
+     {Ext("mp3"), ScopeIs(0), Replace(".", "")},
+     "/m/D Podsiadło",
+     0,
+     1,
+     kFolder},
+    {"FolderWholeNameInNameScope",
+     "/m/D. Podsiadło",
+     {Ext("mp3"), ScopeIs(1), Insert(kAtEnd, " (2020)")},
+     "/m/D. Podsiadło (2020)",
+     0,
+     1,
+     kFolder},
+    {"FolderUpperCaseInNameScope", "/m/a.b.c", {ScopeIs(1), Case(false)}, "/m/A.B.C", 0, 1, kFolder},
+    {"FolderNumberedInNameScope",
+     "/m/a.b",
+     {ScopeIs(1), Number("1", true, false, kAtEnd)},
+     "/m/a.b2",
+     1,
+     2,
+     kFolder},
+    {"FolderUntouchedInExtensionScope",
+     "/m/a.b",
+     {Ext("mp3"), ScopeIs(2), Case(false), Insert(kAtEnd, "x"), Number("1", true, false, kAtEnd)},
+     "/m/a.b",
+     0,
+     1,
+     kFolder},
+    {"FolderWithoutDotUntouchedInExtensionScope",
+     "/m/ab",
+     {ScopeIs(2), Insert(kAtEnd, "x")},
+     "/m/ab",
+     0,
+     1,
+     kFolder},
+    {"FileInNameScopeKeepsExtension", "/m/a.b", {ScopeIs(1), Insert(kAtEnd, "x")}, "/m/ax.b"},
 };
 
 class TransformPathTest : public testing::TestWithParam<TransformCase> {};
@@ -273,9 +324,11 @@ TEST_P(TransformPathTest, ProposesPath) {
     const TransformCase& c = GetParam();
     RenameOptions options;
     for (const Rule& rule : c.rules) rule(options);
-    const ListEntry entry = TransformPath(c.path, c.index, c.count, RenameRules::From(options).value());
+    const ListEntry entry =
+        TransformPath(c.path, c.index, c.count, RenameRules::From(options).value(), c.kind);
     EXPECT_EQ(entry.current, c.path);
     EXPECT_EQ(entry.proposed, c.expected);
+    EXPECT_EQ(entry.kind, c.kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TransformPathTest, testing::ValuesIn(kCases), [](const auto& info) {

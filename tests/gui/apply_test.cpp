@@ -118,6 +118,21 @@ protected:
     }
 };
 
+TEST_F(ApplyTest, ReloadedFolderStillHasNoExtension) {
+    makeTree({"a.b/", "c.d"});
+    check("RadioGroup2Item1");  // name only
+    check("CheckBox9");
+    check("RadioButton5");
+    type("Edit3", "X");
+    add("a.b");
+    add("c.d");
+    ASSERT_EQ(relative(proposedPaths()), (std::vector<std::string>{"a.bX", "cX.d"}));
+    reload(true);
+    apply();
+    EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"a.bX", "cX.d"}));
+    EXPECT_EQ(relative(proposedPaths()), (std::vector<std::string>{"a.bXX", "cXX.d"}));
+}
+
 TEST_F(ApplyTest, AnsweringNoChangesNothing) {
     makeTree({"A.TXT", "B.TXT"});
     lowerCase();
