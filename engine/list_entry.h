@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "item_facts.h"
+
 namespace kestrix {
 
 // One item of the file list: where a file or folder is now, and where the
@@ -12,6 +14,8 @@ namespace kestrix {
 struct ListEntry {
     std::string current;   // native bytes (UTF-8 on Linux)
     std::string proposed;  // folder part of `current` + the new name
+    // A fact the rules need that the item lacks: the entry then keeps its name.
+    MissingFact missing = MissingFact::None;
 
     // "<n1>" + current + "</n1><n2>" + proposed + "</n2>"
     std::string text() const;
