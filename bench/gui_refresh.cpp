@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <benchmark/benchmark.h>
 
@@ -134,5 +135,26 @@ void BM_RefreshRegexRule(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * EntryCount);
 }
 BENCHMARK(BM_RefreshRegexRule)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// The same while the pattern itself is typed: every round a pattern not met
+// before, so every name is matched anew, and every proposed path changes.
+void BM_RefreshRegexPatternChanges(benchmark::State& state) {
+    RefreshWindows windows;
+    windows.options().moreRulesButton->click();
+    ExtraRulesWindow& extra = *windows.options().findChild<ExtraRulesWindow*>();
+    extra.regexBox->click();
+    extra.regexReplacementEdit->setText(QStringLiteral("nr$1"));
+    RefreshWindows::settle();
+    int round = 0;
+    for (auto _ : state) {
+        extra.patternEdit->setText(++round % 2 ? QStringLiteral("(\\d+)") : QStringLiteral("(\\d)"));
+        RefreshWindows::settle();
+    }
+    if (windows.lastEntry().proposed != "/home/ewa/Zdjęcia/Folder 99/IMG_nr1nr0nr9nr9nr9 wakacje.jpg") {
+        state.SkipWithError("the pattern did not reach the proposed paths");
+    }
+    state.SetItemsProcessed(state.iterations() * EntryCount);
+}
+BENCHMARK(BM_RefreshRegexPatternChanges)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace

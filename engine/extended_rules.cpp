@@ -25,7 +25,8 @@ bool ExtendedRules::active() const {
 
 MissingFact ExtendedRules::Apply(std::string_view path, std::int64_t index, std::string& work) const {
     if (!active()) return MissingFact::None;
-    std::string next;
+    thread_local std::string next;
+    next.clear();
     if (regex_) {
         regex_->Rewrite(work, next);
         work.swap(next);

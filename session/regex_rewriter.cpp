@@ -32,30 +32,36 @@ QString PolishPatternError(const QString& message) {
 
 }  // namespace
 
-std::shared_ptr<const RegexRewriter> RegexRewriter::Make(const ExtendedOptions& options, std::string& error) {
-    auto rewriter = std::make_shared<RegexRewriter>();
+std::shared_ptr<const RegexRewriter> RegexRewriter::Make(const ExtendedOptions& options, std::string& error,
+                                                         const RegexRewriter* previous) {
     QRegularExpression::PatternOptions patternOptions = QRegularExpression::UseUnicodePropertiesOption;
     if (!options.RegexCaseSensitive) patternOptions |= QRegularExpression::CaseInsensitiveOption;
     const QString pattern = QString::fromStdString(options.RegexPattern);
-    rewriter->expression_.setPattern(pattern);
-    rewriter->expression_.setPatternOptions(patternOptions);
-    rewriter->all_ = options.RegexAllOccurrences;
-    if (!rewriter->expression_.isValid()) {
-        const qsizetype offset = rewriter->expression_.patternErrorOffset();
-        error = QStringLiteral("Błędny wzorzec (znak nr %1): %2")
-                    .arg(offset + 1)
-                    .arg(PolishPatternError(rewriter->expression_.errorString()))
-                    .toStdString();
-        return nullptr;
+    auto rewriter = std::make_shared<RegexRewriter>();
+    if (previous && previous->matcher_->expression().pattern() == pattern &&
+        previous->matcher_->expression().patternOptions() == patternOptions &&
+        previous->matcher_->all() == options.RegexAllOccurrences) {
+        rewriter->matcher_ = previous->matcher_;
+    } else {
+        QRegularExpression expression(pattern, patternOptions);
+        if (!expression.isValid()) {
+            error = QStringLiteral("Błędny wzorzec (znak nr %1): %2")
+                        .arg(expression.patternErrorOffset() + 1)
+                        .arg(PolishPatternError(expression.errorString()))
+                        .toStdString();
+            return nullptr;
+        }
+        expression.optimize();
+        rewriter->matcher_ = std::make_shared<const Matcher>(expression, options.RegexAllOccurrences);
     }
-    rewriter->expression_.optimize();
 
-    const int groups = rewriter->expression_.captureCount();
-    const QStringList names = rewriter->expression_.namedCaptureGroups();
+    const QRegularExpression& expression = rewriter->matcher_->expression();
+    const int groups = expression.captureCount();
+    const QStringList names = expression.namedCaptureGroups();
     const QString replacement = QString::fromStdString(options.RegexReplacement);
     QString literal;
     auto flush = [&] {
-        if (!literal.isEmpty()) rewriter->replacement_.push_back({literal, -1});
+        if (!literal.isEmpty()) rewriter->replacement_.push_back({literal.toStdString(), -1});
         literal.clear();
     };
     for (qsizetype i = 0; i < replacement.size(); ++i) {
@@ -106,45 +112,85 @@ std::shared_ptr<const RegexRewriter> RegexRewriter::Make(const ExtendedOptions& 
     return rewriter;
 }
 
+void RegexRewriter::Matcher::find(std::string_view text, std::vector<std::int32_t>& offsets) const {
+    // Typing a replacement runs the same pattern over the same names again
+    // and again: each name is matched once.
+    const std::lock_guard lock(mutex_);
+    const auto known = found_.find(std::string(text));
+    if (known != found_.end()) {
+        offsets = known->second;
+        return;
+    }
+    search(text, offsets);
+    // A bound on what is kept, far above any list's length.
+    if (found_.size() >= 4'000'000) found_.clear();
+    found_.emplace(text, offsets);
+}
+
+void RegexRewriter::Matcher::search(std::string_view text, std::vector<std::int32_t>& offsets) const {
+    offsets.clear();
+    const QString subject = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    // Where each UTF-16 position of the subject lies in the UTF-8 text;
+    // computed once a match is found, and only for text beyond ASCII.
+    std::vector<std::int32_t> bytes;
+    auto byteAt = [&](qsizetype position) -> std::int32_t {
+        if (position < 0) return -1;
+        if (static_cast<qsizetype>(text.size()) == subject.size()) return static_cast<std::int32_t>(position);
+        if (bytes.empty()) {
+            bytes.reserve(static_cast<std::size_t>(subject.size()) + 1);
+            std::size_t byte = 0;
+            for (qsizetype unit = 0; unit < subject.size(); ++unit) {
+                bytes.push_back(static_cast<std::int32_t>(byte));
+                if (subject[unit].isHighSurrogate()) {
+                    bytes.push_back(static_cast<std::int32_t>(byte));
+                    ++unit;
+                }
+                byte += utf8::CharLength(text, byte);
+            }
+            bytes.push_back(static_cast<std::int32_t>(byte));
+        }
+        return bytes[static_cast<std::size_t>(position)];
+    };
+    const int groups = expression_.captureCount();
+    auto record = [&](const QRegularExpressionMatch& match) {
+        for (int group = 0; group <= groups; ++group) {
+            offsets.push_back(byteAt(match.capturedStart(group)));
+            offsets.push_back(byteAt(match.capturedEnd(group)));
+        }
+    };
+    if (all_) {
+        QRegularExpressionMatchIterator matches = expression_.globalMatch(subject);
+        while (matches.hasNext()) record(matches.next());
+    } else if (const QRegularExpressionMatch match = expression_.match(subject); match.hasMatch()) {
+        record(match);
+    }
+}
+
 void RegexRewriter::Rewrite(std::string_view text, std::string& out) const {
     if (!utf8::IsValid(text)) {
         out.append(text);
         return;
     }
-    const QString subject = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    QString result;
-    qsizetype copied = 0;
-    auto replace = [&](const QRegularExpressionMatch& match) {
-        result.append(QStringView(subject).mid(copied, match.capturedStart() - copied));
+    thread_local std::vector<std::int32_t> offsets;
+    matcher_->find(text, offsets);
+    const std::size_t row = 2 * (static_cast<std::size_t>(matcher_->expression().captureCount()) + 1);
+    std::size_t copied = 0;
+    for (std::size_t match = 0; match + row <= offsets.size(); match += row) {
+        const auto start = static_cast<std::size_t>(offsets[match]);
+        out.append(text.substr(copied, start - copied));
         for (const Piece& piece : replacement_) {
             if (piece.group < 0) {
-                result.append(piece.literal);
-            } else {
-                result.append(match.capturedView(piece.group));
+                out.append(piece.literal);
+                continue;
             }
+            const std::int32_t from = offsets[match + 2 * static_cast<std::size_t>(piece.group)];
+            const std::int32_t to = offsets[match + 2 * static_cast<std::size_t>(piece.group) + 1];
+            if (from >= 0)
+                out.append(text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
         }
-        copied = match.capturedEnd();
-    };
-    bool matched = false;
-    if (all_) {
-        QRegularExpressionMatchIterator matches = expression_.globalMatch(subject);
-        while (matches.hasNext()) {
-            replace(matches.next());
-            matched = true;
-        }
-    } else {
-        const QRegularExpressionMatch match = expression_.match(subject);
-        if (match.hasMatch()) {
-            replace(match);
-            matched = true;
-        }
+        copied = static_cast<std::size_t>(offsets[match + 1]);
     }
-    if (!matched) {
-        out.append(text);
-        return;
-    }
-    result.append(QStringView(subject).mid(copied));
-    out.append(result.toStdString());
+    out.append(text.substr(copied));
 }
 
 }  // namespace kestrix::session

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <QRegularExpression>
@@ -19,21 +22,43 @@ namespace kestrix::session {
 class RegexRewriter final : public TextRewriter {
 public:
     // The rewriter of the options' pattern and replacement; null with the
-    // reason in Polish in `error` when either cannot be used.
-    static std::shared_ptr<const RegexRewriter> Make(const ExtendedOptions& options, std::string& error);
+    // reason in Polish in `error` when either cannot be used. A rewriter of
+    // the same pattern made before (`previous`) lends what it has found, so
+    // that a changed replacement matches no name again.
+    static std::shared_ptr<const RegexRewriter> Make(const ExtendedOptions& options, std::string& error,
+                                                     const RegexRewriter* previous = nullptr);
 
     // A name that is not UTF-8 is left as it is.
     void Rewrite(std::string_view text, std::string& out) const override;
 
 private:
+    // The compiled pattern and, for each text it was run on, where its
+    // occurrences and their captures lie, in bytes of the UTF-8 text.
+    class Matcher {
+    public:
+        Matcher(const QRegularExpression& expression, bool all) : expression_(expression), all_(all) {}
+        const QRegularExpression& expression() const { return expression_; }
+        bool all() const { return all_; }
+        // For each occurrence, the start and end of the whole match and of
+        // each capture (-1 for a capture that took no part), in one row.
+        void find(std::string_view text, std::vector<std::int32_t>& offsets) const;
+
+    private:
+        void search(std::string_view text, std::vector<std::int32_t>& offsets) const;
+
+        QRegularExpression expression_;
+        bool all_;
+        mutable std::mutex mutex_;
+        mutable std::unordered_map<std::string, std::vector<std::int32_t>> found_;
+    };
+
     struct Piece {
-        QString literal;
+        std::string literal;
         int group = -1;  // a capture instead of the literal
     };
 
-    QRegularExpression expression_;
+    std::shared_ptr<const Matcher> matcher_;
     std::vector<Piece> replacement_;
-    bool all_ = true;
 };
 
 }  // namespace kestrix::session

@@ -128,7 +128,8 @@ void Session::setExtendedOptions(const ExtendedOptions& options) {
     extended_ = options;
     std::string regexError;
     std::shared_ptr<const RegexRewriter> regex;
-    if (extended_.regexInForce()) regex = RegexRewriter::Make(extended_, regexError);
+    if (extended_.regexInForce()) regex = RegexRewriter::Make(extended_, regexError, regex_.get());
+    if (regex) regex_ = regex;
     extendedRules_ = std::make_shared<const ExtendedRules>(
         extended_, std::move(regex), std::move(regexError),
         [this](std::string_view path, FactKinds wanted) { return factsOf(path, wanted); });

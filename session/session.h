@@ -21,6 +21,8 @@
 
 namespace kestrix::session {
 
+class RegexRewriter;
+
 // Which items of a folder are added to the list.
 struct FolderContents {
     bool recurse = false;  // the whole tree below the folder, not only its own items
@@ -194,6 +196,8 @@ private:
     std::shared_ptr<const ExtendedRules> extendedRules_;   // of extended_, errors included
     std::shared_ptr<const ExtendedRules> usableExtended_;  // the last without errors
     ItemFactsSource factsSource_;
+    // The last regular expression that could be used, which a new one of the same pattern builds on.
+    std::shared_ptr<const RegexRewriter> regex_;
     PreviewMode previewMode_ = PreviewMode::Live;
     bool reloadAfterApply_ = true;
     int knownCount_ = 0;
