@@ -185,6 +185,20 @@ TEST_F(ExtraRulesTest, AnUnknownTokenIsExplainedAndChangesNothing) {
     EXPECT_EQ(proposedPaths(), std::vector<std::string>{"/data/a.jpg"});
 }
 
+TEST_F(ExtraRulesTest, TheTemplatesNumberFollowsTheListWhenEntriesGoOrMove) {
+    addEntries({"/data/a.txt", "/data/b.txt", "/data/c.txt"});
+    click("RadioGroup2Item1");
+    extraClick("TemplateBox");
+    extraControl<QLineEdit>("TemplateStartEdit")->setText(QStringLiteral("7"));
+    extraType("TemplateEdit", QStringLiteral("[nazwa]_[nr:2]"));
+    EXPECT_EQ(proposedPaths(),
+              (std::vector<std::string>{"/data/a_07.txt", "/data/b_08.txt", "/data/c_09.txt"}));
+    session->removeRows({0});
+    EXPECT_EQ(proposedPaths(), (std::vector<std::string>{"/data/b_07.txt", "/data/c_08.txt"}));
+    session->moveRows({{false, true}, 1}, -1);
+    EXPECT_EQ(proposedPaths(), (std::vector<std::string>{"/data/c_07.txt", "/data/b_08.txt"}));
+}
+
 TEST_F(ExtraRulesTest, ASetIsSavedAndLoadedAsTheClicksWouldSetIt) {
     addEntries(3);
     click("CheckBox7");
