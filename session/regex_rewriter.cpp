@@ -8,7 +8,8 @@ namespace kestrix::session {
 
 namespace {
 
-// PCRE2's own messages for the mistakes people make most, in Polish.
+// PCRE2's own messages for the mistakes people make most, in Polish (they
+// are matched in English, as Qt gives them without its translation).
 QString PolishPatternError(const QString& message) {
     static const std::pair<const char*, const char*> Known[] = {
         {"missing closing parenthesis", "brak nawiasu zamykającego \")\""},
@@ -26,6 +27,11 @@ QString PolishPatternError(const QString& message) {
     };
     for (const auto& [english, polish] : Known) {
         if (message.contains(QLatin1String(english), Qt::CaseInsensitive)) return QString::fromUtf8(polish);
+    }
+    // Where the program loads Qt's Polish translation, the message comes in
+    // Polish already: a letter beyond ASCII tells.
+    for (const QChar c : message) {
+        if (c.unicode() > 127) return message;
     }
     return QStringLiteral("błąd składni wzorca");
 }
