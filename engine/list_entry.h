@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "item_facts.h"
+
 namespace kestrix {
 
 // What an entry names. A folder's name has no extension: the extension rules
@@ -17,6 +19,8 @@ struct ListEntry {
     std::string current;   // native bytes (UTF-8 on Linux)
     std::string proposed;  // folder part of `current` + the new name
     ItemKind kind = ItemKind::File;
+    // A fact the rules need that the item lacks: the entry then keeps its name.
+    MissingFact missing = MissingFact::None;
 
     // "<n1>" + current + "</n1><n2>" + proposed + "</n2>"
     std::string text() const;

@@ -310,6 +310,19 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
         Place(work, options.NumberMode, options.NumberPosition,
               NumberText(number, count, options.NumberLeadingZeros, buffer));
     }
+    // The further rules work on what the rules above left; an item that lacks
+    // a fact they need keeps its name.
+    if (const ExtendedRules* extended = rules.extended(); extended && extended->active()) {
+        thread_local std::string text;
+        text.assign(work.view());
+        const MissingFact missing = extended->Apply(path, index, text);
+        if (missing != MissingFact::None) {
+            entry.proposed.assign(path);
+            entry.missing = missing;
+            return entry;
+        }
+        work.Replace(0, work.size(), text);
+    }
     // Rejoin: in scope 2 the dot goes when the rules left no extension text.
     if (extensionOnly && work.size() == 0 && !loneDot) work.Truncate(work.name().size() - 1);
 

@@ -13,6 +13,7 @@
 #include <QScreen>
 
 #include "engine/start_value.h"
+#include "options/extra_rules_window.h"
 #include "options/radio_group.h"
 #include "options/sunken_panel.h"
 #include "options/up_down_spinner.h"
@@ -117,6 +118,13 @@ RenameOptionsWindow::RenameOptionsWindow(kestrix::session::Session& session, QWi
     buildOtherControls();
     nameForScreenReaders();
     arrangeTabOrder();
+    // Made after the designed controls, so that it comes last in the keyboard order.
+    moreRulesButton = Named(new QPushButton(QStringLiteral("Więcej reguł…"), this), "MoreRulesButton");
+    moreRulesButton->setGeometry(400, 352, 193, 23);
+    moreRulesButton->setToolTip(QStringLiteral(
+        "Wyrażenia regularne, szablon nazwy z datą i znacznikami, nazwy bez polskich znaków, wielkie litery "
+        "wyrazów i zapisane zestawy reguł"));
+    connect(moreRulesButton, &QPushButton::clicked, this, &RenameOptionsWindow::showExtraRules);
     // The session's options follow the controls from the start, every change
     // stored at once whether or not it refreshes the preview.
     storeOptions();
@@ -662,6 +670,13 @@ void RenameOptionsWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void RenameOptionsWindow::showExtraRules() {
+    if (!extraRulesWindow_) extraRulesWindow_ = new ExtraRulesWindow(session_, *this, this);
+    extraRulesWindow_->show();
+    extraRulesWindow_->raise();
+    extraRulesWindow_->activateWindow();
 }
 
 void RenameOptionsWindow::closeEvent(QCloseEvent* event) {

@@ -15,6 +15,7 @@
 #include "platform/error_text.h"
 #include "platform/folder_tree.h"
 #include "platform/folders.h"
+#include "platform/item_times.h"
 #include "platform/path_limits.h"
 #include "session/apply_seams.h"
 #include "session/journal_store.h"
@@ -22,6 +23,7 @@
 #include "session/list_run.h"
 #include "session/picked_paths.h"
 #include "session/recovery.h"
+#include "session/regex_rewriter.h"
 #include "session/rename_failures.h"
 #include "session/rename_run.h"
 #include "session/undo_run.h"
@@ -60,6 +62,7 @@ private:
 }  // namespace
 
 Session::Session(QObject* parent) : QObject(parent) {
+    setExtendedOptions(extended_);
     for (const auto signal : {&EntryList::rowsInserted, &EntryList::rowsRemoved}) {
         connect(&entries_, signal, this, &Session::entryCountMayHaveChanged);
         connect(&entries_, signal, &conflicts_, &ConflictWatch::recheckSoon);
@@ -103,9 +106,51 @@ int Session::settleConflicts() {
 }
 
 std::optional<RenameRules> Session::rulesInForce() {
-    std::optional<RenameRules> rules = RenameRules::From(options_);
+    std::optional<RenameRules> rules = makeRules();
     if (!rules) emit failed(QString::fromStdString(StartValueError(options_.NumberStart)));
     return rules;
+}
+
+std::optional<RenameRules> Session::makeRules(bool asShown) const {
+    std::optional<RenameRules> rules = RenameRules::From(options_);
+    if (rules) rules->setExtended(asShown ? extendedRules_ : usableExtended_);
+    return rules;
+}
+
+bool Session::positionsMatter() const {
+    return options_.numberingInForce() || (usableExtended_ && usableExtended_->dependOnPosition());
+}
+
+// --- The further rules.
+
+void Session::setExtendedOptions(const ExtendedOptions& options) {
+    if (extendedRules_ && options == extended_) return;
+    extended_ = options;
+    std::string regexError;
+    std::shared_ptr<const RegexRewriter> regex;
+    if (extended_.regexInForce()) regex = RegexRewriter::Make(extended_, regexError, regex_.get());
+    if (regex) regex_ = regex;
+    extendedRules_ = std::make_shared<const ExtendedRules>(
+        extended_, std::move(regex), std::move(regexError),
+        [this](std::string_view path, FactKinds wanted) { return factsOf(path, wanted); });
+    if (extendedRules_->valid()) usableExtended_ = extendedRules_;
+}
+
+QString Session::regexProblem() const { return QString::fromStdString(extendedRules_->regexError()); }
+
+QString Session::templateProblem() const { return QString::fromStdString(extendedRules_->templateError()); }
+
+ItemFacts Session::factsOf(std::string_view path, FactKinds wanted) const {
+    ItemFacts facts;
+    if (wanted & Bit(Fact::Folder)) {
+        std::string_view folder = FolderPart(path);
+        while (!folder.empty() && folder.back() == '/') folder.remove_suffix(1);
+        if (!NamePart(folder).empty()) facts.folder = std::string(NamePart(folder));
+    }
+    if (wanted & Bit(Fact::Modified)) facts.modified = platform::ModifiedLocalTime(std::string(path));
+    const FactKinds fromFiles = wanted & static_cast<FactKinds>(~(Bit(Fact::Folder) | Bit(Fact::Modified)));
+    if (fromFiles != 0 && factsSource_) factsSource_(std::string(path), fromFiles, facts);
+    return facts;
 }
 
 // --- The preview.
@@ -113,8 +158,10 @@ std::optional<RenameRules> Session::rulesInForce() {
 void Session::refreshPreview() {
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return;
-    summaryRules_ = rules;
-    if (previewMode_ == PreviewMode::Live && proposeAnew(0, entries_.count() - 1, *rules)) {
+    summaryRules_ = makeRules(true);
+    // A pattern or template that cannot be used changes no proposed path while it stands.
+    if (previewMode_ == PreviewMode::Live && extendedRules_->valid() &&
+        proposeAnew(0, entries_.count() - 1, *rules)) {
         conflicts_.recheckNow();
     }
     emitRuleSummary();
@@ -124,7 +171,9 @@ void Session::refreshPreview() {
 void Session::optionsWindowClosed() {
     if (previewMode_ != PreviewMode::OnClose) return;
     const std::optional<RenameRules> rules = rulesInForce();
-    if (rules && proposeAnew(0, entries_.count() - 1, *rules)) conflicts_.recheckNow();
+    if (rules && extendedRules_->valid() && proposeAnew(0, entries_.count() - 1, *rules)) {
+        conflicts_.recheckNow();
+    }
 }
 
 bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
@@ -134,8 +183,9 @@ bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
     // signals the rewritten rows in runs, so a view keeps its current item.
     entries_.rebuildRows(first, last, [&](int row, ListEntry& entry) {
         ListEntry rebuilt = TransformPath(entry.current, row, count, rules, entry.kind);
-        if (rebuilt.proposed == entry.proposed) return false;
+        if (rebuilt.proposed == entry.proposed && rebuilt.missing == entry.missing) return false;
         entry.proposed = std::move(rebuilt.proposed);
+        entry.missing = rebuilt.missing;
         changed = true;
         return true;
     });
@@ -143,7 +193,7 @@ bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
 }
 
 void Session::renumberFrom(int first) {
-    if (!options_.numberingInForce()) return;
+    if (!positionsMatter()) return;
     if (const std::optional<RenameRules> rules = rulesInForce())
         proposeAnew(first, entries_.count() - 1, *rules);
 }
@@ -253,7 +303,7 @@ std::optional<ListSelection> Session::moveRows(ListSelection selection, int step
     }
 
     // The moved entries take the numbers of their new places; the others keep theirs.
-    if (!options_.numberingInForce()) return selection;
+    if (!positionsMatter()) return selection;
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return selection;
     for (int row = 0; row < count;) {
@@ -286,7 +336,7 @@ QString Session::applyRenames() {
         ListRun::Hooks hooks;
         hooks.progressed = [this](int percent) { emit runProgress(percent); };
         hooks.reloadedQuietly = [this](const RowRanges& rows) { emit entriesReloadedQuietly(rows); };
-        hooks.rules = [this] { return RenameRules::From(options_); };
+        hooks.rules = [this] { return makeRules(); };
         hooks.reloadAfterApply = [this] { return reloadAfterApply_; };
         ListRun listRun(entries_, run, std::move(hooks));
         listRun.run();

@@ -2,6 +2,7 @@
 
 // The session: what the windows work on, without a window of its own.
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,13 +10,18 @@
 #include <QObject>
 #include <QStringList>
 
+#include "engine/extended_options.h"
+#include "engine/extended_rules.h"
 #include "engine/rename_options.h"
 #include "engine/rename_rules.h"
 #include "session/conflict_watch.h"
 #include "session/entry_list.h"
+#include "session/item_facts_source.h"
 #include "session/left_out_items.h"
 
 namespace kestrix::session {
+
+class RegexRewriter;
 
 // Which items of a folder are added to the list.
 struct FolderContents {
@@ -62,6 +68,20 @@ public:
     // Whether the list is reloaded (true) or emptied after the renames are applied.
     bool reloadAfterApply() const { return reloadAfterApply_; }
     void setReloadAfterApply(bool reload) { reloadAfterApply_ = reload; }
+
+    // The further rules, applied after the options' rules; stored like the
+    // options, without changing any entry.
+    const ExtendedOptions& extendedOptions() const { return extended_; }
+    void setExtendedOptions(const ExtendedOptions& options);
+    // Why the pattern or the template of the further rules cannot be used, in
+    // Polish; empty when it can. While either cannot, a refresh rewrites the
+    // summary but changes no proposed path, and new entries follow the last
+    // further rules that could be used.
+    QString regexProblem() const;
+    QString templateProblem() const;
+    // Where the date a photo was taken, the camera model and the audio tags
+    // come from; without a source every item lacks them.
+    void setItemFactsSource(ItemFactsSource source) { factsSource_ = std::move(source); }
 
     // Rebuilds the rule summary and, in live preview mode, the proposed paths.
     void refreshPreview();
@@ -148,6 +168,14 @@ private:
     // The rules of the options in force; none (and the reason signalled) when
     // the start value does not convert.
     std::optional<RenameRules> rulesInForce();
+    // The same without a word of a start value that does not convert; with
+    // the further rules as they stand (errors included) when `asShown`,
+    // otherwise with the last of them that could be used.
+    std::optional<RenameRules> makeRules(bool asShown = false) const;
+    // Whether numbering, or a number of the further rules, follows the positions of entries.
+    bool positionsMatter() const;
+    // What is known about the item at `path`, as far as `wanted` asks.
+    ItemFacts factsOf(std::string_view path, FactKinds wanted) const;
     // The one renumbering: proposes anew, from `rules`, the entries of rows
     // `first` to `last`, rewriting only those whose proposed path changes;
     // whether any did.
@@ -164,6 +192,12 @@ private:
     std::optional<RenameRules> summaryRules_;
     int summaryConflicts_ = 0;
     RenameOptions options_;
+    ExtendedOptions extended_;
+    std::shared_ptr<const ExtendedRules> extendedRules_;   // of extended_, errors included
+    std::shared_ptr<const ExtendedRules> usableExtended_;  // the last without errors
+    ItemFactsSource factsSource_;
+    // The last regular expression that could be used, which a new one of the same pattern builds on.
+    std::shared_ptr<const RegexRewriter> regex_;
     PreviewMode previewMode_ = PreviewMode::Live;
     bool reloadAfterApply_ = true;
     int knownCount_ = 0;

@@ -1,6 +1,7 @@
 #include "ui/dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 
 namespace kestrix::ui {
 namespace {
@@ -63,6 +64,16 @@ QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, 
         return seams.messageBox(owner, icon, caption, text, buttons);
     }
     return realInformativeMessageBox(owner, icon, caption, text, informative, buttons);
+}
+
+std::optional<QString> AskText(QWidget* owner, const QString& caption, const QString& label,
+                               const QString& text) {
+    if (const DialogSeams& seams = dialogSeams(); seams.askText)
+        return seams.askText(owner, caption, label, text);
+    bool accepted = false;
+    const QString answer = QInputDialog::getText(owner, caption, label, QLineEdit::Normal, text, &accepted);
+    if (!accepted) return std::nullopt;
+    return answer;
 }
 
 }  // namespace kestrix::ui

@@ -233,7 +233,9 @@ TEST_F(OptionsTest, TabKeyVisitsTheControlsInTheDesignedOrder) {
                                   "RadioGroup2Item2",
                                   "CheckBox12",
                                   "Edit6",
-                                  "CheckBox13"};
+                                  "CheckBox13",
+                                  // The button to the further rules comes after the designed controls.
+                                  "MoreRulesButton"};
     QStringList visited;
     QWidget* first = control("CheckBox1");
     QWidget* widget = first;
