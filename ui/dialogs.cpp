@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include "ui/mask_dialog.h"
+
 namespace kestrix::ui {
 namespace {
 
@@ -27,6 +29,12 @@ QStringList realOpenFiles(QWidget* owner) {
     return dialog->selectedFiles();
 }
 
+std::optional<QString> realAskMasks(QWidget* owner, const QString& masks) {
+    MaskDialog dialog(masks, owner);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.masks();
+}
+
 }  // namespace
 
 std::unique_ptr<QFileDialog> MakeOpenFilesDialog(QWidget* owner) {
@@ -40,11 +48,11 @@ std::unique_ptr<QFileDialog> MakeOpenFilesDialog(QWidget* owner) {
 }
 
 DialogSeams& dialogSeams() {
-    static DialogSeams seams{realMessageBox, realOpenFiles};
+    static DialogSeams seams{realMessageBox, realOpenFiles, {}, realAskMasks};
     return seams;
 }
 
-void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFiles}; }
+void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFiles, {}, realAskMasks}; }
 
 QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text, QMessageBox::StandardButtons buttons) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QMessageBox>
 #include <QStringList>
@@ -29,6 +30,9 @@ struct DialogSeams {
                                               const QString& text, const QString& informative,
                                               QMessageBox::StandardButtons buttons)>
         informativeMessageBox;
+    // The question for masks of names to select by (MaskDialog), starting
+    // from `masks`; the masks typed, or none when cancelled.
+    std::function<std::optional<QString>(QWidget* owner, const QString& masks)> askMasks;
 };
 
 DialogSeams& dialogSeams();
