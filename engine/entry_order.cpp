@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string_view>
+#include <utility>
 
 namespace kestrix {
 
@@ -16,14 +18,18 @@ std::vector<std::size_t> Identity(std::size_t count) {
 }  // namespace
 
 std::vector<std::size_t> OrderByText(const std::vector<std::string>& keys, bool descending) {
-    std::vector<std::size_t> order = Identity(keys.size());
-    if (descending) {
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return keys[b] < keys[a]; });
-    } else {
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-    }
+    // Each key beside its position: the comparisons read the keys without
+    // going through the positions, and the position breaks ties, which keeps
+    // the order stable without a stable sort's merging.
+    std::vector<std::pair<std::string_view, std::size_t>> keyed(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) keyed[i] = {keys[i], i};
+    std::sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
+        const int compared = a.first.compare(b.first);
+        if (compared != 0) return descending ? compared > 0 : compared < 0;
+        return a.second < b.second;
+    });
+    std::vector<std::size_t> order(keys.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i) order[i] = keyed[i].second;
     return order;
 }
 

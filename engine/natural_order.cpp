@@ -111,6 +111,20 @@ std::string NaturalSortKey(std::string_view name) {
             pos = end;
             continue;
         }
+        if (byte < 0x80) {
+            // ASCII without asking Unicode's tables.
+            const bool capital = byte >= 'A' && byte <= 'Z';
+            if (capital || (byte >= 'a' && byte <= 'z')) {
+                primary.push_back(Letter);
+                primary.push_back(static_cast<char>(PolishWeight(capital ? byte + ('a' - 'A') : byte)));
+                secondary.push_back(capital ? kCapital : kSmall);
+            } else {
+                primary.push_back(Sign);
+                AppendCodePoint(primary, byte);
+            }
+            ++pos;
+            continue;
+        }
         const std::size_t length = utf8::CharLength(name, pos);
         if (length == 1 && byte >= 0x80) {
             primary.push_back(Stray);
