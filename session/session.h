@@ -90,7 +90,8 @@ public:
 
     // --- Adding. Every entry gets its proposed path from the options as they
     // stand, with the position it takes and the entry count of the moment it
-    // is added. A path too long to rename is left out and returned.
+    // is added; once the adding is over, zero-padded numbers take the width of
+    // the list as it stands. A path too long to rename is left out and returned.
     struct PickedFilesAdded {
         QStringList unmatched;  // picked paths that name no single item on disk
         LeftOutItems leftOut;

@@ -11,9 +11,12 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 
@@ -23,6 +26,7 @@
 
 #include "filelist/file_list_view.h"
 #include "gui_fixture.h"
+#include "ui/mask_dialog.h"
 
 namespace {
 
@@ -332,6 +336,19 @@ TEST_P(SelectTest, SelectsExactlyThePickedEntries) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, SelectTest, testing::ValuesIn(kSelectCases),
                          [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(ListOrderTest, MaskDialogGivesTheMasksTyped) {
+    MaskDialog dialog(QStringLiteral("*.jpg;*.jpeg"), mainWindow);
+    auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->text(), QStringLiteral("*.jpg;*.jpeg"));
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+              QStringLiteral("Maski nazw, rozdzielone średnikami (np. *.jpg;*.jpeg) :"));
+    edit->setText(QStringLiteral("*.png"));
+    dialog.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.masks(), QStringLiteral("*.png"));
+}
 
 TEST_F(ListOrderTest, SelectedByConflictThenRemoved) {
     check("CheckBox9");
