@@ -60,6 +60,14 @@ private:
     std::vector<ListEntry> built_;
 };
 
+bool SamePaths(const std::vector<ListEntry>& entries, const std::vector<std::string>& paths) {
+    if (entries.size() != paths.size()) return false;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (entries[i].current != paths[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Session::Session(QObject* parent) : QObject(parent) {
@@ -398,8 +406,9 @@ void Session::sortEntries(SortKey key) {
                 paths.reserve(count);
                 for (const ListEntry& entry : entries) paths.push_back(entry.current);
                 std::optional<std::vector<std::optional<std::string>>> read = datesTaken_(paths);
-                // Stopped, or the list changed while the dates were read.
-                if (!read || entries_.count() != static_cast<int>(count) || read->size() != count) return;
+                // Stopped, or the list changed while the dates were read (a
+                // reader may let the window take input meanwhile).
+                if (!read || read->size() != count || !SamePaths(entries_.entries(), paths)) return;
                 dates = std::move(*read);
             }
             order = OrderByDateTaken(dates, nameKeys(), descending);

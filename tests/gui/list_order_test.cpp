@@ -177,6 +177,30 @@ TEST_F(ListOrderTest, StoppedReadingOfDatesLeavesTheOrder) {
     EXPECT_EQ(list(), "b=1b a=2a");
 }
 
+// Dates read while the user changed the list belong to another list.
+TEST_F(ListOrderTest, DatesReadWhileTheListChangedAreNotUsed) {
+    numberFromOne();
+    for (const char* name : {"b", "a"}) session->addPath(path(name));
+    session->setDatesTakenReader([&](const std::vector<std::string>&) {
+        selectRows({1});
+        trigger("Przesudogry1");
+        return std::optional(std::vector<std::optional<std::string>>{std::nullopt, "2024:01:01 00:00:00"});
+    });
+    trigger("wedugdatywykonaniazdjcia1");
+    EXPECT_EQ(list(), "a=1a b=2b");
+}
+
+// A list with an entry added since its last sort is no longer in that order:
+// the same sort goes up again.
+TEST_F(ListOrderTest, SortAfterAddingAscendsAgain) {
+    numberFromOne();
+    for (const char* name : {"b", "c"}) session->addPath(path(name));
+    trigger("wedugnazwy1");
+    session->addPath(path("a"));
+    trigger("wedugnazwy1");
+    EXPECT_EQ(list(), "a=1a b=2b c=3c");
+}
+
 // Renaming "a" to "a1" fails while "a1" is still there, not once it has gone.
 TEST_F(ListOrderTest, ConflictMarksFollowTheSortedOrder) {
     check("CheckBox9");
