@@ -26,42 +26,59 @@ ItemStat FromStat(const struct stat& st) {
     return stat;
 }
 
-void StatRange(const std::vector<std::string_view>& paths, std::size_t first, std::size_t last,
+void StatRange(const std::vector<std::string_view>& paths, const std::size_t* first, const std::size_t* last,
                std::vector<ItemStat>& stats) {
     // Every folder opened once; a name is then looked up in it alone instead
     // of walking the whole path again.
-    std::unordered_map<std::string_view, int> folders;
+    std::string_view folder;
+    int folderFd = -1;
+    bool opened = false;
     std::string name;
-    for (std::size_t i = first; i < last; ++i) {
-        const std::string_view folder = FolderPart(paths[i]);
-        auto found = folders.find(folder);
-        if (found == folders.end()) {
+    for (const std::size_t* at = first; at != last; ++at) {
+        const std::size_t i = *at;
+        if (!opened || FolderPart(paths[i]) != folder) {
+            if (folderFd >= 0) close(folderFd);
+            folder = FolderPart(paths[i]);
             const std::string open = folder.empty() ? std::string(".") : std::string(folder);
-            found = folders.emplace(folder, ::open(open.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)).first;
+            folderFd = ::open(open.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            opened = true;
         }
         name.assign(NamePart(paths[i]));
         struct stat st;
-        const bool asked = found->second >= 0 && !name.empty()
-                               ? fstatat(found->second, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+        const bool asked = folderFd >= 0 && !name.empty()
+                               ? fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
                                : lstat(std::string(paths[i]).c_str(), &st) == 0;
         if (asked) stats[i] = FromStat(st);
     }
-    for (const auto& [folder, fd] : folders) {
-        if (fd >= 0) close(fd);
-    }
+    if (folderFd >= 0) close(folderFd);
 }
 
 }  // namespace
 
 std::vector<ItemStat> StatItems(const std::vector<std::string_view>& paths) {
     std::vector<ItemStat> stats(paths.size());
+    // Folder by folder, whatever the order of the paths: each folder's
+    // entries and inodes are read from the disk together, not at random.
+    std::unordered_map<std::string_view, std::size_t> groupOf;
+    std::vector<std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const auto [found, added] = groupOf.emplace(FolderPart(paths[i]), groups.size());
+        if (added) groups.emplace_back();
+        groups[found->second].push_back(i);
+    }
+    std::vector<std::size_t> order;
+    order.reserve(paths.size());
+    for (const std::vector<std::size_t>& group : groups)
+        order.insert(order.end(), group.begin(), group.end());
+    const std::size_t* begin = order.data();
+    const std::size_t* end = begin + order.size();
     if (paths.size() < kTwoThreadsFrom) {
-        StatRange(paths, 0, paths.size(), stats);
+        StatRange(paths, begin, end, stats);
         return stats;
     }
-    const std::size_t half = paths.size() / 2;
-    std::thread second([&] { StatRange(paths, half, paths.size(), stats); });
-    StatRange(paths, 0, half, stats);
+    const std::size_t* half = begin + order.size() / 2;
+    std::thread second([&] { StatRange(paths, half, end, stats); });
+    StatRange(paths, begin, half, stats);
     second.join();
     return stats;
 }

@@ -14,8 +14,10 @@ struct ItemStat {
     std::int64_t modifiedNs = 0;  // nanoseconds since the epoch
 };
 
-// The stats of many items at once: each folder is opened once and its items
-// are asked about relative to it, on two threads for long lists.
+// The stats of many items at once, in any order of the paths: the items are
+// asked about folder by folder (each folder opened once, its items looked up
+// relative to it, so that a cold disk reads each folder's inodes together),
+// on two threads for long lists.
 std::vector<ItemStat> StatItems(const std::vector<std::string_view>& paths);
 
 }  // namespace kestrix::platform
