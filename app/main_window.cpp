@@ -27,7 +27,9 @@
 #include "app/settings_location.h"
 #include "app/uri_list.h"
 #include "app/window_settings.h"
+#include "engine/name_masks.h"
 #include "filelist/file_list_delegate.h"
+#include "filelist/file_list_view.h"
 #include "filelist/list_selection.h"
 #include "filelist/rule_summary_delegate.h"
 #include "folderchooser/folder_chooser.h"
@@ -41,7 +43,9 @@
 #include "ui/pixel_font.h"
 #include "ui/progress_gauge.h"
 
+using kestrix::session::EntryPick;
 using kestrix::session::Session;
+using kestrix::session::SortKey;
 using kestrix::ui::DeselectRows;
 using kestrix::ui::RestoreSelection;
 using kestrix::ui::SelectedRows;
@@ -242,7 +246,7 @@ void MainWindow::buildPanels() {
     listLayout->addWidget(columnHeader);
 
     fileListDelegate_ = new FileListDelegate([this] { return columnSplit(); }, this);
-    fileListView = new QListView(fileListPanel);
+    fileListView = new FileListView(fileListPanel);
     fileListView->setObjectName(QStringLiteral("ListBox1"));
     fileListView->setAccessibleName(QStringLiteral("Lista plików"));
     fileListView->setAccessibleDescription(
@@ -261,6 +265,7 @@ void MainWindow::buildPanels() {
     listLayout->addWidget(fileListView, 1);
 
     connect(columnHeader, &QHeaderView::sectionResized, this, &MainWindow::columnSplitChanged);
+    connect(fileListView, &FileListView::selectionDropped, this, &MainWindow::selectionDropped);
 
     splitter->addWidget(previewPanel);
     splitter->addWidget(fileListPanel);
@@ -310,6 +315,44 @@ void MainWindow::buildFileListMenu() {
     viewMenu->addAction(fullPathViewAction);
     viewMenu->addAction(nameOnlyViewAction);
 
+    // Below the designed entries: sorting and selecting.
+    auto makeSubmenu = [this](const char* name, const QString& caption) {
+        QMenu* menu = fileListMenu->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        menu->menuAction()->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    sortMenu = makeSubmenu("Sortuj1", QStringLiteral("Sortuj"));
+    sortByNameAction = makeItem("wedugnazwy1", QStringLiteral("według nazwy"), nullptr, {});
+    sortByModifiedAction =
+        makeItem("wedugdatymodyfikacji1", QStringLiteral("według daty modyfikacji"), nullptr, {});
+    sortByDateTakenAction =
+        makeItem("wedugdatywykonaniazdjcia1", QStringLiteral("według daty wykonania zdjęcia"), nullptr, {});
+    sortBySizeAction = makeItem("wedugrozmiaru1", QStringLiteral("według rozmiaru"), nullptr, {});
+    sortByExtensionAction =
+        makeItem("wedugrozszerzenia1", QStringLiteral("według rozszerzenia"), nullptr, {});
+    reverseOrderAction = makeItem("Odwrkolejno1", QStringLiteral("Odwróć kolejność"), nullptr, {});
+    for (QAction* action : {sortByNameAction, sortByModifiedAction, sortByDateTakenAction, sortBySizeAction,
+                            sortByExtensionAction}) {
+        sortMenu->addAction(action);
+    }
+    sortSeparator = sortMenu->addSeparator();
+    sortSeparator->setObjectName(QStringLiteral("N2"));
+    sortMenu->addAction(reverseOrderAction);
+
+    selectMenu = makeSubmenu("Zaznacz1", QStringLiteral("Zaznacz"));
+    selectByMaskAction = makeItem("wedugmaski1", QStringLiteral("według maski…"), nullptr, {});
+    selectHiddenAction = makeItem("ukryte1", QStringLiteral("ukryte"), nullptr, {});
+    selectFoldersAction = makeItem("foldery1", QStringLiteral("foldery"), nullptr, {});
+    selectConflictsAction = makeItem("zkonfliktem1", QStringLiteral("z konfliktem"), nullptr, {});
+    selectAllAction =
+        makeItem("wszystko1", QStringLiteral("wszystko"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_A));
+    invertSelectionAction = makeItem("odwrzaznaczenie1", QStringLiteral("odwróć zaznaczenie"), nullptr, {});
+    for (QAction* action : {selectByMaskAction, selectHiddenAction, selectFoldersAction,
+                            selectConflictsAction, selectAllAction, invertSelectionAction}) {
+        selectMenu->addAction(action);
+    }
+
     // Qt toggles a checkable item's mark before `triggered`, as the handlers expect.
     connect(moveUpAction, &QAction::triggered, this, &MainWindow::moveSelectedUp);
     connect(moveDownAction, &QAction::triggered, this, &MainWindow::moveSelectedDown);
@@ -317,6 +360,18 @@ void MainWindow::buildFileListMenu() {
     connect(undoAction, &QAction::triggered, this, &MainWindow::undoLastRun);
     connect(fullPathViewAction, &QAction::triggered, this, &MainWindow::fullPathViewChosen);
     connect(nameOnlyViewAction, &QAction::triggered, this, &MainWindow::nameOnlyViewChosen);
+    connect(sortByNameAction, &QAction::triggered, this, &MainWindow::sortByName);
+    connect(sortByModifiedAction, &QAction::triggered, this, &MainWindow::sortByModified);
+    connect(sortByDateTakenAction, &QAction::triggered, this, &MainWindow::sortByDateTaken);
+    connect(sortBySizeAction, &QAction::triggered, this, &MainWindow::sortBySize);
+    connect(sortByExtensionAction, &QAction::triggered, this, &MainWindow::sortByExtension);
+    connect(reverseOrderAction, &QAction::triggered, this, &MainWindow::reverseOrder);
+    connect(selectByMaskAction, &QAction::triggered, this, &MainWindow::selectByMask);
+    connect(selectHiddenAction, &QAction::triggered, this, &MainWindow::selectHidden);
+    connect(selectFoldersAction, &QAction::triggered, this, &MainWindow::selectFolders);
+    connect(selectConflictsAction, &QAction::triggered, this, &MainWindow::selectConflicts);
+    connect(selectAllAction, &QAction::triggered, this, &MainWindow::selectAll);
+    connect(invertSelectionAction, &QAction::triggered, this, &MainWindow::invertSelection);
     connect(fileListView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { fileListMenu->popup(fileListView->viewport()->mapToGlobal(pos)); });
 }
@@ -464,6 +519,67 @@ void MainWindow::moveSelected(int step) {
 void MainWindow::moveSelectedUp() { moveSelected(-1); }
 
 void MainWindow::moveSelectedDown() { moveSelected(+1); }
+
+void MainWindow::selectionDropped(int row) {
+    kestrix::session::ListSelection selection;
+    selection.rows = SelectedRows(*fileListView);
+    selection.current = fileListView->currentIndex().isValid() ? fileListView->currentIndex().row() : -1;
+    if (const auto moved = session_.moveRowsTo(std::move(selection), row)) {
+        RestoreSelection(*fileListView, moved->rows, moved->current);
+    }
+}
+
+// --- Sorting; the view's selection moves with its entries.
+
+void MainWindow::sortByName() { session_.sortEntries(SortKey::Name); }
+
+void MainWindow::sortByModified() { session_.sortEntries(SortKey::Modified); }
+
+void MainWindow::sortByDateTaken() { session_.sortEntries(SortKey::DateTaken); }
+
+void MainWindow::sortBySize() { session_.sortEntries(SortKey::Size); }
+
+void MainWindow::sortByExtension() { session_.sortEntries(SortKey::Extension); }
+
+void MainWindow::reverseOrder() { session_.reverseEntries(); }
+
+// --- Selecting.
+
+void MainWindow::selectRows(const std::vector<bool>& picked) {
+    const QModelIndex current = fileListView->currentIndex();
+    RestoreSelection(*fileListView, picked, current.isValid() ? current.row() : -1);
+}
+
+// Asked again, with the masks as typed, until they make sense or the question is cancelled.
+void MainWindow::selectByMask() {
+    QString masks = lastMasks_;
+    while (const std::optional<QString> typed = kestrix::ui::dialogSeams().askMasks(this, masks)) {
+        masks = *typed;
+        std::string error;
+        if (const std::optional<kestrix::NameMasks> parsed =
+                kestrix::NameMasks::Parse(masks.toStdString(), error)) {
+            lastMasks_ = masks;
+            selectRows(session_.pickEntriesNamed(*parsed));
+            return;
+        }
+        kestrix::ui::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Błąd"),
+                                 QString::fromStdString(error));
+    }
+}
+
+void MainWindow::selectHidden() { selectRows(session_.pickEntries(EntryPick::Hidden)); }
+
+void MainWindow::selectFolders() { selectRows(session_.pickEntries(EntryPick::Folders)); }
+
+void MainWindow::selectConflicts() { selectRows(session_.pickEntries(EntryPick::Conflicts)); }
+
+void MainWindow::selectAll() { fileListView->selectAll(); }
+
+void MainWindow::invertSelection() {
+    std::vector<bool> rows = SelectedRows(*fileListView);
+    rows.flip();
+    selectRows(rows);
+}
 
 void MainWindow::fullPathViewChosen() {
     nameOnlyViewAction->setChecked(!fullPathViewAction->isChecked());

@@ -7,7 +7,9 @@
 #include <QScopeGuard>
 
 #include "engine/duplicates.h"
+#include "engine/entry_order.h"
 #include "engine/name_transform.h"
+#include "engine/natural_order.h"
 #include "engine/path_parts.h"
 #include "engine/repoint.h"
 #include "engine/rule_summary.h"
@@ -16,6 +18,7 @@
 #include "platform/folder_tree.h"
 #include "platform/folders.h"
 #include "platform/item_times.h"
+#include "platform/item_stats.h"
 #include "platform/path_limits.h"
 #include "session/apply_seams.h"
 #include "session/journal_store.h"
@@ -59,6 +62,14 @@ private:
     std::vector<ListEntry> built_;
 };
 
+bool SamePaths(const std::vector<ListEntry>& entries, const std::vector<std::string>& paths) {
+    if (entries.size() != paths.size()) return false;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (entries[i].current != paths[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Session::Session(QObject* parent) : QObject(parent) {
@@ -70,6 +81,10 @@ Session::Session(QObject* parent) : QObject(parent) {
     connect(&entries_, &EntryList::modelReset, this, &Session::entryCountMayHaveChanged);
     connect(&entries_, &EntryList::modelReset, &conflicts_, &ConflictWatch::recheckSoon);
     connect(&entries_, &EntryList::dataChanged, &conflicts_, &ConflictWatch::recheckSoon);
+    connect(&entries_, &EntryList::layoutChanged, &conflicts_, &ConflictWatch::recheckSoon);
+    // A list with entries added is no longer in the order of its last sort.
+    connect(&entries_, &EntryList::rowsInserted, this, [this] { sortedBy_.reset(); });
+    connect(&entries_, &EntryList::modelReset, this, [this] { sortedBy_.reset(); });
     connect(&conflicts_, &ConflictWatch::marksChanged, this, &Session::conflictsMarked);
 }
 
@@ -198,6 +213,33 @@ void Session::renumberFrom(int first) {
         proposeAnew(first, entries_.count() - 1, *rules);
 }
 
+void Session::renumberMoved(const std::vector<bool>& moved) {
+    if (!positionsMatter()) return;
+    const std::optional<RenameRules> rules = rulesInForce();
+    if (!rules) return;
+    const int count = std::min(entries_.count(), static_cast<int>(moved.size()));
+    for (int row = 0; row < count;) {
+        if (!moved[static_cast<size_t>(row)]) {
+            ++row;
+            continue;
+        }
+        int last = row;
+        while (last + 1 < count && moved[static_cast<size_t>(last + 1)]) ++last;
+        proposeAnew(row, last, *rules);
+        row = last + 1;
+    }
+}
+
+// Each entry was built with the count of the moment it was appended, which
+// gives zero-padded numbers of too few digits; once the adding is over they
+// take the width of the list as it stands: the new entries, and the earlier
+// ones too where the count has gained digits.
+void Session::addingEnded(int firstAdded) {
+    if (!options_.NumberLeadingZeros) return;
+    const auto digits = [](int count) { return std::to_string(count).size(); };
+    renumberFrom(digits(firstAdded) == digits(entries_.count()) ? firstAdded : 0);
+}
+
 // --- Adding.
 
 Session::PickedFilesAdded Session::addPickedFiles(const QStringList& picked) {
@@ -213,12 +255,14 @@ Session::PickedFilesAdded Session::addPickedFiles(const QStringList& picked) {
     }
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return added;
-    EntryBuilder built(*rules, entries_.count(), added.leftOut);
+    const int before = entries_.count();
+    EntryBuilder built(*rules, before, added.leftOut);
     for (const std::string& path : paths) built.add(path, ItemKind::File);
     entries_.append(built.take());
     // The folder chooser starts where the last chosen files were.
     if (!paths.empty()) platform::SetCurrentFolder(std::string(FolderPart(paths.back())));
     removeDuplicates();
+    addingEnded(std::min(before, entries_.count()));
     return added;
 }
 
@@ -226,9 +270,11 @@ LeftOutItems Session::addPath(const std::string& path) {
     LeftOutItems leftOut;
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return leftOut;
-    EntryBuilder built(*rules, entries_.count(), leftOut);
+    const int before = entries_.count();
+    EntryBuilder built(*rules, before, leftOut);
     built.add(path, platform::IsFolder(path) ? ItemKind::Folder : ItemKind::File);
     entries_.append(built.take());
+    addingEnded(before);
     return leftOut;
 }
 
@@ -236,7 +282,8 @@ LeftOutItems Session::addFolderContents(const std::string& folder, FolderContent
     LeftOutItems leftOut;
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return leftOut;
-    EntryBuilder built(*rules, entries_.count(), leftOut);
+    const int before = entries_.count();
+    EntryBuilder built(*rules, before, leftOut);
     // Depth first, each subfolder's own entry before its contents. Links to
     // folders get their entry but are never descended into, so the walk ends.
     platform::WalkFolder(folder, what.recurse,
@@ -245,6 +292,7 @@ LeftOutItems Session::addFolderContents(const std::string& folder, FolderContent
                                  built.add(path, item.isFolder ? ItemKind::Folder : ItemKind::File);
                          });
     entries_.append(built.take());
+    addingEnded(before);
     emit folderContentsAdded(folder, what);
     return leftOut;
 }
@@ -302,21 +350,165 @@ std::optional<ListSelection> Session::moveRows(ListSelection selection, int step
         }
     }
 
+    sortedBy_.reset();
     // The moved entries take the numbers of their new places; the others keep theirs.
-    if (!positionsMatter()) return selection;
-    const std::optional<RenameRules> rules = rulesInForce();
-    if (!rules) return selection;
-    for (int row = 0; row < count;) {
-        if (!moved[static_cast<size_t>(row)]) {
-            ++row;
-            continue;
-        }
-        int last = row;
-        while (last + 1 < count && moved[static_cast<size_t>(last + 1)]) ++last;
-        proposeAnew(row, last, *rules);
-        row = last + 1;
-    }
+    renumberMoved(moved);
     return selection;
+}
+
+std::optional<ListSelection> Session::moveRowsTo(ListSelection selection, int row) {
+    const int count = entries_.count();
+    std::vector<bool>& selected = selection.rows;
+    selected.resize(static_cast<size_t>(count), false);
+    row = std::clamp(row, 0, count);
+    std::vector<std::size_t> block;
+    for (int i = 0; i < count; ++i) {
+        if (selected[static_cast<size_t>(i)]) block.push_back(static_cast<size_t>(i));
+    }
+    if (block.empty()) return std::nullopt;
+
+    std::vector<std::size_t> order;
+    order.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < row; ++i) {
+        if (!selected[static_cast<size_t>(i)]) order.push_back(static_cast<size_t>(i));
+    }
+    const std::size_t blockStart = order.size();
+    order.insert(order.end(), block.begin(), block.end());
+    for (int i = row; i < count; ++i) {
+        if (!selected[static_cast<size_t>(i)]) order.push_back(static_cast<size_t>(i));
+    }
+
+    std::fill(selected.begin(), selected.end(), false);
+    std::fill(selected.begin() + static_cast<std::ptrdiff_t>(blockStart),
+              selected.begin() + static_cast<std::ptrdiff_t>(blockStart + block.size()), true);
+    if (selection.current >= 0 && selection.current < count) {
+        const auto current = std::find(order.begin(), order.end(), static_cast<size_t>(selection.current));
+        selection.current = static_cast<int>(current - order.begin());
+    }
+    sortedBy_.reset();
+    applyOrder(order);
+    return selection;
+}
+
+void Session::applyOrder(const std::vector<std::size_t>& order) {
+    if (KeepsPlaces(order)) return;
+    std::vector<bool> moved(order.size());
+    for (std::size_t row = 0; row < order.size(); ++row) moved[row] = order[row] != row;
+    entries_.reorder(order);
+    renumberMoved(moved);
+}
+
+// --- Sorting.
+
+void Session::sortEntries(SortKey key) {
+    const bool descending = sortedBy_ && sortedBy_->key == key && !sortedBy_->descending;
+    const std::vector<ListEntry>& entries = entries_.entries();
+    const std::size_t count = entries.size();
+    auto nameKeys = [&] {
+        std::vector<std::string> keys;
+        keys.reserve(count);
+        for (const ListEntry& entry : entries) keys.push_back(NaturalSortKey(NamePart(entry.current)));
+        return keys;
+    };
+    auto stats = [&] {
+        std::vector<std::string_view> paths;
+        paths.reserve(count);
+        for (const ListEntry& entry : entries) paths.emplace_back(entry.current);
+        return platform::StatItems(paths);
+    };
+
+    std::vector<std::size_t> order;
+    switch (key) {
+        case SortKey::Name:
+            order = OrderByText(nameKeys(), descending);
+            break;
+        case SortKey::Extension: {
+            // ".JPG" and ".jpg" are one extension; a folder has none.
+            const std::vector<platform::ItemStat> stat = stats();
+            std::vector<std::string> keys(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (stat[i].isFolder) continue;
+                keys[i] = NaturalSortKey(Extension(NamePart(entries[i].current)));
+                keys[i].resize(keys[i].find('\0'));
+            }
+            order = OrderByText(keys, descending);
+            break;
+        }
+        case SortKey::Size:
+        case SortKey::Modified: {
+            // A folder has no size of its own that a user would sort by.
+            const std::vector<platform::ItemStat> stat = stats();
+            std::vector<std::optional<std::int64_t>> keys(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (!stat[i].known) continue;
+                if (key == SortKey::Modified) {
+                    keys[i] = stat[i].modifiedNs;
+                } else if (!stat[i].isFolder) {
+                    keys[i] = static_cast<std::int64_t>(stat[i].size);
+                }
+            }
+            order = OrderByNumber(keys, descending);
+            break;
+        }
+        case SortKey::DateTaken: {
+            std::vector<std::optional<std::string>> dates(count);
+            if (datesTaken_) {
+                std::vector<std::string> paths;
+                paths.reserve(count);
+                for (const ListEntry& entry : entries) paths.push_back(entry.current);
+                std::optional<std::vector<std::optional<std::string>>> read = datesTaken_(paths);
+                // Stopped, or the list changed while the dates were read (a
+                // reader may let the window take input meanwhile).
+                if (!read || read->size() != count || !SamePaths(entries_.entries(), paths)) return;
+                dates = std::move(*read);
+            }
+            order = OrderByDateTaken(dates, nameKeys(), descending);
+            break;
+        }
+    }
+    applyOrder(order);
+    sortedBy_ = SortedBy{key, descending};
+}
+
+void Session::reverseEntries() {
+    const std::size_t count = static_cast<std::size_t>(entries_.count());
+    std::vector<std::size_t> order(count);
+    for (std::size_t row = 0; row < count; ++row) order[row] = count - 1 - row;
+    applyOrder(order);
+    if (sortedBy_) sortedBy_->descending = !sortedBy_->descending;
+}
+
+// --- Picking.
+
+std::vector<bool> Session::pickEntries(EntryPick pick) const {
+    const std::vector<ListEntry>& entries = entries_.entries();
+    std::vector<bool> picked(entries.size(), false);
+    switch (pick) {
+        case EntryPick::Hidden:
+            for (std::size_t i = 0; i < entries.size(); ++i) picked[i] = IsHiddenPath(entries[i].current);
+            break;
+        case EntryPick::Folders: {
+            std::vector<std::string_view> paths;
+            paths.reserve(entries.size());
+            for (const ListEntry& entry : entries) paths.emplace_back(entry.current);
+            const std::vector<platform::ItemStat> stats = platform::StatItems(paths);
+            for (std::size_t i = 0; i < entries.size(); ++i) picked[i] = stats[i].isFolder;
+            break;
+        }
+        case EntryPick::Conflicts:
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                picked[i] = entries_.markAt(static_cast<int>(i)).failing();
+            }
+            break;
+    }
+    return picked;
+}
+
+std::vector<bool> Session::pickEntriesNamed(const NameMasks& masks) const {
+    const std::vector<ListEntry>& entries = entries_.entries();
+    std::vector<bool> picked(entries.size(), false);
+    for (std::size_t i = 0; i < entries.size(); ++i) picked[i] = masks.matches(NamePart(entries[i].current));
+    return picked;
 }
 
 // --- Runs of renames.
@@ -328,6 +520,8 @@ QString Session::applyRenames() {
     if (!run.beginListRun(entries_.entries())) return JournalFailureText(journals, run.error());
 
     RenameFailures failures;
+    // Reloaded entries need not keep the order of the last sort.
+    sortedBy_.reset();
     // The disk changes under the prediction during the run; it starts again afterwards.
     conflicts_.pause();
     const auto resume = qScopeGuard([this] { conflicts_.resume(); });
@@ -364,6 +558,7 @@ QString Session::undoLastRun() {
         return JournalFailureText(journals, run.error());
     }
     RenameFailures failures(RenameFailures::Of::UndoneRenames);
+    sortedBy_.reset();
     conflicts_.pause();
     const auto resume = qScopeGuard([this] { conflicts_.resume(); });
     emit runStarted();

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 
+#include "ui/mask_dialog.h"
+
 namespace kestrix::ui {
 namespace {
 
@@ -28,6 +30,12 @@ QStringList realOpenFiles(QWidget* owner) {
     return dialog->selectedFiles();
 }
 
+std::optional<QString> realAskMasks(QWidget* owner, const QString& masks) {
+    MaskDialog dialog(masks, owner);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.masks();
+}
+
 }  // namespace
 
 std::unique_ptr<QFileDialog> MakeOpenFilesDialog(QWidget* owner) {
@@ -41,11 +49,11 @@ std::unique_ptr<QFileDialog> MakeOpenFilesDialog(QWidget* owner) {
 }
 
 DialogSeams& dialogSeams() {
-    static DialogSeams seams{realMessageBox, realOpenFiles};
+    static DialogSeams seams{realMessageBox, realOpenFiles, {}, realAskMasks};
     return seams;
 }
 
-void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFiles}; }
+void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFiles, {}, realAskMasks}; }
 
 QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text, QMessageBox::StandardButtons buttons) {

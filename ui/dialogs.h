@@ -35,6 +35,9 @@ struct DialogSeams {
     std::function<std::optional<QString>(QWidget* owner, const QString& caption, const QString& label,
                                          const QString& text)>
         askText;
+    // The question for masks of names to select by (MaskDialog), starting
+    // from `masks`; the masks typed, or none when cancelled.
+    std::function<std::optional<QString>(QWidget* owner, const QString& masks)> askMasks;
 };
 
 DialogSeams& dialogSeams();
