@@ -310,6 +310,39 @@ TEST(SettingsLocation, AnInstalledCopyIsKnownByItsFolderStagedOrNot) {
     EXPECT_TRUE(kestrix::settings::IsInstalledCopy(bin, installed));
 }
 
+// This test program is a copy that is not installed: a portable copy keeps
+// its settings beside itself, where it may write.
+TEST(SettingsLocation, APortableCopyKeepsItsSettingsBesideItself) {
+    kestrix::settings::SetPathOverride({});
+    const std::string beside = QCoreApplication::applicationDirPath().toStdString() + "/kestrix.ini";
+    if (access(QCoreApplication::applicationDirPath().toLocal8Bit().constData(), W_OK) != 0)
+        GTEST_SKIP() << "the test program's folder is not writable here";
+    EXPECT_EQ(kestrix::settings::SettingsPath(), beside);
+}
+
+// A portable copy whose folder its user may not write to keeps its settings in
+// the user's configuration folder instead. Root may write anywhere, so the
+// path is asked for in a child process that has given up that power.
+TEST(SettingsLocation, APortableCopyThatCannotWriteBesideItselfUsesTheConfigurationFolder) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root, to ask as another user who may not write to the test program's folder "
+                        "(the folder choice for an unwritable folder is not covered)";
+    }
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    ASSERT_EQ(chmod(config.path().toLocal8Bit().constData(), 0777), 0);
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    kestrix::settings::SetPathOverride({});
+    const std::string expected = config.path().toStdString() + "/Kestrix/kestrix.ini";
+    const int outcome = kestrix::platform::testing::RunUnprivileged(
+        [&] { return kestrix::settings::SettingsPath() == expected ? 0 : 1; });
+    qputenv("XDG_CONFIG_HOME", saved);
+    if (outcome < 0) GTEST_SKIP() << "cannot run a child process without root's file access";
+    EXPECT_EQ(outcome, 0) << "the settings path is not " << expected;
+    EXPECT_TRUE(QFileInfo(config.path() + QStringLiteral("/Kestrix")).isDir());
+}
+
 TEST(ScreenFit, AReachablePositionStaysAnyOtherBringsTheWindowWholeOntoTheScreen) {
     const QRect available(0, 0, 800, 600);
     struct Case {
