@@ -395,7 +395,8 @@ TEST(Renamer, AHardLinkWhoseOldNameCannotGoIsRemovedAgain) {
     AppendOnlyFolder locked(temp / "locked");
     if (!locked.isSet()) {
         GTEST_SKIP() << "chattr +a is not available here (it needs chattr, root's CAP_LINUX_IMMUTABLE and a "
-                        "file system with the attribute, such as ext4)";
+                        "file system with the attribute, such as ext4); not covered: a second name taken "
+                        "away again when the old name cannot go";
     }
     renameWays() = RenameWays{.renameAt2 = false};
     StepRecorder recorder;
