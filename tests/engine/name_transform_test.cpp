@@ -265,6 +265,13 @@ const TransformCase kCases[] = {
     {"InsertAfterInvalidByte", "/d/a\xFF" "b", {Insert(kAfter, "X", 2)}, "/d/a\xFFXb"},
     {"TruncatedSequenceIsSingleBytes", "/d/\xE2\x82" "a", {Delete(kStart, 1)}, "/d/\x82" "a"},
     {"OverlongSequenceIsSingleBytes", "/d/\xC0\xAF" "a", {Delete(kEnd, 2)}, "/d/\xC0"},
+    // Overlong forms and other ill-formed sequences pass letter case unchanged,
+    // though a lax decoder would read "A", "a" or "Ł" in them.
+    {"OverlongTwoBytesStayInLowerCase", "/d/\xC1\x81\xC0\x80" "B", {Case(true)}, "/d/\xC1\x81\xC0\x80" "b"},
+    {"OverlongTwoBytesStayInUpperCase", "/d/\xC1\xA1" "b", {Case(false)}, "/d/\xC1\xA1" "B"},
+    {"OverlongThreeBytesStay", "/d/\xE0\x81\x81\xE0\x85\x81" "B", {Case(true)}, "/d/\xE0\x81\x81\xE0\x85\x81" "b"},
+    {"OverlongFourBytesStay", "/d/\xF0\x80\x81\xA1\xF0\x80\x85\x81" "b", {Case(false)}, "/d/\xF0\x80\x81\xA1\xF0\x80\x85\x81" "B"},
+    {"LetterCutShortStays", "/d/\xC5" "A\xF0\x90\x90", {Case(true)}, "/d/\xC5" "a\xF0\x90\x90"},
     {"StrayByteDoesNotMatchInsideLetter", "/d/ł", {Replace("\xC5", "Y")}, "/d/ł"},
     {"StrayByteMatchesStrayByte", "/d/\xC5x", {Replace("\xC5", "Y")}, "/d/Yx"},
     // clang-format on

@@ -85,4 +85,39 @@ TEST(CommandLine, QtsOwnOptionsGoOnToQtAndNeverBecomePaths) {
     EXPECT_EQ(command.paths, Strings{"/home/ala/zdjęcia/x.jpg"});
 }
 
+// Every option Qt reads itself, in each of its spellings: the value after it
+// goes on to Qt too, even one that looks like a file or an option.
+TEST(CommandLine, EveryOptionOfQtsOwnGoesOnToQtWithItsValue) {
+    const Strings withValue = {
+        "platform",    "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+        "qwindowicon", "qwindowtitle",       "session",       "style",  "stylesheet",
+        "display",     "geometry",           "title",         "name"};
+    for (const std::string& option : withValue) {
+        for (const Strings& given : {Strings{"-" + option, "/tmp/value"}, Strings{"--" + option, "-x"},
+                                     Strings{"-" + option + "=/tmp/value"}}) {
+            Strings arguments = {"kestrix"};
+            arguments.insert(arguments.end(), given.begin(), given.end());
+            arguments.push_back("a.jpg");
+            const CommandLine command = Parse(arguments);
+            EXPECT_EQ(command.action, CommandLine::Action::Run) << given[0];
+            Strings expected = {"kestrix"};
+            expected.insert(expected.end(), given.begin(), given.end());
+            EXPECT_EQ(command.toolkitArguments, expected) << given[0];
+            EXPECT_EQ(command.paths, Strings{"/home/ala/zdjęcia/a.jpg"}) << given[0];
+        }
+    }
+    for (const std::string& flag : {"-reverse", "--reverse", "-widgetcount", "--widgetcount"}) {
+        const CommandLine command = Parse({"kestrix", flag, "a.jpg"});
+        EXPECT_EQ(command.action, CommandLine::Action::Run) << flag;
+        EXPECT_EQ(command.toolkitArguments, (Strings{"kestrix", flag})) << flag;
+        EXPECT_EQ(command.paths, Strings{"/home/ala/zdjęcia/a.jpg"}) << flag;
+    }
+    // A flag takes no value, and a name that only starts like an option of Qt's is none.
+    for (const std::string& misuse : {"-reverse=1", "-styles", "--platforms=x"}) {
+        const CommandLine command = Parse({"kestrix", misuse});
+        EXPECT_EQ(command.action, CommandLine::Action::Misuse) << misuse;
+        EXPECT_EQ(command.problem, "nieznana opcja '" + misuse + "'");
+    }
+}
+
 }  // namespace
