@@ -49,11 +49,11 @@ std::unique_ptr<QFileDialog> MakeOpenFilesDialog(QWidget* owner) {
 }
 
 DialogSeams& dialogSeams() {
-    static DialogSeams seams{realMessageBox, realOpenFiles, {}, realAskMasks};
+    static DialogSeams seams{realMessageBox, realOpenFiles, {}, {}, realAskMasks};
     return seams;
 }
 
-void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFiles, {}, realAskMasks}; }
+void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFiles, {}, {}, realAskMasks}; }
 
 QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text, QMessageBox::StandardButtons buttons) {
