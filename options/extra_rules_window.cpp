@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include "options/option_controls.h"
 #include "options/rename_options_window.h"
 #include "options/rule_set_clicks.h"
 #include "options/sunken_panel.h"
@@ -19,11 +20,12 @@
 
 using kestrix::session::RuleSet;
 
+using namespace kestrix::options;
+
 namespace {
 
 constexpr int ClientWidth = 401;
 constexpr int ClientHeight = 468;
-const QColor EditColour(242, 255, 245);
 const QColor ProblemColour(192, 0, 0);
 const QString RuleSetCaption = QStringLiteral("Zestaw reguł");
 
@@ -31,27 +33,6 @@ const QString TemplateHint = QStringLiteral(
     "Znaczniki: [nazwa] – nazwa po wcześniejszych regułach, [nr] lub [nr:3] – kolejny numer (co najmniej 3 "
     "cyfry), [data] lub [data:RRRR-MM-DD_GG-mm-ss] – data wykonania zdjęcia, [zmod:RRRR-MM-DD] – data "
     "modyfikacji, [folder], [aparat], [wykonawca], [tytuł], [album], [utwór], [rok]; [[ i ]] to nawiasy");
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, const QRect& geometry,
-                        const QString& hint = {}) {
-    auto* box = Named(new QCheckBox(caption, parent), name);
-    box->setGeometry(geometry);
-    box->setToolTip(hint);
-    return box;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
-    auto* label = Named(new QLabel(caption, parent), name);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
 
 // A label of two lines at most, in red, saying why a text cannot be used.
 QLabel* MakeProblemLabel(QWidget* parent, const char* name, const QRect& geometry) {
@@ -63,32 +44,6 @@ QLabel* MakeProblemLabel(QWidget* parent, const char* name, const QRect& geometr
     palette.setColor(QPalette::WindowText, ProblemColour);
     label->setPalette(palette);
     return label;
-}
-
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry, const QString& hint = {}) {
-    auto* edit = Named(new QLineEdit(parent), name);
-    edit->setGeometry(geometry);
-    edit->setToolTip(hint);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, EditColour);
-    edit->setPalette(palette);
-    return edit;
-}
-
-SunkenPanel* MakePanel(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* panel = Named(new SunkenPanel(parent), name);
-    panel->setGeometry(geometry);
-    return panel;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
-    auto* button = Named(new QPushButton(caption, parent), name);
-    button->setGeometry(geometry);
-    return button;
-}
-
-void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled) {
-    for (QWidget* widget : widgets) widget->setEnabled(enabled);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "engine/start_value.h"
 #include "options/extra_rules_window.h"
+#include "options/option_controls.h"
 #include "options/radio_group.h"
 #include "options/sunken_panel.h"
 #include "options/up_down_spinner.h"
@@ -22,55 +23,17 @@
 
 using kestrix::session::PreviewMode;
 
+using namespace kestrix::options;
+
 namespace {
 
 constexpr int ClientWidth = 623;
 constexpr int ClientHeight = 390;
-const QColor EditColour(242, 255, 245);
 
 // The caption of the spaces-to-underscores box: a quoted space, an arrow and
 // a quoted underscore; the other direction swaps the two quoted parts.
 const QString SpacesToUnderscoresCaption = QStringLiteral("\"  \"  -->  \"_\"");
 const QString UnderscoresToSpacesCaption = QStringLiteral("\"_\"  -->  \"  \"");
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, const QRect& geometry,
-                        const QString& hint = {}) {
-    auto* box = Named(new QCheckBox(caption, parent), name);
-    box->setGeometry(geometry);
-    box->setToolTip(hint);
-    return box;
-}
-
-QRadioButton* MakeRadioButton(QWidget* parent, const char* name, const QString& caption,
-                              const QRect& geometry) {
-    auto* button = Named(new QRadioButton(caption, parent), name);
-    button->setGeometry(geometry);
-    return button;
-}
-
-// Labels size themselves to their caption.
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top) {
-    auto* label = Named(new QLabel(caption, parent), name);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
-
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry, const QString& hint = {}) {
-    auto* edit = Named(new QLineEdit(parent), name);
-    edit->setGeometry(geometry);
-    edit->setToolTip(hint);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, EditColour);
-    edit->setPalette(palette);
-    return edit;
-}
 
 // A spinner's field: shows the position, cannot be typed into, and is
 // reached by clicking rather than by the Tab key.
@@ -85,16 +48,6 @@ UpDownSpinner* MakeSpinner(QWidget* parent, const char* name, QLineEdit* associa
     auto* spinner = Named(new UpDownSpinner(associate, parent), name);
     spinner->setGeometry(geometry);
     return spinner;
-}
-
-SunkenPanel* MakePanel(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* panel = Named(new SunkenPanel(parent), name);
-    panel->setGeometry(geometry);
-    return panel;
-}
-
-void SetEnabled(std::initializer_list<QWidget*> widgets, bool enabled) {
-    for (QWidget* widget : widgets) widget->setEnabled(enabled);
 }
 
 }  // namespace
