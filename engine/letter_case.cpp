@@ -68,4 +68,17 @@ void AppendChangedCase(std::string_view text, bool toLower, std::string& out) {
     }
 }
 
+bool IsLetter(char32_t c) {
+    switch (utf8proc_category(static_cast<utf8proc_int32_t>(c))) {
+        case UTF8PROC_CATEGORY_LU:
+        case UTF8PROC_CATEGORY_LL:
+        case UTF8PROC_CATEGORY_LT:
+        case UTF8PROC_CATEGORY_LM:
+        case UTF8PROC_CATEGORY_LO:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace kestrix

@@ -18,6 +18,9 @@ namespace kestrix {
 // when the whole text was changed (always so for ASCII text).
 std::size_t ChangeCaseInPlace(char* text, std::size_t size, bool toLower);
 
+// Whether a code point is a letter of any script (Unicode's letter categories).
+bool IsLetter(char32_t c);
+
 // Appends `text`, its case changed, to `out`.
 void AppendChangedCase(std::string_view text, bool toLower, std::string& out);
 

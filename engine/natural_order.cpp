@@ -4,6 +4,7 @@
 
 #include <utf8proc.h>
 
+#include "letter_case.h"
 #include "utf8.h"
 
 namespace kestrix {
@@ -72,19 +73,6 @@ void AppendCodePoint(std::string& out, char32_t c) {
     out.push_back(static_cast<char>((c >> 14 & 0x7F) + 1));
     out.push_back(static_cast<char>((c >> 7 & 0x7F) + 1));
     out.push_back(static_cast<char>((c & 0x7F) + 1));
-}
-
-bool IsLetter(char32_t c) {
-    switch (utf8proc_category(static_cast<utf8proc_int32_t>(c))) {
-        case UTF8PROC_CATEGORY_LU:
-        case UTF8PROC_CATEGORY_LL:
-        case UTF8PROC_CATEGORY_LT:
-        case UTF8PROC_CATEGORY_LM:
-        case UTF8PROC_CATEGORY_LO:
-            return true;
-        default:
-            return false;
-    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <utf8proc.h>
 
+#include "letter_case.h"
 #include "utf8.h"
 
 namespace kestrix {
@@ -48,19 +49,6 @@ char PolishBase(char32_t c) {
             return 'Z';
         default:
             return 0;
-    }
-}
-
-bool IsLetter(utf8proc_int32_t c) {
-    switch (utf8proc_category(c)) {
-        case UTF8PROC_CATEGORY_LU:
-        case UTF8PROC_CATEGORY_LL:
-        case UTF8PROC_CATEGORY_LT:
-        case UTF8PROC_CATEGORY_LM:
-        case UTF8PROC_CATEGORY_LO:
-            return true;
-        default:
-            return false;
     }
 }
 
