@@ -13,6 +13,7 @@ class QLabel;
 class QListView;
 class QListWidget;
 class QMenu;
+class QShortcut;
 class QSplitter;
 class QStandardItemModel;
 class QToolBar;
@@ -26,6 +27,7 @@ class WindowSettings;
 namespace kestrix::session {
 class LeftOutItems;
 class Session;
+struct RunReport;
 }  // namespace kestrix::session
 
 // The main window: the tool bar, the rule summary, and the file list in which
@@ -84,6 +86,9 @@ public:
     void moveSelectedDown();
     void removeSelected();
     void undoLastRun();
+    // While a run goes on: asks whether to stop it and, on Yes, stops it
+    // after the entry it is on. Whether it was asked to stop.
+    bool askToStopRun();
     void fullPathViewChosen();
     void nameOnlyViewChosen();
 
@@ -115,13 +120,12 @@ private:
     void reportRunProblems(const QString& report);
     void settleInterruptedRuns();
 
-    // A run of renames: the window is disabled as a whole (the options window
-    // stays usable) and the gauge rises until the run has finished.
+    // A run of renames: the window takes no input (the options window stays
+    // usable) and the gauge rises until the run has finished.
     void lockForRun();
     void setGauge(int percent);
     void repaintReloaded(const kestrix::session::RowRanges& rows);
-    void unlockAfterRun();
-    void runEnded();
+    void runFinished(const kestrix::session::RunReport& report);
 
     kestrix::session::Session& session_;
     RenameOptionsWindow* optionsWindow_ = nullptr;
@@ -130,4 +134,7 @@ private:
     QStandardItemModel* headerModel_ = nullptr;
     int viewMode_ = 0;
     bool shownOnce_ = false;
+    QShortcut* stopRunShortcut_ = nullptr;
+    // The window was closed during a run and closes once it has stopped.
+    bool closeAfterRun_ = false;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QMetaObject>
+#include <QObject>
 
 #include "engine/rename_rules.h"
 #include "session/entry_list.h"
@@ -39,8 +40,10 @@ public:
     ListRun(const ListRun&) = delete;
     ListRun& operator=(const ListRun&) = delete;
 
-    // Runs every entry, records the run's end and settles the list.
-    void run();
+    // Before the run is launched.
+    void begin();
+    // Once the run has ended: the list settled as the run left it.
+    void end(const RunEnd& end);
 
     const RenameFailures& failures() const { return failures_; }
     const RunEnd& runEnd() const { return end_; }
@@ -49,9 +52,8 @@ public:
     const ListEntry* entryAt(std::int64_t index) override { return &list_.at(static_cast<int>(index)); }
     bool entriesMayDiffer() override { return listChanged_; }
     void listFollowed() override { listChanged_ = false; }
-    // The list changes only through the options and the window, while events are processed.
-    bool changesOnlyAtFrames() override { return true; }
-    void entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) override;
+    void entryDone(std::int64_t index, const EntryOutcome& outcome) override;
+    void outcomesTaken() override;
 
 private:
     void refreshRules();
@@ -67,6 +69,8 @@ private:
     std::optional<RenameRules> rules_;
     // As the choice stood after events were last processed: whether entries are reloaded.
     bool reloading_ = true;
+    // Events have been processed since the rules were last made.
+    bool rulesStale_ = false;
     bool listChanged_ = false;
     std::vector<QMetaObject::Connection> watches_;
     RenameFailures failures_;

@@ -91,6 +91,11 @@ std::int64_t OutcomeHandoff::waitFor(std::int64_t next,
     return closed_ && in == next ? -1 : in;
 }
 
+void OutcomeHandoff::taken(std::int64_t next) {
+    taken_.store(next);
+    wake(renamerAsleep_, renamerWoken_);
+}
+
 void OutcomeHandoff::ask(bool pause) {
     if (pause) pauseAsked_ = true;
     frameAsked_ = true;

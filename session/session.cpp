@@ -4,8 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include <QScopeGuard>
-
 #include "engine/duplicates.h"
 #include "engine/name_transform.h"
 #include "engine/path_parts.h"
@@ -24,6 +22,7 @@
 #include "session/recovery.h"
 #include "session/rename_failures.h"
 #include "session/rename_run.h"
+#include "session/run_job.h"
 #include "session/undo_run.h"
 
 namespace kestrix::session {
@@ -270,74 +269,136 @@ std::optional<ListSelection> Session::moveRows(ListSelection selection, int step
 
 // --- Runs of renames.
 
-QString Session::applyRenames() {
-    // Nothing is renamed before the run's plan is safely on disk.
-    const std::string journals = DefaultJournalFolder();
-    RenameRun run(journals, applySeams().frameMilliseconds);
-    if (!run.beginListRun(entries_.entries())) return JournalFailureText(journals, run.error());
+namespace {
 
-    RenameFailures failures;
+QString CancelledSummary(const RunEnd& end) {
+    return QStringLiteral("Zmiana nazw została przerwana. Zmieniono nazwy: %1, bez zmian pozostało: %2.")
+        .arg(end.renamed)
+        .arg(end.notReached);
+}
+
+}  // namespace
+
+void Session::startJob(std::unique_ptr<RenameRun> run, RunListener& listener) {
     // The disk changes under the prediction during the run; it starts again afterwards.
     conflicts_.pause();
-    const auto resume = qScopeGuard([this] { conflicts_.resume(); });
+    job_ = std::make_unique<RunJob>(std::move(run), listener);
+    connect(job_.get(), &RunJob::outcomesTaken, this, [] {
+        if (applySeams().eventsProcessed) applySeams().eventsProcessed();
+    });
     emit runStarted();
-    {
-        ListRun::Hooks hooks;
-        hooks.progressed = [this](int percent) { emit runProgress(percent); };
-        hooks.reloadedQuietly = [this](const RowRanges& rows) { emit entriesReloadedQuietly(rows); };
-        hooks.rules = [this] { return RenameRules::From(options_); };
-        hooks.reloadAfterApply = [this] { return reloadAfterApply_; };
-        ListRun listRun(entries_, run, std::move(hooks));
-        listRun.run();
-        failures = listRun.failures();
-        const RunEnd& end = listRun.runEnd();
-        if (end.error != 0 && end.leftAt.empty()) {
-            failures.addNote(
-                QStringLiteral("Nie udało się zapisać końca dziennika zmian nazw: %1. Przy następnym "
-                               "uruchomieniu program zapyta o tę zmianę nazw.")
-                    .arg(QString::fromStdString(platform::ErrorText(end.error))));
-        }
+    job_->start();
+}
+
+void Session::cancelRun() {
+    if (job_) job_->cancel();
+}
+
+bool Session::applyRenames() {
+    if (job_) return false;
+    // Nothing is renamed before the run's plan is safely on disk.
+    const std::string journals = DefaultJournalFolder();
+    auto run = std::make_unique<RenameRun>(journals, applySeams().frameMilliseconds);
+    if (!run->beginListRun(entries_.entries())) {
+        RunReport report;
+        report.problems = JournalFailureText(journals, run->error());
+        emit runFinished(report);
+        return false;
     }
-    emit runFinished();
+    ListRun::Hooks hooks;
+    hooks.progressed = [this](int percent) { emit runProgress(percent); };
+    hooks.reloadedQuietly = [this](const RowRanges& rows) { emit entriesReloadedQuietly(rows); };
+    hooks.rules = [this] { return RenameRules::From(options_); };
+    hooks.reloadAfterApply = [this] { return reloadAfterApply_; };
+    listRun_ = std::make_unique<ListRun>(entries_, *run, std::move(hooks));
+    listRun_->begin();
+    startJob(std::move(run), *listRun_);
+    connect(job_.get(), &RunJob::ended, this, &Session::applyEnded);
+    return true;
+}
+
+void Session::applyEnded() {
+    const RunEnd end = job_->run().ended();
+    listRun_->end(end);
+    RenameFailures failures = listRun_->failures();
+    if (end.error != 0 && end.leftAt.empty()) {
+        failures.addNote(
+            QStringLiteral("Nie udało się zapisać końca dziennika zmian nazw: %1. Przy następnym "
+                           "uruchomieniu program zapyta o tę zmianę nazw.")
+                .arg(QString::fromStdString(platform::ErrorText(end.error))));
+    }
+    RunReport report;
+    report.kind = RunKind::Rename;
+    report.started = true;
+    report.renamed = end.renamed;
+    report.cancelled = end.cancelled;
+    report.notReached = end.notReached;
+    if (end.cancelled) report.summary = CancelledSummary(end);
+    report.problems = failures.empty() ? QString() : failures.messageText();
+    job_.release()->deleteLater();
+    listRun_.reset();
+    conflicts_.resume();
+    emit runFinished(report);
     emit undoAvailableChanged(undoAvailable());
-    return failures.empty() ? QString() : failures.messageText();
 }
 
 bool Session::undoAvailable() const { return UndoAvailable(DefaultJournalFolder()); }
 
-QString Session::undoLastRun() {
+bool Session::undoLastRun() {
+    if (job_) return false;
     const std::string journals = DefaultJournalFolder();
-    RenameRun run(journals, applySeams().frameMilliseconds);
-    if (!run.beginUndoOfLastRun()) {
+    auto run = std::make_unique<RenameRun>(journals, applySeams().frameMilliseconds);
+    if (!run->beginUndoOfLastRun()) {
         emit undoAvailableChanged(undoAvailable());
-        return JournalFailureText(journals, run.error());
+        RunReport report;
+        report.kind = RunKind::Undo;
+        report.problems = JournalFailureText(journals, run->error());
+        emit runFinished(report);
+        return false;
     }
-    RenameFailures failures(RenameFailures::Of::UndoneRenames);
-    conflicts_.pause();
-    const auto resume = qScopeGuard([this] { conflicts_.resume(); });
-    emit runStarted();
-    {
-        UndoRun undoRun(run, [this](int percent) { emit runProgress(percent); });
-        undoRun.run();
-        failures = undoRun.failures();
-        // Entries that name a restored item, or one inside a restored folder,
-        // name its old path again and propose anew from the options as they
-        // stand (their own path, should the options give no rules).
-        const FolderMoves& restored = undoRun.restored();
-        if (!restored.empty()) {
-            const std::optional<RenameRules> rules = rulesInForce();
-            const std::int64_t count = entries_.count();
-            entries_.rebuildWhere([&](int row, ListEntry& entry) {
-                std::string current = restored.repoint(entry.current, 0, true);
-                if (current == entry.current) return false;
-                entry = rules ? TransformPath(current, row, count, *rules) : ListEntry{current, current};
-                return true;
-            });
-        }
+    undoRun_ = std::make_unique<UndoRun>(*run, [this](int percent) { emit runProgress(percent); });
+    undoRun_->begin();
+    startJob(std::move(run), *undoRun_);
+    connect(job_.get(), &RunJob::ended, this, &Session::undoEnded);
+    return true;
+}
+
+void Session::undoEnded() {
+    const RunEnd end = job_->run().ended();
+    RenameFailures failures = undoRun_->failures();
+    if (end.error != 0 && end.leftAt.empty()) {
+        // The undo stands, but the next start has to settle its journal.
+        failures.addNote(QStringLiteral("Nie udało się zapisać końca dziennika cofnięcia: %1. Przy następnym "
+                                        "uruchomieniu program zapyta o to cofnięcie.")
+                             .arg(QString::fromStdString(platform::ErrorText(end.error))));
     }
-    emit runFinished();
+    // Entries that name a restored item, or one inside a restored folder,
+    // name its old path again and propose anew from the options as they
+    // stand (their own path, should the options give no rules).
+    const FolderMoves& restored = undoRun_->restored();
+    if (!restored.empty()) {
+        const std::optional<RenameRules> rules = rulesInForce();
+        const std::int64_t count = entries_.count();
+        entries_.rebuildWhere([&](int row, ListEntry& entry) {
+            std::string current = restored.repoint(entry.current, 0, true);
+            if (current == entry.current) return false;
+            entry = rules ? TransformPath(current, row, count, *rules) : ListEntry{current, current};
+            return true;
+        });
+    }
+    RunReport report;
+    report.kind = RunKind::Undo;
+    report.started = true;
+    report.renamed = end.renamed;
+    report.cancelled = end.cancelled;
+    report.notReached = end.notReached;
+    if (end.cancelled) report.summary = CancelledSummary(end);
+    report.problems = failures.empty() ? QString() : failures.messageText();
+    job_.release()->deleteLater();
+    undoRun_.reset();
+    conflicts_.resume();
+    emit runFinished(report);
     emit undoAvailableChanged(undoAvailable());
-    return failures.empty() ? QString() : failures.messageText();
 }
 
 QString Session::settleInterruptedRuns(const std::function<bool(const QString& question)>& takeBack) {

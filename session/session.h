@@ -2,6 +2,7 @@
 
 // The session: what the windows work on, without a window of its own.
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,8 +15,14 @@
 #include "session/conflict_watch.h"
 #include "session/entry_list.h"
 #include "session/left_out_items.h"
+#include "session/rename_run.h"
+#include "session/run_report.h"
 
 namespace kestrix::session {
+
+class ListRun;
+class RunJob;
+class UndoRun;
 
 // Which items of a folder are added to the list.
 struct FolderContents {
@@ -107,15 +114,22 @@ public:
     // how many renames will fail.
     int settleConflicts();
 
-    // --- Runs of renames. Each returns what went wrong in the user's words
-    // (empty when all went well).
+    // --- Runs of renames. Each starts a job and returns at once: runStarted()
+    // follows, then runProgress() as it goes, and runFinished() with the
+    // report at the end (at once, without runStarted(), when the run could not
+    // begin). False when no run was started.
     // Renames every entry, in list order, then reloads or empties the list.
-    QString applyRenames();
+    bool applyRenames();
     // Whether a finished run is kept that undo can take back.
     bool undoAvailable() const;
     // Takes the last finished run back; entries that name a restored item
     // name its old path again and propose anew.
-    QString undoLastRun();
+    bool undoLastRun();
+    // Whether a run goes on.
+    bool runGoingOn() const { return job_ != nullptr; }
+    // Stops the run going on after the entry it is on; its report says how
+    // far it came.
+    void cancelRun();
     // Settles the runs a crash cut off; `takeBack` answers the question whether
     // to take a run back (true) or keep it.
     QString settleInterruptedRuns(const std::function<bool(const QString& question)>& takeBack);
@@ -141,7 +155,7 @@ signals:
     // Entries replaced during a run without the list signalling them (a view
     // repaints them and drops their selection), as ranges of rows.
     void entriesReloadedQuietly(const RowRanges& rows);
-    void runFinished();
+    void runFinished(const kestrix::session::RunReport& report);
     void undoAvailableChanged(bool available);
 
 private:
@@ -157,6 +171,10 @@ private:
     void entryCountMayHaveChanged();
     void emitRuleSummary();
     void conflictsMarked(int count);
+    // Starts the job of a run that has begun, heard by `listener`.
+    void startJob(std::unique_ptr<RenameRun> run, RunListener& listener);
+    void applyEnded();
+    void undoEnded();
 
     EntryList entries_;
     ConflictWatch conflicts_{entries_};
@@ -167,6 +185,10 @@ private:
     PreviewMode previewMode_ = PreviewMode::Live;
     bool reloadAfterApply_ = true;
     int knownCount_ = 0;
+    // The run going on: its listener outlives its job.
+    std::unique_ptr<ListRun> listRun_;
+    std::unique_ptr<UndoRun> undoRun_;
+    std::unique_ptr<RunJob> job_;
 };
 
 }  // namespace kestrix::session

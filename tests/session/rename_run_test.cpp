@@ -24,8 +24,8 @@ JournalContents ReadJournal(const std::string& path) {
 
 class RenameRunTest : public SessionTest {};
 
-// A listener as the window is one: its list changes only at a frame (in
-// `atFrame`), so the run renames ahead of it between frames.
+// A listener as the window is one: its list changes only between two takes
+// of outcomes (in `atFrame`), while the run renames ahead of it.
 class AheadListener : public RunListener {
 public:
     explicit AheadListener(std::vector<ListEntry>& live) : live_(live) {}
@@ -33,11 +33,12 @@ public:
     const ListEntry* entryAt(std::int64_t index) override { return &live_[static_cast<size_t>(index)]; }
     bool entriesMayDiffer() override { return changed; }
     void listFollowed() override { changed = false; }
-    bool changesOnlyAtFrames() override { return true; }
-    void entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) override {
+    void entryDone(std::int64_t index, const EntryOutcome& outcome) override {
         indexes.push_back(index);
         outcomes.push_back(outcome);
-        if (frameDue && atFrame) atFrame(index);
+    }
+    void outcomesTaken() override {
+        if (atFrame && !indexes.empty()) atFrame(indexes.back());
     }
 
     bool changed = false;
@@ -108,7 +109,7 @@ TEST_F(RenameRunTest, ARunThatRenamesNothingLeavesNoJournal) {
 TEST_F(RenameRunTest, FollowsTheListWhenItChangesDuringTheRun) {
     makeTree({"a", "b", "c"});
     std::vector<ListEntry> list = entries({{"a", "a1"}, {"b", "b1"}, {"c", "c1"}});
-    RenameRun renameRun(journals());
+    RenameRun renameRun(journals(), 0);
     ASSERT_TRUE(renameRun.beginListRun(list));
     Collector collector;
     collector.live = &list;
@@ -119,8 +120,9 @@ TEST_F(RenameRunTest, FollowsTheListWhenItChangesDuringTheRun) {
         }
     };
     renameRun.execute(collector);
-    EXPECT_EQ(ReadJournal(renameRun.journalPath()).plan[2].proposed, at("c2"));
-    renameRun.finish();
+    const auto finished = LastFinishedJournal(journals());
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(ReadJournal(*finished).plan[2].proposed, at("c2"));
 
     EXPECT_EQ(tree(), (Map{{"a1", "<a>"}, {"b2", "<b>"}, {"c2", "<c>"}}));
 }
@@ -147,8 +149,9 @@ TEST_F(RenameRunTest, RenamingAheadFollowsAListChangedAtAFrame) {
         listener.changed = true;
     };
     renameRun.execute(listener);
-    const JournalContents journal = ReadJournal(renameRun.journalPath());
-    renameRun.finish();
+    const auto finished = LastFinishedJournal(journals());
+    ASSERT_TRUE(finished);
+    const JournalContents journal = ReadJournal(*finished);
 
     ASSERT_GE(changedAt, 0) << "no frame came early enough";
     ASSERT_EQ(listener.outcomes.size(), static_cast<size_t>(kCount));
@@ -184,8 +187,7 @@ TEST_F(RenameRunTest, AListenerThatThrowsEndsARunAhead) {
     struct GaveUp {};
     // Throws at entry 10, a frame's or not.
     struct Thrower : RunListener {
-        bool changesOnlyAtFrames() override { return true; }
-        void entryDone(std::int64_t index, const EntryOutcome&, bool) override {
+        void entryDone(std::int64_t index, const EntryOutcome&) override {
             if (index == 10) throw GaveUp{};
         }
     };
