@@ -303,7 +303,7 @@ void MainWindow::followSession() {
     connect(&session_, &Session::runStarted, this, &MainWindow::lockForRun);
     connect(&session_, &Session::runProgress, this, &MainWindow::setGauge);
     connect(&session_, &Session::entriesReloadedQuietly, this, &MainWindow::repaintReloaded);
-    connect(&session_, &Session::runFinished, this, &MainWindow::runFinished);
+    connect(&session_, &Session::runFinished, this, &MainWindow::showRunEnd);
     // Escape stops a run, after a question.
     stopRunShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     stopRunShortcut_->setContext(Qt::WindowShortcut);
@@ -534,7 +534,7 @@ void MainWindow::repaintReloaded(const kestrix::session::RowRanges& rows) {
     if (ShowsAnyOf(*fileListView, rows)) fileListView->viewport()->update();
 }
 
-void MainWindow::runFinished(const kestrix::session::RunReport& report) {
+void MainWindow::showRunEnd(const kestrix::session::RunReport& report) {
     if (report.started) {
         setGauge(100);
         for (QToolButton* button :

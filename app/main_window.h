@@ -125,7 +125,7 @@ private:
     void lockForRun();
     void setGauge(int percent);
     void repaintReloaded(const kestrix::session::RowRanges& rows);
-    void runFinished(const kestrix::session::RunReport& report);
+    void showRunEnd(const kestrix::session::RunReport& report);
 
     kestrix::session::Session& session_;
     RenameOptionsWindow* optionsWindow_ = nullptr;

@@ -7,7 +7,7 @@
 
 namespace kestrix::session {
 
-ListRun::ListRun(EntryList& list, RenameRun& run, Hooks hooks)
+ListRun::ListRun(EntryList& list, run::RenameRun& run, Hooks hooks)
     : list_(list), run_(run), hooks_(std::move(hooks)), progress_(list.count()) {
     // Entries change only with a signal of the list (this run's own quiet
     // reloads aside); until one comes they are the plan's.
@@ -32,7 +32,7 @@ void ListRun::begin() {
     settled_.assign(static_cast<std::size_t>(list_.count()), kNotReloaded);
 }
 
-void ListRun::end(const RunEnd& end) {
+void ListRun::end(const run::RunEnd& end) {
     end_ = end;
     announceReloaded();
     if (!hooks_.reloadAfterApply()) {
@@ -54,12 +54,12 @@ void ListRun::outcomesTaken() {
     rulesStale_ = true;
 }
 
-void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome) {
+void ListRun::entryDone(std::int64_t index, const run::EntryOutcome& outcome) {
     if (rulesStale_) {
         rulesStale_ = false;
         refreshRules();
     }
-    const bool failed = outcome.outcome == Outcome::Failed;
+    const bool failed = outcome.outcome == run::Outcome::Failed;
     if (failed) {
         std::string reason = outcome.reason;
         if (!outcome.leftAt.empty()) reason += " (element jest teraz pod nazwą " + outcome.leftAt + ")";

@@ -4,7 +4,7 @@
 
 namespace kestrix::session {
 
-RunJob::RunJob(std::unique_ptr<RenameRun> run, RunListener& listener, QObject* parent)
+RunJob::RunJob(std::unique_ptr<run::RenameRun> run, run::RunListener& listener, QObject* parent)
     : QObject(parent), run_(std::move(run)), listener_(listener) {
     frames_.setInterval(run_->frameMilliseconds());
     frames_.setTimerType(Qt::PreciseTimer);

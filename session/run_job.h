@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "session/rename_run.h"
+#include "run/rename_run.h"
 
 namespace kestrix::session {
 
@@ -19,7 +19,7 @@ class RunJob : public QObject {
 
 public:
     // Takes a run that has begun; `listener` outlives the job.
-    RunJob(std::unique_ptr<RenameRun> run, RunListener& listener, QObject* parent = nullptr);
+    RunJob(std::unique_ptr<run::RenameRun> run, run::RunListener& listener, QObject* parent = nullptr);
     ~RunJob() override;
 
     // Launches the run; ended() follows once it has.
@@ -27,7 +27,7 @@ public:
     // Stops the run after the entry it is on.
     void cancel();
     bool running() const { return running_; }
-    RenameRun& run() { return *run_; }
+    run::RenameRun& run() { return *run_; }
 
 signals:
     // After each take of outcomes, while the run goes on.
@@ -38,8 +38,8 @@ signals:
 private:
     void takeOutcomes();
 
-    std::unique_ptr<RenameRun> run_;
-    RunListener& listener_;
+    std::unique_ptr<run::RenameRun> run_;
+    run::RunListener& listener_;
     QTimer frames_;
     bool running_ = false;
 };

@@ -4,13 +4,13 @@
 
 #include <QString>
 
-#include "session/journal_format.h"
+#include "run/journal_format.h"
 
 namespace kestrix::session {
 
 // How a run of renames (or of an undo) ended, in the user's words where words are due.
 struct RunReport {
-    RunKind kind = RunKind::Rename;
+    run::RunKind kind = run::RunKind::Rename;
     // False when the run could not begin (its journal could not be written).
     bool started = false;
     std::int64_t renamed = 0;

@@ -14,14 +14,14 @@
 #include "platform/folder_tree.h"
 #include "platform/folders.h"
 #include "platform/path_limits.h"
+#include "run/journal_store.h"
+#include "run/recovery.h"
+#include "run/rename_run.h"
 #include "session/apply_seams.h"
-#include "session/journal_store.h"
 #include "session/journal_texts.h"
 #include "session/list_run.h"
 #include "session/picked_paths.h"
-#include "session/recovery.h"
 #include "session/rename_failures.h"
-#include "session/rename_run.h"
 #include "session/run_job.h"
 #include "session/undo_run.h"
 
@@ -271,7 +271,7 @@ std::optional<ListSelection> Session::moveRows(ListSelection selection, int step
 
 namespace {
 
-QString CancelledSummary(const RunEnd& end) {
+QString CancelledSummary(const run::RunEnd& end) {
     return QStringLiteral("Zmiana nazw została przerwana. Zmieniono nazwy: %1, bez zmian pozostało: %2.")
         .arg(end.renamed)
         .arg(end.notReached);
@@ -279,7 +279,7 @@ QString CancelledSummary(const RunEnd& end) {
 
 }  // namespace
 
-void Session::startJob(std::unique_ptr<RenameRun> run, RunListener& listener) {
+void Session::startJob(std::unique_ptr<run::RenameRun> run, run::RunListener& listener) {
     // The disk changes under the prediction during the run; it starts again afterwards.
     conflicts_.pause();
     job_ = std::make_unique<RunJob>(std::move(run), listener);
@@ -297,8 +297,8 @@ void Session::cancelRun() {
 bool Session::applyRenames() {
     if (job_) return false;
     // Nothing is renamed before the run's plan is safely on disk.
-    const std::string journals = DefaultJournalFolder();
-    auto run = std::make_unique<RenameRun>(journals, applySeams().frameMilliseconds);
+    const std::string journals = run::DefaultJournalFolder();
+    auto run = std::make_unique<run::RenameRun>(journals, applySeams().frameMilliseconds);
     if (!run->beginListRun(entries_.entries())) {
         RunReport report;
         report.problems = JournalFailureText(journals, run->error());
@@ -318,7 +318,7 @@ bool Session::applyRenames() {
 }
 
 void Session::applyEnded() {
-    const RunEnd end = job_->run().ended();
+    const run::RunEnd end = job_->run().ended();
     listRun_->end(end);
     RenameFailures failures = listRun_->failures();
     if (end.error != 0 && end.leftAt.empty()) {
@@ -328,7 +328,7 @@ void Session::applyEnded() {
                 .arg(QString::fromStdString(platform::ErrorText(end.error))));
     }
     RunReport report;
-    report.kind = RunKind::Rename;
+    report.kind = run::RunKind::Rename;
     report.started = true;
     report.renamed = end.renamed;
     report.cancelled = end.cancelled;
@@ -342,16 +342,16 @@ void Session::applyEnded() {
     emit undoAvailableChanged(undoAvailable());
 }
 
-bool Session::undoAvailable() const { return UndoAvailable(DefaultJournalFolder()); }
+bool Session::undoAvailable() const { return run::UndoAvailable(run::DefaultJournalFolder()); }
 
 bool Session::undoLastRun() {
     if (job_) return false;
-    const std::string journals = DefaultJournalFolder();
-    auto run = std::make_unique<RenameRun>(journals, applySeams().frameMilliseconds);
+    const std::string journals = run::DefaultJournalFolder();
+    auto run = std::make_unique<run::RenameRun>(journals, applySeams().frameMilliseconds);
     if (!run->beginUndoOfLastRun()) {
         emit undoAvailableChanged(undoAvailable());
         RunReport report;
-        report.kind = RunKind::Undo;
+        report.kind = run::RunKind::Undo;
         report.problems = JournalFailureText(journals, run->error());
         emit runFinished(report);
         return false;
@@ -364,7 +364,7 @@ bool Session::undoLastRun() {
 }
 
 void Session::undoEnded() {
-    const RunEnd end = job_->run().ended();
+    const run::RunEnd end = job_->run().ended();
     RenameFailures failures = undoRun_->failures();
     if (end.error != 0 && end.leftAt.empty()) {
         // The undo stands, but the next start has to settle its journal.
@@ -387,7 +387,7 @@ void Session::undoEnded() {
         });
     }
     RunReport report;
-    report.kind = RunKind::Undo;
+    report.kind = run::RunKind::Undo;
     report.started = true;
     report.renamed = end.renamed;
     report.cancelled = end.cancelled;
@@ -402,17 +402,17 @@ void Session::undoEnded() {
 }
 
 QString Session::settleInterruptedRuns(const std::function<bool(const QString& question)>& takeBack) {
-    const std::string journals = DefaultJournalFolder();
-    std::vector<SettleProblem> problems;
-    for (const std::string& journal : UnfinishedJournals(journals)) {
-        Recovery recovery(journals);
+    const std::string journals = run::DefaultJournalFolder();
+    std::vector<run::SettleProblem> problems;
+    for (const std::string& journal : run::UnfinishedJournals(journals)) {
+        run::Recovery recovery(journals);
         if (!recovery.open(journal)) continue;
-        auto choice = Recovery::Choice::None;
+        auto choice = run::Recovery::Choice::None;
         if (recovery.needsChoice()) {
             choice = takeBack(InterruptedRunQuestion(recovery.kind(), recovery.renamedCount(),
                                                      recovery.entryCount()))
-                         ? Recovery::Choice::TakeBack
-                         : Recovery::Choice::Keep;
+                         ? run::Recovery::Choice::TakeBack
+                         : run::Recovery::Choice::Keep;
         }
         for (auto& problem : recovery.settle(choice)) problems.push_back(std::move(problem));
     }

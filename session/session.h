@@ -12,10 +12,10 @@
 
 #include "engine/rename_options.h"
 #include "engine/rename_rules.h"
+#include "run/rename_run.h"
 #include "session/conflict_watch.h"
 #include "session/entry_list.h"
 #include "session/left_out_items.h"
-#include "session/rename_run.h"
 #include "session/run_report.h"
 
 namespace kestrix::session {
@@ -172,7 +172,7 @@ private:
     void emitRuleSummary();
     void conflictsMarked(int count);
     // Starts the job of a run that has begun, heard by `listener`.
-    void startJob(std::unique_ptr<RenameRun> run, RunListener& listener);
+    void startJob(std::unique_ptr<run::RenameRun> run, run::RunListener& listener);
     void applyEnded();
     void undoEnded();
 

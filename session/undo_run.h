@@ -4,18 +4,18 @@
 #include <functional>
 
 #include "engine/repoint.h"
+#include "run/rename_run.h"
 #include "session/rename_failures.h"
-#include "session/rename_run.h"
 #include "session/run_progress.h"
 
 namespace kestrix::session {
 
 // The undo's side of a run: what was restored, and what could not be.
-class UndoRun : public RunListener {
+class UndoRun : public run::RunListener {
 public:
     // `progressed` hears how far the run has come, in whole percent: 0 first,
     // then whenever it changes.
-    UndoRun(RenameRun& run, std::function<void(int percent)> progressed);
+    UndoRun(run::RenameRun& run, std::function<void(int percent)> progressed);
 
     // Before the run is launched.
     void begin();
@@ -24,7 +24,7 @@ public:
     const FolderMoves& restored() const { return restored_; }
     const RenameFailures& failures() const { return failures_; }
 
-    void entryDone(std::int64_t index, const EntryOutcome& outcome) override;
+    void entryDone(std::int64_t index, const run::EntryOutcome& outcome) override;
 
 private:
     std::function<void(int)> progressed_;

@@ -20,7 +20,7 @@
 #include "crash_child.h"
 #include "gui_fixture.h"
 #include "platform/rename.h"
-#include "session/rename_run.h"
+#include "run/rename_run.h"
 #include "ui/progress_gauge.h"
 
 namespace {
@@ -92,10 +92,10 @@ protected:
         for (const auto& [from, to] : pairs) list.push_back(kestrix::ListEntry{base() + from, base() + to});
         const std::string journals = journalFolder();
         ASSERT_TRUE(kestrix::testing::RunKilledWhen(cutWhen, [&] {
-            kestrix::session::RenameRun run(journals);
+            kestrix::run::RenameRun run(journals);
             if (!run.beginListRun(list)) return;
-            struct Quiet : kestrix::session::RunListener {
-                void entryDone(std::int64_t, const kestrix::session::EntryOutcome&) override {}
+            struct Quiet : kestrix::run::RunListener {
+                void entryDone(std::int64_t, const kestrix::run::EntryOutcome&) override {}
             } quiet;
             run.execute(quiet);
         }));

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "platform/item_identity.h"
-#include "session/journal_format.h"
+#include "run/journal_format.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 // Reads the identities of a run's items while the run goes on, beside it:
 // the items of one folder once the run has passed every entry of that folder,
@@ -60,4 +60,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

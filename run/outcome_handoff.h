@@ -9,9 +9,9 @@
 #include <optional>
 #include <vector>
 
-#include "session/journal_format.h"
+#include "run/journal_format.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 // What happened to one entry of a run.
 struct EntryOutcome {
@@ -106,4 +106,4 @@ private:
     std::atomic<bool> showerAsleep_{false};
 };
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

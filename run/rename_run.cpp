@@ -1,4 +1,4 @@
-#include "session/rename_run.h"
+#include "run/rename_run.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,9 +9,9 @@
 #include "platform/error_text.h"
 #include "platform/item_identity.h"
 #include "platform/state_files.h"
-#include "session/journal_store.h"
+#include "run/journal_store.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 namespace {
 
@@ -416,4 +416,4 @@ std::vector<PlanEntry> UndoPlan(const JournalContents& finished) {
     return plan;
 }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

@@ -1,8 +1,8 @@
-#include "session/outcome_handoff.h"
+#include "run/outcome_handoff.h"
 
 #include <thread>
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 namespace {
 
@@ -115,4 +115,4 @@ void OutcomeHandoff::stop() {
     showerWoken_.notify_one();
 }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

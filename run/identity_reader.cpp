@@ -1,4 +1,4 @@
-#include "session/identity_reader.h"
+#include "run/identity_reader.h"
 
 #include <algorithm>
 #include <string_view>
@@ -6,7 +6,7 @@
 
 #include "engine/path_parts.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 IdentityReader::IdentityReader(const std::vector<PlanEntry>& plan)
     : plan_(plan), renamed_(plan.size(), 0), identities_(plan.size()) {
@@ -83,4 +83,4 @@ void IdentityReader::read() {
     }
 }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

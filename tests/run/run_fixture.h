@@ -12,11 +12,11 @@
 #include <sys/stat.h>
 
 #include "engine/list_entry.h"
-#include "session/recovery.h"
-#include "session/rename_run.h"
+#include "run/recovery.h"
+#include "run/rename_run.h"
 #include "test_support.h"
 
-namespace kestrix::session::testing {
+namespace kestrix::run::testing {
 
 using platform::testing::ReadFile;
 using platform::testing::WriteFile;
@@ -134,4 +134,4 @@ protected:
     int frame_ = 16;
 };
 
-}  // namespace kestrix::session::testing
+}  // namespace kestrix::run::testing

@@ -2,10 +2,10 @@
 // records the end, and undo takes back exactly what it renamed.
 #include <gtest/gtest.h>
 
-#include "session/journal_store.h"
-#include "session_fixture.h"
+#include "run/journal_store.h"
+#include "run_fixture.h"
 
-namespace kestrix::session::testing {
+namespace kestrix::run::testing {
 namespace {
 
 using Map = std::map<std::string, std::string>;
@@ -69,4 +69,4 @@ TEST_F(CancelTest, StopsAfterTheEntryItIsOnAndUndoTakesBackThatPart) {
 }
 
 }  // namespace
-}  // namespace kestrix::session::testing
+}  // namespace kestrix::run::testing

@@ -1,5 +1,5 @@
 // A run over the list on real folders, and the journal it leaves.
-#include "session/rename_run.h"
+#include "run/rename_run.h"
 
 #include <cerrno>
 
@@ -7,10 +7,10 @@
 #include <sys/mount.h>
 
 #include "platform/state_files.h"
-#include "session/journal_store.h"
-#include "session_fixture.h"
+#include "run/journal_store.h"
+#include "run_fixture.h"
 
-namespace kestrix::session::testing {
+namespace kestrix::run::testing {
 namespace {
 
 using Map = std::map<std::string, std::string>;
@@ -177,7 +177,7 @@ TEST_F(RenameRunTest, RenamingAheadFollowsAListChangedAtAFrame) {
 
 // The listener gives up halfway (its handler throws): the run's own thread
 // stops, the exception reaches the caller, every item is under one name, and
-// the journal stays for the next start to settle.
+// the journal stays for the next start to settle unless the run had ended first.
 TEST_F(RenameRunTest, AListenerThatThrowsEndsARunAhead) {
     std::vector<ListEntry> list;
     for (int i = 0; i < 200; ++i) {
@@ -193,6 +193,7 @@ TEST_F(RenameRunTest, AListenerThatThrowsEndsARunAhead) {
     };
     for (const int frame : {0, 16}) {
         SCOPED_TRACE(frame);
+        std::filesystem::remove_all(journals());
         {
             RenameRun renameRun(journals(), frame);
             ASSERT_TRUE(renameRun.beginListRun(list));
@@ -204,7 +205,9 @@ TEST_F(RenameRunTest, AListenerThatThrowsEndsARunAhead) {
         for (const auto& [name, content] : tree()) ++names[content];
         EXPECT_EQ(names.size(), 200u);
         for (const auto& [content, count] : names) EXPECT_EQ(count, 1) << content;
-        EXPECT_EQ(UnfinishedJournals(journals()).size(), 1u);
+        // Renaming ahead, the run may have recorded its end before the
+        // listener gave up; otherwise its journal waits for the next start.
+        EXPECT_EQ(UnfinishedJournals(journals()).size() + (frame == 0 ? 0 : UndoAvailable(journals())), 1u);
         EXPECT_TRUE(recover(false).empty());
         EXPECT_TRUE(UnfinishedJournals(journals()).empty());
         // The next round starts from wherever each item is now.
@@ -277,4 +280,4 @@ TEST_F(RenameRunTest, RenamesNothingWhenTheJournalDoesNotFit) {
 }
 
 }  // namespace
-}  // namespace kestrix::session::testing
+}  // namespace kestrix::run::testing

@@ -14,10 +14,10 @@
 
 #include "crash_child.h"
 #include "exfat_volume.h"
-#include "session/journal_store.h"
-#include "session_fixture.h"
+#include "run/journal_store.h"
+#include "run_fixture.h"
 
-namespace kestrix::session::testing {
+namespace kestrix::run::testing {
 namespace {
 
 using platform::RenameWays;
@@ -319,4 +319,4 @@ TEST_F(ExfatCrashTest, RecoversFromKillsAtRandomMoments) {
 }
 
 }  // namespace
-}  // namespace kestrix::session::testing
+}  // namespace kestrix::run::testing

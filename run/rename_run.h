@@ -13,13 +13,13 @@
 
 #include "engine/list_entry.h"
 #include "platform/rename.h"
-#include "session/identity_reader.h"
-#include "session/journal_format.h"
-#include "session/journal_writer.h"
-#include "session/outcome_handoff.h"
-#include "session/run_planner.h"
+#include "run/identity_reader.h"
+#include "run/journal_format.h"
+#include "run/journal_writer.h"
+#include "run/outcome_handoff.h"
+#include "run/run_planner.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 // The side of a run that the window plays: the entries as the list holds them
 // when their turn comes, and what happens after each. Called only on the
@@ -189,4 +189,4 @@ struct RenamedEntry {
 };
 std::vector<RenamedEntry> RenamedEntries(const JournalContents& contents);
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run
