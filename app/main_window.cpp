@@ -37,6 +37,7 @@
 #include "session/rename_failures.h"
 #include "session/session.h"
 #include "ui/dialogs.h"
+#include "ui/passive_note.h"
 #include "ui/pixel_font.h"
 #include "ui/progress_gauge.h"
 
@@ -229,6 +230,8 @@ void MainWindow::buildPanels() {
     listPalette.setColor(QPalette::Text, Qt::black);
     fileListView->setPalette(listPalette);
     listLayout->addWidget(fileListView, 1);
+    runNote = new PassiveNote(fileListView);
+    runNote->setObjectName(QStringLiteral("runNote"));
 
     connect(columnHeader, &QHeaderView::sectionResized, this, &MainWindow::columnSplitChanged);
 
@@ -552,6 +555,8 @@ void MainWindow::showRunEnd(const kestrix::session::RunReport& report) {
     } else if (report.cancelled) {
         kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Informacja"),
                                  report.summary);
+    } else if (!report.succeeded.isEmpty()) {
+        runNote->showNote(report.succeeded);
     }
     if (closeAfterRun_) {
         closeAfterRun_ = false;

@@ -20,6 +20,7 @@ class QToolBar;
 class QToolButton;
 
 class FileListDelegate;
+class PassiveNote;
 class ProgressGauge;
 class RenameOptionsWindow;
 class WindowSettings;
@@ -68,6 +69,7 @@ public:
     QMenu* viewMenu = nullptr;                // Widok1
     QAction* fullPathViewAction = nullptr;    // ciekaNazwa1
     QAction* nameOnlyViewAction = nullptr;    // Nazwa1
+    PassiveNote* runNote = nullptr;           // runNote: after a run that went well
 
     // The file list shows full paths (0) or names only (any other value).
     int listViewMode() const { return viewMode_; }

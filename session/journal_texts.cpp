@@ -65,6 +65,12 @@ QString UnsettledText(const std::vector<run::SettleProblem>& problems) {
     return text;
 }
 
+QString RunSucceededNote(run::RunKind kind, std::int64_t renamed) {
+    if (kind == run::RunKind::Undo)
+        return QStringLiteral("Przywrócono poprzednie nazwy %1.").arg(Files(renamed));
+    return QStringLiteral("Zmieniono nazwy %1.").arg(Files(renamed));
+}
+
 QString UndoQuestion() { return QStringLiteral("Czy cofnąć ostatnią zmianę nazw plików ?"); }
 
 }  // namespace kestrix::session

@@ -23,4 +23,8 @@ QString UnsettledText(const std::vector<run::SettleProblem>& problems);
 
 QString UndoQuestion();
 
+// The passive note after a run whose every rename succeeded:
+// "Zmieniono nazwy 285 plików." (for an undo, the old names restored).
+QString RunSucceededNote(run::RunKind kind, std::int64_t renamed);
+
 }  // namespace kestrix::session

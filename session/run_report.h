@@ -21,6 +21,8 @@ struct RunReport {
     QString problems;
     // For a cancelled run: how many items were renamed and how many left.
     QString summary;
+    // For a run whose every rename succeeded: the passive note that says so.
+    QString succeeded;
 };
 
 }  // namespace kestrix::session

@@ -335,6 +335,9 @@ void Session::applyEnded() {
     report.notReached = end.notReached;
     if (end.cancelled) report.summary = CancelledSummary(end);
     report.problems = failures.empty() ? QString() : failures.messageText();
+    if (failures.empty() && !end.cancelled && end.renamed > 0) {
+        report.succeeded = RunSucceededNote(report.kind, end.renamed);
+    }
     job_.release()->deleteLater();
     listRun_.reset();
     conflicts_.resume();
@@ -394,6 +397,9 @@ void Session::undoEnded() {
     report.notReached = end.notReached;
     if (end.cancelled) report.summary = CancelledSummary(end);
     report.problems = failures.empty() ? QString() : failures.messageText();
+    if (failures.empty() && !end.cancelled && end.renamed > 0) {
+        report.succeeded = RunSucceededNote(report.kind, end.renamed);
+    }
     job_.release()->deleteLater();
     undoRun_.reset();
     conflicts_.resume();
