@@ -117,7 +117,8 @@ std::int64_t RenameRun::entriesToRun(RunListener& listener) const {
     return listed >= 0 ? std::min(listed, size()) : size();
 }
 
-void RenameRun::launch(RunListener& listener) {
+void RenameRun::launch(RunListener& listener, std::function<void()> ended) {
+    endedCall_ = std::move(ended);
     handoff_ = std::make_unique<OutcomeHandoff>();
     toRun_ = entriesToRun(listener);
     if (listener.entriesMayDiffer()) collectChanges(0, listener);
@@ -157,6 +158,7 @@ void RenameRun::renameAll() {
         end_.error = EIO;
     }
     handoff_->close();
+    if (endedCall_) endedCall_();
 }
 
 void RenameRun::cancel() { cancelled_ = true; }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,7 +88,9 @@ public:
     int frameMilliseconds() const { return static_cast<int>(frame_.count()); }
 
     // Sets the renames going on their own thread, after begin().
-    void launch(RunListener& listener);
+    // `ended`, when given, is called on that thread once the run's end is
+    // recorded, so that the taking thread need not wait for its next frame.
+    void launch(RunListener& listener, std::function<void()> ended = nullptr);
     // Hands the outcomes that are in to the listener, then outcomesTaken();
     // with frames of 0, waits for the next entry's outcome first, otherwise
     // until `until` at most. True once every outcome has been taken and the
@@ -158,6 +161,7 @@ private:
     std::unique_ptr<OutcomeHandoff> handoff_;
     std::thread thread_;
     std::exception_ptr failure_;
+    std::function<void()> endedCall_;
     std::atomic<bool> cancelled_{false};
     // Set by the taking thread only while the renaming thread waits in a pause.
     std::atomic<std::int64_t> toRun_{0};

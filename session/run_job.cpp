@@ -15,13 +15,16 @@ RunJob::~RunJob() = default;
 
 void RunJob::start() {
     running_ = true;
-    run_->launch(listener_);
+    // The end is taken at once, not at the next frame.
+    run_->launch(listener_,
+                 [this] { QMetaObject::invokeMethod(this, &RunJob::takeOutcomes, Qt::QueuedConnection); });
     frames_.start();
 }
 
 void RunJob::cancel() { run_->cancel(); }
 
 void RunJob::takeOutcomes() {
+    if (!running_) return;
     bool done = false;
     try {
         done = run_->takeOutcomes(listener_, std::chrono::steady_clock::now());
