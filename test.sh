@@ -8,7 +8,7 @@ kestrix_install_packages "${KESTRIX_BUILD_PACKAGES[@]}" "${KESTRIX_TEST_PACKAGES
 jobs=$(nproc)
 
 # Every C++ source laid out as .clang-format says.
-find engine platform session ui filelist options folderchooser about app tests bench packaging \
+find engine platform run session ui filelist options folderchooser about app tests bench packaging \
     \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z | xargs -0 clang-format --dry-run --Werror
 
 # The engine on its own, configured without Qt: proves it needs no GUI.

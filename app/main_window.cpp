@@ -13,7 +13,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
-#include <QScopeGuard>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardItemModel>
@@ -40,6 +39,7 @@
 #include "session/rename_failures.h"
 #include "session/session.h"
 #include "ui/dialogs.h"
+#include "ui/passive_note.h"
 #include "ui/pixel_font.h"
 #include "ui/progress_gauge.h"
 
@@ -263,6 +263,8 @@ void MainWindow::buildPanels() {
     listPalette.setColor(QPalette::Text, Qt::black);
     fileListView->setPalette(listPalette);
     listLayout->addWidget(fileListView, 1);
+    runNote = new PassiveNote(fileListView);
+    runNote->setObjectName(QStringLiteral("runNote"));
 
     connect(columnHeader, &QHeaderView::sectionResized, this, &MainWindow::columnSplitChanged);
     connect(fileListView, &FileListView::selectionDropped, this, &MainWindow::selectionDropped);
@@ -388,7 +390,12 @@ void MainWindow::followSession() {
     connect(&session_, &Session::runStarted, this, &MainWindow::lockForRun);
     connect(&session_, &Session::runProgress, this, &MainWindow::setGauge);
     connect(&session_, &Session::entriesReloadedQuietly, this, &MainWindow::repaintReloaded);
-    connect(&session_, &Session::runFinished, this, &MainWindow::unlockAfterRun);
+    connect(&session_, &Session::runFinished, this, &MainWindow::showRunEnd);
+    // Escape stops a run, after a question.
+    stopRunShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    stopRunShortcut_->setContext(Qt::WindowShortcut);
+    stopRunShortcut_->setEnabled(false);
+    connect(stopRunShortcut_, &QShortcut::activated, this, &MainWindow::askToStopRun);
 }
 
 // --- The file list.
@@ -456,7 +463,7 @@ void MainWindow::reportLeftOut(const kestrix::session::LeftOutItems& leftOut) {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    if (event->mimeData()->hasUrls() && !session_.runGoingOn()) event->acceptProposedAction();
 }
 
 // The paths come from the list's raw bytes: through QUrl a name that is not
@@ -594,6 +601,7 @@ void MainWindow::nameOnlyViewChosen() {
 // --- Runs of renames.
 
 void MainWindow::applyRenames() {
+    if (session_.runGoingOn()) return;
     const int conflicts = session_.settleConflicts();
     if (kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
                                  QStringLiteral("Czy zastosować wybrane zmiany dla plików z listy ?"),
@@ -601,12 +609,11 @@ void MainWindow::applyRenames() {
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
-    // However the run ends, the window takes input again without the gauge.
-    const auto restore = qScopeGuard([this] { runEnded(); });
-    reportRunProblems(session_.applyRenames());
+    session_.applyRenames();
 }
 
 void MainWindow::undoLastRun() {
+    if (session_.runGoingOn()) return;
     if (!session_.undoAvailable()) {
         undoAction->setEnabled(false);
         return;
@@ -616,8 +623,19 @@ void MainWindow::undoLastRun() {
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
-    const auto restore = qScopeGuard([this] { runEnded(); });
-    reportRunProblems(session_.undoLastRun());
+    session_.undoLastRun();
+}
+
+bool MainWindow::askToStopRun() {
+    if (!session_.runGoingOn()) return false;
+    if (kestrix::ui::ShowMessage(this, QMessageBox::Question, QStringLiteral("Pytanie"),
+                                 QStringLiteral("Przerwać zmianę nazw?"),
+                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+        return false;
+    }
+    // The run may have ended while the question was open.
+    session_.cancelRun();
+    return true;
 }
 
 void MainWindow::reportRunProblems(const QString& report) {
@@ -629,9 +647,10 @@ void MainWindow::reportRunProblems(const QString& report) {
 // kill, a power loss) are settled, the user choosing to take each back or to
 // keep it.
 void MainWindow::settleInterruptedRuns() {
-    if (!isEnabled()) {
+    if (session_.runGoingOn()) {
         // A run of this program is going on; ask when it is over.
-        QTimer::singleShot(200, this, &MainWindow::settleInterruptedRuns);
+        connect(&session_, &Session::runFinished, this, &MainWindow::settleInterruptedRuns,
+                Qt::SingleShotConnection);
         return;
     }
     reportRunProblems(session_.settleInterruptedRuns([this](const QString& question) {
@@ -640,12 +659,15 @@ void MainWindow::settleInterruptedRuns() {
     }));
 }
 
+// During a run the window takes no input but its question to stop the run;
+// it repaints, and the options window stays usable.
 void MainWindow::lockForRun() {
-    // Disabling the main window disables its child windows too; the options
-    // window stays usable during a run.
-    const bool optionsEnabled = optionsWindow_->isEnabled();
-    setEnabled(false);
-    if (optionsEnabled && optionsWindow_->isWindow()) optionsWindow_->setEnabled(true);
+    for (QToolButton* button :
+         {addFilesButton, addFolderButton, optionsButton, applyButton, clearButton, aboutButton}) {
+        button->setEnabled(false);
+    }
+    splitter->setEnabled(false);
+    stopRunShortcut_->setEnabled(true);
     progressGauge->show();
 }
 
@@ -660,23 +682,42 @@ void MainWindow::repaintReloaded(const kestrix::session::RowRanges& rows) {
     if (ShowsAnyOf(*fileListView, rows)) fileListView->viewport()->update();
 }
 
-// The window takes input again while the gauge shows the end, then the gauge goes.
-void MainWindow::unlockAfterRun() {
-    setEnabled(true);
-    setGauge(100);
-    kestrix::session::ProcessEventsDuringRun();
-    progressGauge->hide();
-    kestrix::session::ProcessEventsDuringRun();
-}
-
-void MainWindow::runEnded() {
-    setEnabled(true);
-    progressGauge->hide();
+void MainWindow::showRunEnd(const kestrix::session::RunReport& report) {
+    if (report.started) {
+        setGauge(100);
+        for (QToolButton* button :
+             {addFilesButton, addFolderButton, optionsButton, clearButton, aboutButton}) {
+            button->setEnabled(true);
+        }
+        updateApplyButton();
+        splitter->setEnabled(true);
+        stopRunShortcut_->setEnabled(false);
+        progressGauge->hide();
+    }
+    if (!report.problems.isEmpty()) {
+        reportRunProblems(report.cancelled ? report.summary + QStringLiteral("\n\n") + report.problems
+                                           : report.problems);
+    } else if (report.cancelled) {
+        kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Informacja"),
+                                 report.summary);
+    } else if (!report.succeeded.isEmpty()) {
+        runNote->showNote(report.succeeded);
+    }
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        close();
+    }
 }
 
 // --- The window itself.
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (session_.runGoingOn()) {
+        // The window closes once the run has stopped.
+        event->ignore();
+        closeAfterRun_ = askToStopRun();
+        return;
+    }
     if (!settings_->save(listViewMode())) {
         // The window closes all the same.
         kestrix::ui::ShowMessage(this, QMessageBox::Critical, QApplication::applicationName(),

@@ -14,12 +14,14 @@ class QLabel;
 class QListView;
 class QListWidget;
 class QMenu;
+class QShortcut;
 class QSplitter;
 class QStandardItemModel;
 class QToolBar;
 class QToolButton;
 
 class FileListDelegate;
+class PassiveNote;
 class ProgressGauge;
 class RenameOptionsWindow;
 class WindowSettings;
@@ -27,6 +29,7 @@ class WindowSettings;
 namespace kestrix::session {
 class LeftOutItems;
 class Session;
+struct RunReport;
 }  // namespace kestrix::session
 
 // The main window: the tool bar, the rule summary, and the file list in which
@@ -82,6 +85,7 @@ public:
     QAction* selectConflictsAction = nullptr;  // zkonfliktem1
     QAction* selectAllAction = nullptr;        // wszystko1
     QAction* invertSelectionAction = nullptr;  // odwrzaznaczenie1
+    PassiveNote* runNote = nullptr;            // runNote: after a run that went well
 
     // The file list shows full paths (0) or names only (any other value).
     int listViewMode() const { return viewMode_; }
@@ -100,6 +104,9 @@ public:
     void moveSelectedDown();
     void removeSelected();
     void undoLastRun();
+    // While a run goes on: asks whether to stop it and, on Yes, stops it
+    // after the entry it is on. Whether it was asked to stop.
+    bool askToStopRun();
     void fullPathViewChosen();
     void nameOnlyViewChosen();
     void sortByName();
@@ -147,13 +154,12 @@ private:
     void reportRunProblems(const QString& report);
     void settleInterruptedRuns();
 
-    // A run of renames: the window is disabled as a whole (the options window
-    // stays usable) and the gauge rises until the run has finished.
+    // A run of renames: the window takes no input (the options window stays
+    // usable) and the gauge rises until the run has finished.
     void lockForRun();
     void setGauge(int percent);
     void repaintReloaded(const kestrix::session::RowRanges& rows);
-    void unlockAfterRun();
-    void runEnded();
+    void showRunEnd(const kestrix::session::RunReport& report);
 
     kestrix::session::Session& session_;
     RenameOptionsWindow* optionsWindow_ = nullptr;
@@ -163,4 +169,7 @@ private:
     int viewMode_ = 0;
     QString lastMasks_ = QStringLiteral("*.jpg;*.jpeg");
     bool shownOnce_ = false;
+    QShortcut* stopRunShortcut_ = nullptr;
+    // The window was closed during a run and closes once it has stopped.
+    bool closeAfterRun_ = false;
 };

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -35,8 +36,12 @@ class Windows {
 public:
     Windows() {
         kestrix::ui::dialogSeams().messageBox = [this](QWidget*, QMessageBox::Icon, const QString& caption,
-                                                       const QString&, QMessageBox::StandardButtons) {
-            if (caption != QStringLiteral("Pytanie")) ++reports_;
+                                                       const QString& text, QMessageBox::StandardButtons) {
+            if (caption != QStringLiteral("Pytanie")) {
+                ++reports_;
+                lastReport_ = text;
+            }
+            if (text == QStringLiteral("Przerwać zmianę nazw?")) stopAnswered_ = Clock::now();
             return QMessageBox::Yes;
         };
         window_.show();
@@ -51,11 +56,23 @@ public:
     kestrix::session::Session& session() { return session_; }
     MainWindow& window() { return window_; }
     int reports() const { return reports_; }
+    const QString& lastReport() const { return lastReport_; }
+    Clock::time_point stopAnswered() const { return stopAnswered_; }
+
+    // Starts the run through the rename button and turns the event loop until it has ended.
+    void applyAndWait() {
+        QEventLoop loop;
+        QObject::connect(&session_, &kestrix::session::Session::runFinished, &loop, &QEventLoop::quit);
+        window_.applyRenames();
+        if (session_.runGoingOn()) loop.exec();
+    }
 
 private:
     kestrix::session::Session session_;
     MainWindow window_{session_};
     int reports_ = 0;
+    QString lastReport_;
+    Clock::time_point stopAnswered_;
 };
 
 // `count` fresh files in folders of 1,000, each named as a camera names it.
@@ -128,7 +145,7 @@ void BM_ApplyRenames(benchmark::State& state) {
         while (!session.conflictsSettled()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QApplication::processEvents();
         const Clock::time_point windowStart = Clock::now();
-        windows.window().applyRenames();
+        windows.applyAndWait();
         const double window = Milliseconds(Clock::now() - windowStart);
         state.SetIterationTime(window / 1000.0);
 
@@ -149,5 +166,54 @@ void BM_ApplyRenames(benchmark::State& state) {
 }
 BENCHMARK(BM_ApplyRenames)->Arg(10'000)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyRenames)->Arg(100'000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Escape answered with Yes once a fifth of the run is done: the time from the
+// answer to the run's end signalled (the journal's end recorded, the list
+// settled). The run of the whole list is what the gauge would have gone on for.
+void BM_StopRun(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    std::string root = (std::filesystem::temp_directory_path() / "kestrix-bench-stop-XXXXXX").string();
+    if (!mkdtemp(root.data())) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    root += '/';
+    Windows windows;
+    kestrix::session::Session& session = windows.session();
+    double total = 0;
+    double worst = 0;
+    for (auto _ : state) {
+        const kestrix::RenameRules rules = kestrix::RenameRules::From(session.options()).value();
+        std::vector<kestrix::ListEntry> entries;
+        entries.reserve(static_cast<size_t>(count));
+        for (const std::string& path : MakeFiles(root, count)) {
+            entries.push_back(
+                kestrix::TransformPath(path, static_cast<std::int64_t>(entries.size()), count, rules));
+        }
+        session.entryList().setEntries(std::move(entries));
+        while (!session.conflictsSettled()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QMetaObject::Connection asking =
+            QObject::connect(&session, &kestrix::session::Session::runProgress, [&](int percent) {
+                if (percent < 20) return;
+                QObject::disconnect(asking);
+                // As Escape does, once the event loop is back.
+                QMetaObject::invokeMethod(
+                    &windows.window(), [&] { windows.window().askToStopRun(); }, Qt::QueuedConnection);
+            });
+        windows.applyAndWait();
+        const double stopped = Milliseconds(Clock::now() - windows.stopAnswered());
+        QObject::disconnect(asking);
+        state.SetIterationTime(stopped / 1000.0);
+        if (!windows.lastReport().startsWith(QStringLiteral("Zmiana nazw została przerwana")))
+            state.SkipWithError("the run was not stopped");
+        total += stopped;
+        worst = std::max(worst, stopped);
+    }
+    state.counters["stop_ms"] = total / static_cast<double>(state.iterations());
+    state.counters["worst_ms"] = worst;
+    windows.window().clearList();
+    std::filesystem::remove_all(root);
+}
+BENCHMARK(BM_StopRun)->Arg(100'000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "exfat_mount.h"
-#include "session/rename_run.h"
+#include "run/rename_run.h"
 #include "test_support.h"
 
 namespace {
@@ -43,10 +43,10 @@ std::string Lower(std::string name) {
     return name;
 }
 
-class NoWindow : public kestrix::session::RunListener {
+class NoWindow : public kestrix::run::RunListener {
 public:
-    void entryDone(std::int64_t, const kestrix::session::EntryOutcome& outcome, bool) override {
-        failed += outcome.outcome == kestrix::session::Outcome::Failed;
+    void entryDone(std::int64_t, const kestrix::run::EntryOutcome& outcome) override {
+        failed += outcome.outcome == kestrix::run::Outcome::Failed;
     }
     int failed = 0;
 };
@@ -81,11 +81,10 @@ void BM_CaseOnlyRenamesOnExfat(benchmark::State& state) {
         for (const std::string& name : names)
             entries.push_back({folder + "/" + name, folder + "/" + Lower(name)});
         const Clock::time_point runStart = Clock::now();
-        kestrix::session::RenameRun run(journals.path() + "/");
+        kestrix::run::RenameRun run(journals.path() + "/");
         if (!run.beginListRun(entries)) state.SkipWithError("the journal could not be written");
         NoWindow window;
         run.execute(window);
-        run.finish();
         const double ran = Milliseconds(Clock::now() - runStart);
         state.SetIterationTime(ran / 1000.0);
         if (window.failed != 0) state.SkipWithError("renames of the run failed");

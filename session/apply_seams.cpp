@@ -1,7 +1,5 @@
 #include "session/apply_seams.h"
 
-#include <QCoreApplication>
-
 namespace kestrix::session {
 
 ApplySeams& applySeams() {
@@ -10,10 +8,5 @@ ApplySeams& applySeams() {
 }
 
 void resetApplySeams() { applySeams() = ApplySeams{}; }
-
-void ProcessEventsDuringRun() {
-    QCoreApplication::processEvents();
-    if (applySeams().eventsProcessed) applySeams().eventsProcessed();
-}
 
 }  // namespace kestrix::session

@@ -4,24 +4,21 @@
 
 namespace kestrix::session {
 
-// How a run of renames paces its repainting, and hooks through which tests
-// and benchmarks watch a run.
+// How a run of renames paces the taking of its outcomes, and hooks through
+// which tests and benchmarks watch a run.
 struct ApplySeams {
-    // Pending events are processed after an entry only once this many
-    // milliseconds have passed since the last time (about once per frame), and
-    // always after the last entry. 0 processes them after every entry.
+    // The window's thread takes a run's outcomes once this many milliseconds
+    // (about once per frame), its events going on in between. 0 makes every
+    // entry wait until its outcome has been taken and the events after it
+    // processed.
     int frameMilliseconds = 16;
     // Called with every value a run gives the gauge, in order.
     std::function<void(int value)> gaugeSet;
-    // Called right after each processing of pending events during a run.
+    // Called after each take of a run's outcomes, before the events that follow it.
     std::function<void()> eventsProcessed;
 };
 
 ApplySeams& applySeams();
 void resetApplySeams();
-
-// Processes the pending events in the middle of a run (the window repaints,
-// the options window takes input), then tells the seam.
-void ProcessEventsDuringRun();
 
 }  // namespace kestrix::session

@@ -35,8 +35,8 @@ QString JournalFailureText(const std::string& folder, int error) {
     return where + QStringLiteral("\n\nNie zmieniono nazwy żadnego pliku.");
 }
 
-QString InterruptedRunQuestion(RunKind kind, std::int64_t renamed, std::int64_t entries) {
-    if (kind == RunKind::Undo) {
+QString InterruptedRunQuestion(run::RunKind kind, std::int64_t renamed, std::int64_t entries) {
+    if (kind == run::RunKind::Undo) {
         return QStringLiteral(
                    "Poprzednie cofanie zmiany nazw plików zostało przerwane przed końcem (poprzednie nazwy "
                    "odzyskało już %1 z %2).\n\n"
@@ -54,7 +54,7 @@ QString InterruptedRunQuestion(RunKind kind, std::int64_t renamed, std::int64_t 
         .arg(Files(entries));
 }
 
-QString UnsettledText(const std::vector<SettleProblem>& problems) {
+QString UnsettledText(const std::vector<run::SettleProblem>& problems) {
     QString text = QStringLiteral("Nie udało się uporządkować %1 po przerwanej zmianie nazw:\n")
                        .arg(Files(static_cast<std::int64_t>(problems.size())));
     for (size_t i = 0; i < problems.size() && i < kListed; ++i) {
@@ -63,6 +63,12 @@ QString UnsettledText(const std::vector<SettleProblem>& problems) {
     }
     if (problems.size() > kListed) text += QStringLiteral("\n… i jeszcze %1.").arg(problems.size() - kListed);
     return text;
+}
+
+QString RunSucceededNote(run::RunKind kind, std::int64_t renamed) {
+    if (kind == run::RunKind::Undo)
+        return QStringLiteral("Przywrócono poprzednie nazwy %1.").arg(Files(renamed));
+    return QStringLiteral("Zmieniono nazwy %1.").arg(Files(renamed));
 }
 
 QString UndoQuestion() { return QStringLiteral("Czy cofnąć ostatnią zmianę nazw plików ?"); }

@@ -6,8 +6,8 @@
 
 #include <QString>
 
-#include "session/journal_format.h"
-#include "session/recovery.h"
+#include "run/journal_format.h"
+#include "run/recovery.h"
 
 namespace kestrix::session {
 
@@ -16,11 +16,15 @@ namespace kestrix::session {
 QString JournalFailureText(const std::string& folder, int error);
 
 // The question after a run was cut off: Yes takes it back, No keeps it.
-QString InterruptedRunQuestion(RunKind kind, std::int64_t renamed, std::int64_t entries);
+QString InterruptedRunQuestion(run::RunKind kind, std::int64_t renamed, std::int64_t entries);
 
 // What could not be put right after an interrupted run, with path and reason.
-QString UnsettledText(const std::vector<SettleProblem>& problems);
+QString UnsettledText(const std::vector<run::SettleProblem>& problems);
 
 QString UndoQuestion();
+
+// The passive note after a run whose every rename succeeded:
+// "Zmieniono nazwy 285 plików." (for an undo, the old names restored).
+QString RunSucceededNote(run::RunKind kind, std::int64_t renamed);
 
 }  // namespace kestrix::session

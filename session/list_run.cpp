@@ -4,11 +4,10 @@
 #include <utility>
 
 #include "engine/name_transform.h"
-#include "session/apply_seams.h"
 
 namespace kestrix::session {
 
-ListRun::ListRun(EntryList& list, RenameRun& run, Hooks hooks)
+ListRun::ListRun(EntryList& list, run::RenameRun& run, Hooks hooks)
     : list_(list), run_(run), hooks_(std::move(hooks)), progress_(list.count()) {
     // Entries change only with a signal of the list (this run's own quiet
     // reloads aside); until one comes they are the plan's.
@@ -27,12 +26,14 @@ ListRun::~ListRun() {
     for (const QMetaObject::Connection& watch : watches_) QObject::disconnect(watch);
 }
 
-void ListRun::run() {
+void ListRun::begin() {
     hooks_.progressed(0);
     refreshRules();
     settled_.assign(static_cast<std::size_t>(list_.count()), kNotReloaded);
-    run_.execute(*this);
-    end_ = run_.finish();
+}
+
+void ListRun::end(const run::RunEnd& end) {
+    end_ = end;
     announceReloaded();
     if (!hooks_.reloadAfterApply()) {
         list_.clear();
@@ -41,26 +42,30 @@ void ListRun::run() {
     }
 }
 
-// The options can change only while events are processed: the rules are made
-// again after each time (kept as they were should the new ones not convert).
+// The options can change only while events are processed, between two takes
+// of outcomes: the rules are made again after each time (kept as they were should the new ones not convert).
 void ListRun::refreshRules() {
     if (std::optional<RenameRules> rules = hooks_.rules()) rules_ = std::move(rules);
     reloading_ = hooks_.reloadAfterApply();
 }
 
-void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) {
-    const bool failed = outcome.outcome == Outcome::Failed;
+void ListRun::outcomesTaken() {
+    showReloaded();
+    rulesStale_ = true;
+}
+
+void ListRun::entryDone(std::int64_t index, const run::EntryOutcome& outcome) {
+    if (rulesStale_) {
+        rulesStale_ = false;
+        refreshRules();
+    }
+    const bool failed = outcome.outcome == run::Outcome::Failed;
     if (failed) {
         std::string reason = outcome.reason;
         if (!outcome.leftAt.empty()) reason += " (element jest teraz pod nazwą " + outcome.leftAt + ")";
         failures_.add(outcome.from, outcome.to, reason);
     }
     if (progress_.advance()) hooks_.progressed(progress_.percent());
-    if (frameDue) {
-        showReloaded();
-        ProcessEventsDuringRun();
-        refreshRules();
-    }
     const int row = static_cast<int>(index);
     if (reloading_ && row < list_.count()) {
         const std::string& where = failed ? outcome.from : outcome.to;

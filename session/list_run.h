@@ -7,11 +7,12 @@
 #include <vector>
 
 #include <QMetaObject>
+#include <QObject>
 
 #include "engine/rename_rules.h"
+#include "run/rename_run.h"
 #include "session/entry_list.h"
 #include "session/rename_failures.h"
-#include "session/rename_run.h"
 #include "session/run_progress.h"
 
 namespace kestrix::session {
@@ -19,7 +20,7 @@ namespace kestrix::session {
 // The list's side of a run of renames: the run reads each entry from the list
 // when its turn comes, and the list takes each entry back reloaded from where
 // its item is now (or, when the reload choice is off at the end, is emptied).
-class ListRun : public RunListener {
+class ListRun : public run::RunListener {
 public:
     // What the run asks of whoever started it, as it goes.
     struct Hooks {
@@ -34,24 +35,25 @@ public:
         std::function<bool()> reloadAfterApply;
     };
 
-    ListRun(EntryList& list, RenameRun& run, Hooks hooks);
+    ListRun(EntryList& list, run::RenameRun& run, Hooks hooks);
     ~ListRun() override;
     ListRun(const ListRun&) = delete;
     ListRun& operator=(const ListRun&) = delete;
 
-    // Runs every entry, records the run's end and settles the list.
-    void run();
+    // Before the run is launched.
+    void begin();
+    // Once the run has ended: the list settled as the run left it.
+    void end(const run::RunEnd& end);
 
     const RenameFailures& failures() const { return failures_; }
-    const RunEnd& runEnd() const { return end_; }
+    const run::RunEnd& runEnd() const { return end_; }
 
     std::int64_t entryCount() override { return list_.count(); }
     const ListEntry* entryAt(std::int64_t index) override { return &list_.at(static_cast<int>(index)); }
     bool entriesMayDiffer() override { return listChanged_; }
     void listFollowed() override { listChanged_ = false; }
-    // The list changes only through the options and the window, while events are processed.
-    bool changesOnlyAtFrames() override { return true; }
-    void entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) override;
+    void entryDone(std::int64_t index, const run::EntryOutcome& outcome) override;
+    void outcomesTaken() override;
 
 private:
     void refreshRules();
@@ -61,16 +63,18 @@ private:
     void followLaterFolderRenames();
 
     EntryList& list_;
-    RenameRun& run_;
+    run::RenameRun& run_;
     Hooks hooks_;
     RunProgress progress_;
     std::optional<RenameRules> rules_;
     // As the choice stood after events were last processed: whether entries are reloaded.
     bool reloading_ = true;
+    // Events have been processed since the rules were last made.
+    bool rulesStale_ = false;
     bool listChanged_ = false;
     std::vector<QMetaObject::Connection> watches_;
     RenameFailures failures_;
-    RunEnd end_;
+    run::RunEnd end_;
     // For each reloaded entry, how many folder renames had happened when it
     // was reloaded.
     static constexpr std::size_t kNotReloaded = static_cast<std::size_t>(-1);

@@ -12,7 +12,7 @@
 #include "engine/repoint.h"
 #include "platform/error_text.h"
 #include "platform/folder_names.h"
-#include "session/run_planner.h"
+#include "run/run_planner.h"
 
 namespace kestrix::session {
 
@@ -175,7 +175,7 @@ private:
 
     ConflictMark play(const ListEntry& entry) {
         if (entry.missing != MissingFact::None) return {Conflict::LacksFact, 0};
-        RunPlanner::Decision& decision = decision_;
+        run::RunPlanner::Decision& decision = decision_;
         planner_.decide(entry.current, entry.proposed, decision);
         if (decision.unchanged()) return {};
         const ConflictMark mark = outcome(decision, NamePart(entry.current), NamePart(entry.proposed));
@@ -187,7 +187,7 @@ private:
     // Whether the rename of `decision` succeeds at this point of the run; the
     // names of its folder follow when it does. The decision only re-points
     // folders, so its names are those of the entry, which outlive the play.
-    ConflictMark outcome(const RunPlanner::Decision& decision, std::string_view fromName,
+    ConflictMark outcome(const run::RunPlanner::Decision& decision, std::string_view fromName,
                          std::string_view toName) {
         if (!decision.refused.empty()) return {Conflict::Refused, 0};
         const std::string_view fromFolder = FolderPart(decision.from);
@@ -240,8 +240,8 @@ private:
     }
 
     const std::vector<ListEntry>& entries_;
-    RunPlanner planner_;
-    RunPlanner::Decision decision_;  // its strings keep their room from entry to entry
+    run::RunPlanner planner_;
+    run::RunPlanner::Decision decision_;  // its strings keep their room from entry to entry
     std::unordered_map<std::string, std::unique_ptr<FolderState>, PathHash, std::equal_to<>> folders_;
     FolderState* last_ = nullptr;  // the folder found last, which the next entry usually shares
     std::string lastFolder_;
@@ -260,7 +260,7 @@ std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry) {
         case Conflict::TakenByListed:
             return "nazwę ma element listy, który do tej chwili jej nie zwolni";
         case Conflict::Refused:
-            return RefusedReason(entry.current, entry.proposed);
+            return run::RefusedReason(entry.current, entry.proposed);
         case Conflict::Missing:
             return platform::ErrorText(ENOENT);
         case Conflict::ListedTwice:
@@ -290,7 +290,7 @@ std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entri
             continue;
         }
         if (entry.current == entry.proposed) continue;
-        if (!RefusedReason(entry.current, entry.proposed).empty()) {
+        if (!run::RefusedReason(entry.current, entry.proposed).empty()) {
             marks[i].conflict = Conflict::Refused;
         } else {
             proposals.push_back({PathHash{}(entry.proposed), static_cast<std::uint32_t>(i)});

@@ -4,8 +4,6 @@
 #include <cstring>
 #include <utility>
 
-#include <QScopeGuard>
-
 #include "engine/duplicates.h"
 #include "engine/entry_order.h"
 #include "engine/name_transform.h"
@@ -20,15 +18,16 @@
 #include "platform/item_stats.h"
 #include "platform/item_times.h"
 #include "platform/path_limits.h"
+#include "run/journal_store.h"
+#include "run/recovery.h"
+#include "run/rename_run.h"
 #include "session/apply_seams.h"
-#include "session/journal_store.h"
 #include "session/journal_texts.h"
 #include "session/list_run.h"
 #include "session/picked_paths.h"
-#include "session/recovery.h"
 #include "session/regex_rewriter.h"
 #include "session/rename_failures.h"
-#include "session/rename_run.h"
+#include "session/run_job.h"
 #include "session/undo_run.h"
 
 namespace kestrix::session {
@@ -513,92 +512,160 @@ std::vector<bool> Session::pickEntriesNamed(const NameMasks& masks) const {
 
 // --- Runs of renames.
 
-QString Session::applyRenames() {
-    // Nothing is renamed before the run's plan is safely on disk.
-    const std::string journals = DefaultJournalFolder();
-    RenameRun run(journals, applySeams().frameMilliseconds);
-    if (!run.beginListRun(entries_.entries())) return JournalFailureText(journals, run.error());
+namespace {
 
-    RenameFailures failures;
-    // Reloaded entries need not keep the order of the last sort.
-    sortedBy_.reset();
-    // The disk changes under the prediction during the run; it starts again afterwards.
-    conflicts_.pause();
-    const auto resume = qScopeGuard([this] { conflicts_.resume(); });
-    emit runStarted();
-    {
-        ListRun::Hooks hooks;
-        hooks.progressed = [this](int percent) { emit runProgress(percent); };
-        hooks.reloadedQuietly = [this](const RowRanges& rows) { emit entriesReloadedQuietly(rows); };
-        hooks.rules = [this] { return makeRules(); };
-        hooks.reloadAfterApply = [this] { return reloadAfterApply_; };
-        ListRun listRun(entries_, run, std::move(hooks));
-        listRun.run();
-        failures = listRun.failures();
-        const RunEnd& end = listRun.runEnd();
-        if (end.error != 0 && end.leftAt.empty()) {
-            failures.addNote(
-                QStringLiteral("Nie udało się zapisać końca dziennika zmian nazw: %1. Przy następnym "
-                               "uruchomieniu program zapyta o tę zmianę nazw.")
-                    .arg(QString::fromStdString(platform::ErrorText(end.error))));
-        }
-    }
-    emit runFinished();
-    emit undoAvailableChanged(undoAvailable());
-    return failures.empty() ? QString() : failures.messageText();
+QString CancelledSummary(const run::RunEnd& end) {
+    return QStringLiteral("Zmiana nazw została przerwana. Zmieniono nazwy: %1, bez zmian pozostało: %2.")
+        .arg(end.renamed)
+        .arg(end.notReached);
 }
 
-bool Session::undoAvailable() const { return UndoAvailable(DefaultJournalFolder()); }
+}  // namespace
 
-QString Session::undoLastRun() {
-    const std::string journals = DefaultJournalFolder();
-    RenameRun run(journals, applySeams().frameMilliseconds);
-    if (!run.beginUndoOfLastRun()) {
-        emit undoAvailableChanged(undoAvailable());
-        return JournalFailureText(journals, run.error());
-    }
-    RenameFailures failures(RenameFailures::Of::UndoneRenames);
-    sortedBy_.reset();
+void Session::startJob(std::unique_ptr<run::RenameRun> run, run::RunListener& listener) {
+    // The disk changes under the prediction during the run; it starts again afterwards.
     conflicts_.pause();
-    const auto resume = qScopeGuard([this] { conflicts_.resume(); });
+    job_ = std::make_unique<RunJob>(std::move(run), listener);
+    connect(job_.get(), &RunJob::outcomesTaken, this, [] {
+        if (applySeams().eventsProcessed) applySeams().eventsProcessed();
+    });
     emit runStarted();
-    {
-        UndoRun undoRun(run, [this](int percent) { emit runProgress(percent); });
-        undoRun.run();
-        failures = undoRun.failures();
-        // Entries that name a restored item, or one inside a restored folder,
-        // name its old path again and propose anew from the options as they
-        // stand (their own path, should the options give no rules).
-        const FolderMoves& restored = undoRun.restored();
-        if (!restored.empty()) {
-            const std::optional<RenameRules> rules = rulesInForce();
-            const std::int64_t count = entries_.count();
-            entries_.rebuildWhere([&](int row, ListEntry& entry) {
-                std::string current = restored.repoint(entry.current, 0, true);
-                if (current == entry.current) return false;
-                entry = rules ? TransformPath(current, row, count, *rules, entry.kind)
-                              : ListEntry{current, current, entry.kind};
-                return true;
-            });
-        }
+    job_->start();
+}
+
+void Session::cancelRun() {
+    if (job_) job_->cancel();
+}
+
+bool Session::applyRenames() {
+    if (job_) return false;
+    // Nothing is renamed before the run's plan is safely on disk.
+    const std::string journals = run::DefaultJournalFolder();
+    auto run = std::make_unique<run::RenameRun>(journals, applySeams().frameMilliseconds);
+    if (!run->beginListRun(entries_.entries())) {
+        RunReport report;
+        report.problems = JournalFailureText(journals, run->error());
+        emit runFinished(report);
+        return false;
     }
-    emit runFinished();
+    ListRun::Hooks hooks;
+    hooks.progressed = [this](int percent) { emit runProgress(percent); };
+    hooks.reloadedQuietly = [this](const RowRanges& rows) { emit entriesReloadedQuietly(rows); };
+    hooks.rules = [this] { return makeRules(); };
+    hooks.reloadAfterApply = [this] { return reloadAfterApply_; };
+    // Reloaded entries need not keep the order of the last sort.
+    sortedBy_.reset();
+    listRun_ = std::make_unique<ListRun>(entries_, *run, std::move(hooks));
+    listRun_->begin();
+    startJob(std::move(run), *listRun_);
+    connect(job_.get(), &RunJob::ended, this, &Session::applyEnded);
+    return true;
+}
+
+void Session::applyEnded() {
+    const run::RunEnd end = job_->run().ended();
+    listRun_->end(end);
+    RenameFailures failures = listRun_->failures();
+    if (end.error != 0 && end.leftAt.empty()) {
+        failures.addNote(
+            QStringLiteral("Nie udało się zapisać końca dziennika zmian nazw: %1. Przy następnym "
+                           "uruchomieniu program zapyta o tę zmianę nazw.")
+                .arg(QString::fromStdString(platform::ErrorText(end.error))));
+    }
+    RunReport report;
+    report.kind = run::RunKind::Rename;
+    report.started = true;
+    report.renamed = end.renamed;
+    report.cancelled = end.cancelled;
+    report.notReached = end.notReached;
+    if (end.cancelled) report.summary = CancelledSummary(end);
+    report.problems = failures.empty() ? QString() : failures.messageText();
+    if (failures.empty() && !end.cancelled && end.renamed > 0) {
+        report.succeeded = RunSucceededNote(report.kind, end.renamed);
+    }
+    job_.release()->deleteLater();
+    listRun_.reset();
+    conflicts_.resume();
+    emit runFinished(report);
     emit undoAvailableChanged(undoAvailable());
-    return failures.empty() ? QString() : failures.messageText();
+}
+
+bool Session::undoAvailable() const { return run::UndoAvailable(run::DefaultJournalFolder()); }
+
+bool Session::undoLastRun() {
+    if (job_) return false;
+    const std::string journals = run::DefaultJournalFolder();
+    auto run = std::make_unique<run::RenameRun>(journals, applySeams().frameMilliseconds);
+    if (!run->beginUndoOfLastRun()) {
+        emit undoAvailableChanged(undoAvailable());
+        RunReport report;
+        report.kind = run::RunKind::Undo;
+        report.problems = JournalFailureText(journals, run->error());
+        emit runFinished(report);
+        return false;
+    }
+    sortedBy_.reset();
+    undoRun_ = std::make_unique<UndoRun>(*run, [this](int percent) { emit runProgress(percent); });
+    undoRun_->begin();
+    startJob(std::move(run), *undoRun_);
+    connect(job_.get(), &RunJob::ended, this, &Session::undoEnded);
+    return true;
+}
+
+void Session::undoEnded() {
+    const run::RunEnd end = job_->run().ended();
+    RenameFailures failures = undoRun_->failures();
+    if (end.error != 0 && end.leftAt.empty()) {
+        // The undo stands, but the next start has to settle its journal.
+        failures.addNote(QStringLiteral("Nie udało się zapisać końca dziennika cofnięcia: %1. Przy następnym "
+                                        "uruchomieniu program zapyta o to cofnięcie.")
+                             .arg(QString::fromStdString(platform::ErrorText(end.error))));
+    }
+    // Entries that name a restored item, or one inside a restored folder,
+    // name its old path again and propose anew from the options as they
+    // stand (their own path, should the options give no rules).
+    const FolderMoves& restored = undoRun_->restored();
+    if (!restored.empty()) {
+        const std::optional<RenameRules> rules = rulesInForce();
+        const std::int64_t count = entries_.count();
+        entries_.rebuildWhere([&](int row, ListEntry& entry) {
+            std::string current = restored.repoint(entry.current, 0, true);
+            if (current == entry.current) return false;
+            entry = rules ? TransformPath(current, row, count, *rules, entry.kind)
+                          : ListEntry{current, current, entry.kind};
+            return true;
+        });
+    }
+    RunReport report;
+    report.kind = run::RunKind::Undo;
+    report.started = true;
+    report.renamed = end.renamed;
+    report.cancelled = end.cancelled;
+    report.notReached = end.notReached;
+    if (end.cancelled) report.summary = CancelledSummary(end);
+    report.problems = failures.empty() ? QString() : failures.messageText();
+    if (failures.empty() && !end.cancelled && end.renamed > 0) {
+        report.succeeded = RunSucceededNote(report.kind, end.renamed);
+    }
+    job_.release()->deleteLater();
+    undoRun_.reset();
+    conflicts_.resume();
+    emit runFinished(report);
+    emit undoAvailableChanged(undoAvailable());
 }
 
 QString Session::settleInterruptedRuns(const std::function<bool(const QString& question)>& takeBack) {
-    const std::string journals = DefaultJournalFolder();
-    std::vector<SettleProblem> problems;
-    for (const std::string& journal : UnfinishedJournals(journals)) {
-        Recovery recovery(journals);
+    const std::string journals = run::DefaultJournalFolder();
+    std::vector<run::SettleProblem> problems;
+    for (const std::string& journal : run::UnfinishedJournals(journals)) {
+        run::Recovery recovery(journals);
         if (!recovery.open(journal)) continue;
-        auto choice = Recovery::Choice::None;
+        auto choice = run::Recovery::Choice::None;
         if (recovery.needsChoice()) {
             choice = takeBack(InterruptedRunQuestion(recovery.kind(), recovery.renamedCount(),
                                                      recovery.entryCount()))
-                         ? Recovery::Choice::TakeBack
-                         : Recovery::Choice::Keep;
+                         ? run::Recovery::Choice::TakeBack
+                         : run::Recovery::Choice::Keep;
         }
         for (auto& problem : recovery.settle(choice)) problems.push_back(std::move(problem));
     }

@@ -15,14 +15,19 @@
 #include "engine/name_masks.h"
 #include "engine/rename_options.h"
 #include "engine/rename_rules.h"
+#include "run/rename_run.h"
 #include "session/conflict_watch.h"
 #include "session/entry_list.h"
 #include "session/item_facts_source.h"
 #include "session/left_out_items.h"
+#include "session/run_report.h"
 
 namespace kestrix::session {
 
 class RegexRewriter;
+class ListRun;
+class RunJob;
+class UndoRun;
 
 // Which items of a folder are added to the list.
 struct FolderContents {
@@ -170,15 +175,22 @@ public:
     // how many renames will fail.
     int settleConflicts();
 
-    // --- Runs of renames. Each returns what went wrong in the user's words
-    // (empty when all went well).
+    // --- Runs of renames. Each starts a job and returns at once: runStarted()
+    // follows, then runProgress() as it goes, and runFinished() with the
+    // report at the end (at once, without runStarted(), when the run could not
+    // begin). False when no run was started.
     // Renames every entry, in list order, then reloads or empties the list.
-    QString applyRenames();
+    bool applyRenames();
     // Whether a finished run is kept that undo can take back.
     bool undoAvailable() const;
     // Takes the last finished run back; entries that name a restored item
     // name its old path again and propose anew.
-    QString undoLastRun();
+    bool undoLastRun();
+    // Whether a run goes on.
+    bool runGoingOn() const { return job_ != nullptr; }
+    // Stops the run going on after the entry it is on; its report says how
+    // far it came.
+    void cancelRun();
     // Settles the runs a crash cut off; `takeBack` answers the question whether
     // to take a run back (true) or keep it.
     QString settleInterruptedRuns(const std::function<bool(const QString& question)>& takeBack);
@@ -204,7 +216,7 @@ signals:
     // Entries replaced during a run without the list signalling them (a view
     // repaints them and drops their selection), as ranges of rows.
     void entriesReloadedQuietly(const RowRanges& rows);
-    void runFinished();
+    void runFinished(const kestrix::session::RunReport& report);
     void undoAvailableChanged(bool available);
 
 private:
@@ -234,6 +246,10 @@ private:
     void entryCountMayHaveChanged();
     void emitRuleSummary();
     void conflictsMarked(int count);
+    // Starts the job of a run that has begun, heard by `listener`.
+    void startJob(std::unique_ptr<run::RenameRun> run, run::RunListener& listener);
+    void applyEnded();
+    void undoEnded();
 
     EntryList entries_;
     ConflictWatch conflicts_{entries_};
@@ -257,6 +273,10 @@ private:
         bool descending;
     };
     std::optional<SortedBy> sortedBy_;
+    // The run going on: its listener outlives its job.
+    std::unique_ptr<ListRun> listRun_;
+    std::unique_ptr<UndoRun> undoRun_;
+    std::unique_ptr<RunJob> job_;
 };
 
 }  // namespace kestrix::session

@@ -4,33 +4,29 @@
 #include <functional>
 
 #include "engine/repoint.h"
+#include "run/rename_run.h"
 #include "session/rename_failures.h"
-#include "session/rename_run.h"
 #include "session/run_progress.h"
 
 namespace kestrix::session {
 
 // The undo's side of a run: what was restored, and what could not be.
-class UndoRun : public RunListener {
+class UndoRun : public run::RunListener {
 public:
     // `progressed` hears how far the run has come, in whole percent: 0 first,
     // then whenever it changes.
-    UndoRun(RenameRun& run, std::function<void(int percent)> progressed);
+    UndoRun(run::RenameRun& run, std::function<void(int percent)> progressed);
 
-    // Runs every entry and records the run's end.
-    void run();
+    // Before the run is launched.
+    void begin();
 
     // Every restored item, in the order it was restored: from its new path to its old one.
     const FolderMoves& restored() const { return restored_; }
     const RenameFailures& failures() const { return failures_; }
 
-    // The plan is all there is; nothing entryDone() reads changes in between.
-    bool entriesMayDiffer() override { return false; }
-    bool changesOnlyAtFrames() override { return true; }
-    void entryDone(std::int64_t index, const EntryOutcome& outcome, bool frameDue) override;
+    void entryDone(std::int64_t index, const run::EntryOutcome& outcome) override;
 
 private:
-    RenameRun& run_;
     std::function<void(int)> progressed_;
     RunProgress progress_;
     FolderMoves restored_;

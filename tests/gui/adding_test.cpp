@@ -215,6 +215,7 @@ TEST_F(AddingTest, ADroppedNameThatIsNotUtf8NamesItsOwnFileAndRenamesOnlyThat) {
     check("CheckBox1");  // lower case
     answers = {QMessageBox::Yes};
     mainWindow->applyRenames();
+    waitForRun();
     EXPECT_EQ(kestrix::platform::testing::ReadFile(path("caf\xE9.txt")), "latin-1");
     EXPECT_FALSE(kestrix::platform::Exists(path(kLatin1Name)));
     EXPECT_EQ(kestrix::platform::testing::ReadFile(path(kLookAlikeName)), "look-alike");
@@ -234,6 +235,7 @@ TEST_F(AddingTest, ADialogNameThatIsNotUtf8IsFoundAgainInItsFolderAndRenamed) {
     check("CheckBox1");
     answers = {QMessageBox::Yes};
     mainWindow->applyRenames();
+    waitForRun();
     EXPECT_EQ(kestrix::platform::testing::ReadFile(path(folder + "caf\xE9.txt")), "latin-1");
     EXPECT_EQ(kestrix::platform::testing::ReadFile(path(folder + "other.TXT")), "other");
 }

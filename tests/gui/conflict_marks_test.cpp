@@ -164,6 +164,7 @@ TEST_F(ConflictMarksTest, TheQuestionCountsTheConflictsAndTheRunFailsExactlyTher
 
     answers = {QMessageBox::Yes};
     mainWindow->applyRenames();
+    waitForRun();
 
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[0].text, kQuestion);
@@ -189,6 +190,7 @@ TEST_F(ConflictMarksTest, WithoutConflictsTheQuestionAddsNothing) {
     waitForMarks();
     answers = {QMessageBox::No};
     mainWindow->applyRenames();
+    waitForRun();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].text, kQuestion);
     EXPECT_EQ(asked[0].informative, QString());

@@ -9,6 +9,7 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
+#include <QSignalSpy>
 
 #include "app/application.h"
 #include "app/settings_location.h"
@@ -98,6 +99,12 @@ void GuiTest::type(const char* name, const QString& text) {
     auto* edit = optionsWindow->findChild<QLineEdit*>(QLatin1String(name));
     ASSERT_NE(edit, nullptr) << name;
     edit->setText(text);
+}
+
+void GuiTest::waitForRun() {
+    if (!session->runGoingOn()) return;
+    QSignalSpy ended(session.get(), &kestrix::session::Session::runFinished);
+    ASSERT_TRUE(ended.wait(120'000)) << "the run did not end";
 }
 
 void GuiTest::selectRows(const std::vector<int>& rows) {

@@ -52,6 +52,9 @@ protected:
     // Options are set through the options window's controls, as a user sets them.
     void check(const char* name, bool on = true);
     void type(const char* name, const QString& text);
+    // Lets the run going on (if any) come to its end, the event loop turning
+    // meanwhile as it does for a user.
+    void waitForRun();
     // Selects exactly the given rows of the file list.
     void selectRows(const std::vector<int>& rows);
     std::vector<int> selectedRows() const;

@@ -20,7 +20,7 @@
 #include "crash_child.h"
 #include "gui_fixture.h"
 #include "platform/rename.h"
-#include "session/rename_run.h"
+#include "run/rename_run.h"
 #include "ui/progress_gauge.h"
 
 namespace {
@@ -92,13 +92,12 @@ protected:
         for (const auto& [from, to] : pairs) list.push_back(kestrix::ListEntry{base() + from, base() + to});
         const std::string journals = journalFolder();
         ASSERT_TRUE(kestrix::testing::RunKilledWhen(cutWhen, [&] {
-            kestrix::session::RenameRun run(journals);
+            kestrix::run::RenameRun run(journals);
             if (!run.beginListRun(list)) return;
-            struct Quiet : kestrix::session::RunListener {
-                void entryDone(std::int64_t, const kestrix::session::EntryOutcome&, bool) override {}
+            struct Quiet : kestrix::run::RunListener {
+                void entryDone(std::int64_t, const kestrix::run::EntryOutcome&) override {}
             } quiet;
             run.execute(quiet);
-            run.finish();
         }));
     }
 
@@ -128,6 +127,8 @@ TEST_F(JournalTest, ARunThatCannotBeJournaledRenamesNothing) {
 
     mainWindow->applyRenames();
 
+    waitForRun();
+
     EXPECT_EQ(tree(), (Map{{"A.TXT", "<A.TXT>"}}));
     EXPECT_EQ(session->entryList().entries(), entries);
     const Asked* error = askedWith(QStringLiteral("Błąd"));
@@ -150,6 +151,7 @@ TEST_F(JournalTest, UndoFromTheListTakesTheLastRunBack) {
     makeTree({"Dir/", "Dir/A.TXT", "IMG.JPG"});
     addLowerCased({"Dir", "Dir/A.TXT", "IMG.JPG"});
     mainWindow->applyRenames();
+    waitForRun();
     ASSERT_EQ(tree(), (Map{{"dir/", "/"}, {"dir/a.txt", "<Dir/A.TXT>"}, {"img.jpg", "<IMG.JPG>"}}));
     ASSERT_EQ(relative(currentPaths()), (std::vector<std::string>{"dir", "dir/a.txt", "img.jpg"}));
     ASSERT_TRUE(mainWindow->undoAction->isEnabled());
@@ -161,6 +163,7 @@ TEST_F(JournalTest, UndoFromTheListTakesTheLastRunBack) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
     mainWindow->fileListView->setFocus();
     QTest::keyClick(mainWindow->fileListView, Qt::Key_Z, Qt::ControlModifier);
+    waitForRun();
 
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].caption, QStringLiteral("Pytanie"));
@@ -180,12 +183,15 @@ TEST_F(JournalTest, UndoAfterARestartReportsWhatItCannotTakeBack) {
     makeTree({"A.TXT", "B.TXT"});
     addLowerCased({"A.TXT", "B.TXT"});
     mainWindow->applyRenames();
+    waitForRun();
     makeFile("A.TXT", "a new file");
     restartProgram();
     ASSERT_TRUE(mainWindow->undoAction->isEnabled());
     asked.clear();
 
     mainWindow->undoAction->trigger();
+
+    waitForRun();
 
     EXPECT_EQ(tree(), (Map{{"A.TXT", "a new file"}, {"a.txt", "<A.TXT>"}, {"B.TXT", "<B.TXT>"}}));
     const Asked* report = askedWith(QStringLiteral("Błąd"));
@@ -234,6 +240,7 @@ TEST_F(JournalTest, AnInterruptedRunIsKeptOnNoAndCanBeUndone) {
     EXPECT_TRUE(unfinishedJournals().empty());
     ASSERT_TRUE(mainWindow->undoAction->isEnabled());
     mainWindow->undoAction->trigger();
+    waitForRun();
     EXPECT_EQ(tree(), (Map{{"a", "<a>"}, {"b", "<b>"}, {"c", "<c>"}}));
 }
 

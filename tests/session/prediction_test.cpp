@@ -11,11 +11,15 @@
 #include <unistd.h>
 
 #include "exfat_mount.h"
-#include "session/journal_store.h"
+#include "run/journal_store.h"
+#include "run_fixture.h"
 #include "session/run_prediction.h"
-#include "session_fixture.h"
 
 namespace kestrix::session::testing {
+
+using run::testing::MakeTree;
+using run::testing::SessionTest;
+using run::testing::Tree;
 namespace {
 
 struct Scenario {
@@ -32,10 +36,10 @@ std::vector<int> Failing(const std::vector<ConflictMark>& marks) {
     return failing;
 }
 
-std::vector<int> Failing(const std::vector<EntryOutcome>& outcomes) {
+std::vector<int> Failing(const std::vector<run::EntryOutcome>& outcomes) {
     std::vector<int> failing;
     for (size_t i = 0; i < outcomes.size(); ++i)
-        if (outcomes[i].outcome == Outcome::Failed) failing.push_back(static_cast<int>(i));
+        if (outcomes[i].outcome == run::Outcome::Failed) failing.push_back(static_cast<int>(i));
     return failing;
 }
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "platform/state_files.h"
-#include "session/journal_format.h"
+#include "run/journal_format.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 // Writes one run's journal. Outcomes are kept until flush(), so that a long
 // run writes them once per frame; everything else is written at once, and
@@ -60,4 +60,4 @@ private:
     int error_ = 0;
 };
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

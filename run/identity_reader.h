@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "platform/item_identity.h"
-#include "session/journal_format.h"
+#include "run/journal_format.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 // Reads the identities of a run's items while the run goes on, beside it:
 // the items of one folder once the run has passed every entry of that folder,
@@ -32,8 +32,9 @@ public:
     // Lets the reader catch up (once a frame).
     void wake();
     // Waits for the reader. Unknown where it could not tell (a folder the run
-    // renamed under it).
-    std::vector<platform::ItemIdentity> finish();
+    // renamed under it); with `reachedOnly` (a run stopped early), also for
+    // the folders the run never reached, which are not read then.
+    std::vector<platform::ItemIdentity> finish(bool reachedOnly = false);
     // After finish(): whether the run renamed entry `index`.
     bool renamed(std::size_t index) const { return renamed_[index]; }
 
@@ -53,9 +54,10 @@ private:
     std::vector<platform::ItemIdentity> identities_;
     std::atomic<std::int64_t> done_{0};
     std::atomic<bool> finishing_{false};
+    std::atomic<bool> reachedOnly_{false};
     std::mutex mutex_;
     std::condition_variable woken_;
     std::thread thread_;
 };
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

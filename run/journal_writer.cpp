@@ -1,10 +1,10 @@
-#include "session/journal_writer.h"
+#include "run/journal_writer.h"
 
 #include <cerrno>
 
 #include "engine/path_parts.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 bool JournalWriter::create(const std::string& path, const JournalHeader& header) {
     path_ = path;
@@ -122,4 +122,4 @@ bool JournalWriter::finish() {
 
 void JournalWriter::close() { file_.close(); }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

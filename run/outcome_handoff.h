@@ -9,9 +9,9 @@
 #include <optional>
 #include <vector>
 
-#include "session/journal_format.h"
+#include "run/journal_format.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 // What happened to one entry of a run.
 struct EntryOutcome {
@@ -68,6 +68,8 @@ public:
     std::int64_t waitFor(std::int64_t next, std::optional<std::chrono::steady_clock::time_point> until);
     const Record& record(std::int64_t index) const { return records_[at(index)]; }
     const EntryOutcome& detail(std::int64_t index) const { return details_[at(index)]; }
+    // Every outcome before `next` has been taken: their room is free again.
+    void taken(std::int64_t next);
     // Asks for a frame, and with `pause` for a pause, after the entry at hand.
     void ask(bool pause);
     // Lets the renaming thread go on after a pause; with `askAgain`, asks
@@ -104,4 +106,4 @@ private:
     std::atomic<bool> showerAsleep_{false};
 };
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

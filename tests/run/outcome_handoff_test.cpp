@@ -1,6 +1,6 @@
 // Handing a run's outcomes from the renaming thread to the window's, through
 // a ring far smaller than the run.
-#include "session/outcome_handoff.h"
+#include "run/outcome_handoff.h"
 
 #include <atomic>
 #include <thread>
@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-namespace kestrix::session {
+namespace kestrix::run {
 namespace {
 
 // The renaming side publishes 2,000 outcomes through a ring of 8, each
@@ -84,4 +84,4 @@ TEST(OutcomeHandoffTest, StopFreesAWaitingRenamer) {
 }
 
 }  // namespace
-}  // namespace kestrix::session
+}  // namespace kestrix::run

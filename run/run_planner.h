@@ -7,9 +7,9 @@
 
 #include "engine/list_entry.h"
 #include "engine/repoint.h"
-#include "session/journal_format.h"
+#include "run/journal_format.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 // Why a proposed path must not be applied, or an empty string. The rules only
 // ever change an item's name; a new name that is empty, "." or "..", has a
@@ -59,4 +59,4 @@ private:
     FolderMoves moves_;
 };
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

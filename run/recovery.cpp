@@ -1,4 +1,4 @@
-#include "session/recovery.h"
+#include "run/recovery.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,9 +9,9 @@
 #include "platform/item_identity.h"
 #include "platform/rename.h"
 #include "platform/state_files.h"
-#include "session/journal_store.h"
+#include "run/journal_store.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 namespace {
 
@@ -351,4 +351,4 @@ void Recovery::closeJournal(std::vector<SettleProblem>& problems) {
     }
 }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

@@ -1,8 +1,8 @@
-#include "session/outcome_handoff.h"
+#include "run/outcome_handoff.h"
 
 #include <thread>
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 namespace {
 
@@ -91,6 +91,11 @@ std::int64_t OutcomeHandoff::waitFor(std::int64_t next,
     return closed_ && in == next ? -1 : in;
 }
 
+void OutcomeHandoff::taken(std::int64_t next) {
+    taken_.store(next);
+    wake(renamerAsleep_, renamerWoken_);
+}
+
 void OutcomeHandoff::ask(bool pause) {
     if (pause) pauseAsked_ = true;
     frameAsked_ = true;
@@ -110,4 +115,4 @@ void OutcomeHandoff::stop() {
     showerWoken_.notify_one();
 }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

@@ -1,4 +1,4 @@
-#include "session/identity_reader.h"
+#include "run/identity_reader.h"
 
 #include <algorithm>
 #include <string_view>
@@ -6,7 +6,7 @@
 
 #include "engine/path_parts.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 IdentityReader::IdentityReader(const std::vector<PlanEntry>& plan)
     : plan_(plan), renamed_(plan.size(), 0), identities_(plan.size()) {
@@ -46,10 +46,11 @@ void IdentityReader::entryDone(std::int64_t index, bool renamed) {
 
 void IdentityReader::wake() { woken_.notify_one(); }
 
-std::vector<platform::ItemIdentity> IdentityReader::finish() {
+std::vector<platform::ItemIdentity> IdentityReader::finish(bool reachedOnly) {
     if (!thread_.joinable()) return std::move(identities_);
     {
         const std::lock_guard<std::mutex> lock(mutex_);
+        reachedOnly_ = reachedOnly;
         finishing_ = true;
     }
     woken_.notify_one();
@@ -68,6 +69,7 @@ void IdentityReader::read() {
             }
             // Past the end of the run, entries it never reached keep their names.
             const std::int64_t done = done_.load(std::memory_order_acquire);
+            if (reachedOnly_ && static_cast<std::int64_t>(folder.members.front()) >= done) continue;
             paths.clear();
             for (size_t i : folder.members) {
                 const bool renamed = static_cast<std::int64_t>(i) < done && renamed_[i];
@@ -81,4 +83,4 @@ void IdentityReader::read() {
     }
 }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

@@ -10,7 +10,7 @@
 #include "platform/item_identity.h"
 #include "platform/rename.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 // The journal of one run of renames: a file of records, each framed as
 //
@@ -108,4 +108,4 @@ void AppendOutcomesRecord(std::size_t count, std::string_view items, std::string
 void AppendStep(bool begin, const StepRecord& step, std::string& out);
 void AppendFinished(std::string& out);
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

@@ -7,11 +7,11 @@
 #include <unordered_set>
 #include <vector>
 
-#include "session/journal_format.h"
-#include "session/journal_writer.h"
-#include "session/run_planner.h"
+#include "run/journal_format.h"
+#include "run/journal_writer.h"
+#include "run/run_planner.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 // Something an interrupted run left that could not be put right.
 struct SettleProblem {
@@ -90,4 +90,4 @@ private:
     bool unsettled_ = false;
 };
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

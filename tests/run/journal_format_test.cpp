@@ -1,9 +1,9 @@
-#include "session/journal_format.h"
+#include "run/journal_format.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-namespace kestrix::session {
+namespace kestrix::run {
 namespace {
 
 using platform::Intermediate;
@@ -175,4 +175,4 @@ TEST(JournalFormat, IsUnreadableWithoutAHeaderItKnows) {
 }
 
 }  // namespace
-}  // namespace kestrix::session
+}  // namespace kestrix::run

@@ -1,11 +1,11 @@
-#include "session/journal_format.h"
+#include "run/journal_format.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include <zlib.h>
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 namespace {
 
@@ -436,4 +436,4 @@ void AppendStep(bool begin, const StepRecord& step, std::string& out) {
 
 void AppendFinished(std::string& out) { CloseRecord(out, OpenRecord(out), kFinished); }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

@@ -12,33 +12,30 @@
 #include <sys/stat.h>
 
 #include "engine/list_entry.h"
-#include "session/recovery.h"
-#include "session/rename_run.h"
+#include "run/recovery.h"
+#include "run/rename_run.h"
 #include "test_support.h"
 
-namespace kestrix::session::testing {
+namespace kestrix::run::testing {
 
 using platform::testing::ReadFile;
 using platform::testing::WriteFile;
 
 // Records what happens to each entry of a run; `live`, when set, stands for
-// the list the run follows. With `ahead`, the run renames ahead of it between
-// frames, as it does for the window.
+// the list the run follows.
 class Collector : public RunListener {
 public:
-    bool changesOnlyAtFrames() override { return ahead; }
     bool entriesMayDiffer() override { return live != nullptr; }
     std::int64_t entryCount() override { return live ? static_cast<std::int64_t>(live->size()) : -1; }
     const ListEntry* entryAt(std::int64_t index) override {
         return live ? &(*live)[static_cast<size_t>(index)] : nullptr;
     }
-    void entryDone(std::int64_t index, const EntryOutcome& outcome, bool) override {
+    void entryDone(std::int64_t index, const EntryOutcome& outcome) override {
         outcomes.push_back(outcome);
         if (afterEntry) afterEntry(index);
     }
 
     std::vector<ListEntry>* live = nullptr;
-    bool ahead = false;
     std::function<void(std::int64_t)> afterEntry;
     std::vector<EntryOutcome> outcomes;
 };
@@ -90,23 +87,19 @@ protected:
 
     // A run over `list`, from beginning to end; the outcomes of its entries.
     std::vector<EntryOutcome> run(const std::vector<ListEntry>& list, RunEnd* end = nullptr) {
-        RenameRun renameRun(journals());
+        RenameRun renameRun(journals(), frame_);
         EXPECT_TRUE(renameRun.beginListRun(list)) << renameRun.error();
         Collector collector;
-        collector.ahead = runAhead_;
-        renameRun.execute(collector);
-        const RunEnd ended = renameRun.finish();
+        const RunEnd ended = renameRun.execute(collector);
         if (end) *end = ended;
         return collector.outcomes;
     }
 
     std::vector<EntryOutcome> undo() {
-        RenameRun undoRun(journals());
+        RenameRun undoRun(journals(), frame_);
         EXPECT_TRUE(undoRun.beginUndoOfLastRun()) << undoRun.error();
         Collector collector;
-        collector.ahead = runAhead_;
         undoRun.execute(collector);
-        undoRun.finish();
         return collector.outcomes;
     }
 
@@ -137,8 +130,8 @@ protected:
     }
 
     platform::testing::TempFolder temp_;
-    // Whether run() and undo() rename ahead of their listener, as for the window.
-    bool runAhead_ = false;
+    // The frames run() and undo() take their outcomes at: 0 takes each as it comes.
+    int frame_ = 16;
 };
 
-}  // namespace kestrix::session::testing
+}  // namespace kestrix::run::testing

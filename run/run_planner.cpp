@@ -1,9 +1,9 @@
-#include "session/run_planner.h"
+#include "run/run_planner.h"
 
 #include "engine/name_transform.h"
 #include "platform/rename.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 std::string RefusedReason(std::string_view current, std::string_view proposed) {
     const std::string_view folder = FolderPart(current);
@@ -53,4 +53,4 @@ void RunPlanner::settleAt(const Decision& decision, const std::string& where) {
     if (where != assumed) moves_.record(assumed, where);
 }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

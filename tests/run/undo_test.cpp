@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "crash_child.h"
-#include "session/journal_store.h"
-#include "session_fixture.h"
+#include "run/journal_store.h"
+#include "run_fixture.h"
 
-namespace kestrix::session::testing {
+namespace kestrix::run::testing {
 namespace {
 
 using Map = std::map<std::string, std::string>;
@@ -121,4 +121,4 @@ TEST_F(UndoTest, TakesBackAFolderAndItsContents) {
 }
 
 }  // namespace
-}  // namespace kestrix::session::testing
+}  // namespace kestrix::run::testing

@@ -1,4 +1,4 @@
-#include "session/journal_store.h"
+#include "run/journal_store.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,7 +7,7 @@
 
 #include "platform/state_files.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 namespace {
 
@@ -73,4 +73,4 @@ void RemoveOtherFinishedJournals(const std::string& folder, const std::string& k
     }
 }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

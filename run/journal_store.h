@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 // The journals live in one folder, the per-user state folder unless a caller
 // names another: "<run id>.journal" while a run is unfinished (or was cut
@@ -29,4 +29,4 @@ std::optional<std::string> LastFinishedJournal(const std::string& folder);
 // Removes the journals of finished runs other than `keepRunId`.
 void RemoveOtherFinishedJournals(const std::string& folder, const std::string& keepRunId);
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run

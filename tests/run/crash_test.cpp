@@ -14,10 +14,10 @@
 
 #include "crash_child.h"
 #include "exfat_volume.h"
-#include "session/journal_store.h"
-#include "session_fixture.h"
+#include "run/journal_store.h"
+#include "run_fixture.h"
 
-namespace kestrix::session::testing {
+namespace kestrix::run::testing {
 namespace {
 
 using platform::RenameWays;
@@ -186,8 +186,8 @@ protected:
     }
 
     // Kills at random moments of a run of 10,000 renames; the ways of renaming
-    // alternate between kills when `ways` holds more than one, and runs in
-    // step with their listener with runs ahead of it, two kills each.
+    // alternate between kills when `ways` holds more than one, and outcomes
+    // taken as they come with outcomes taken once a frame, two kills each.
     void cutAtRandom(const std::string& root, const std::vector<RenameWays>& ways, int kills,
                      const char* label) {
         const Workload w = TenThousandPhotos();
@@ -197,14 +197,16 @@ protected:
         for (int i = 0; i < kills; ++i) {
             const RenameWays& way = ways[static_cast<size_t>(i) % ways.size()];
             const bool takeBack = (static_cast<size_t>(i) / ways.size()) % 2 == 0;
-            runAhead_ = (static_cast<size_t>(i) / ways.size() / 2) % 2 == 1;
-            SCOPED_TRACE(std::string(label) + ", kill " + std::to_string(i) + (runAhead_ ? ", ahead" : ""));
+            frame_ = (static_cast<size_t>(i) / ways.size() / 2) % 2 == 1 ? 16 : 0;
+            SCOPED_TRACE(std::string(label) + ", kill " + std::to_string(i) + ", frames of " +
+                         std::to_string(frame_) + " ms");
             platform::renameWays() = way;
             fresh(root, w.tree);
             const std::vector<ListEntry> list = listAt(root, w.entries);
             // A whole run, timed, sets the range of the moments.
             static std::map<std::string, std::chrono::microseconds> wholeRun;
-            const std::string key = std::string(label) + std::to_string(i % ways.size());
+            const std::string key =
+                std::string(label) + std::to_string(i % ways.size()) + "/" + std::to_string(frame_);
             if (!wholeRun.count(key)) {
                 const auto start = std::chrono::steady_clock::now();
                 kestrix::testing::RunKilledAtStep(1L << 40, [&] { run(list); });
@@ -317,4 +319,4 @@ TEST_F(ExfatCrashTest, RecoversFromKillsAtRandomMoments) {
 }
 
 }  // namespace
-}  // namespace kestrix::session::testing
+}  // namespace kestrix::run::testing

@@ -1,4 +1,4 @@
-#include "session/rename_run.h"
+#include "run/rename_run.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,9 +9,9 @@
 #include "platform/error_text.h"
 #include "platform/item_identity.h"
 #include "platform/state_files.h"
-#include "session/journal_store.h"
+#include "run/journal_store.h"
 
-namespace kestrix::session {
+namespace kestrix::run {
 
 namespace {
 
@@ -24,7 +24,7 @@ std::string JournalBrokenReason(int error) {
 RenameRun::RenameRun(std::string journalFolder, int frameMilliseconds)
     : folder_(std::move(journalFolder)), frame_(frameMilliseconds) {}
 
-RenameRun::~RenameRun() = default;
+RenameRun::~RenameRun() { abandon(); }
 
 bool RenameRun::beginListRun(const std::vector<ListEntry>& entries) {
     std::vector<PlanEntry> plan;
@@ -112,117 +112,139 @@ void RenameRun::end(platform::Intermediate kind, const std::string& path) {
     if (!broken_ && !writer_.writeStep(false, StepRecord{index_, kind, path})) broken_ = writer_.error();
 }
 
-void RenameRun::execute(RunListener& listener) {
-    if (listener.changesOnlyAtFrames()) {
-        executeAhead(listener);
-    } else {
-        executeInStep(listener);
-    }
-}
-
 std::int64_t RenameRun::entriesToRun(RunListener& listener) const {
     const std::int64_t listed = listener.entryCount();
     return listed >= 0 ? std::min(listed, size()) : size();
 }
 
-void RenameRun::executeInStep(RunListener& listener) {
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point lastFrame = Clock::now();
-    for (std::int64_t index = 0; index < entriesToRun(listener); ++index) {
-        if (const ListEntry* live = listener.entriesMayDiffer() ? listener.entryAt(index) : nullptr) {
-            const PlanEntry& planEntry = plan_[static_cast<size_t>(index)];
-            if (live->current != planEntry.current || live->proposed != planEntry.proposed) {
-                followList(index, listener);
-            }
-        }
-        apply(index, outcome_);
-        // Renames take microseconds: the clock is read every few entries.
-        const bool frameDue = index == entriesToRun(listener) - 1 ||
-                              ((frame_.count() == 0 || index % 8 == 0) && Clock::now() - lastFrame >= frame_);
-        entryFinished(index, outcome_.outcome == Outcome::Renamed, frameDue);
-        if (frameDue && identities_) identities_->wake();
-        listener.entryDone(index, outcome_, frameDue);
-        if (frameDue) lastFrame = Clock::now();
-    }
+void RenameRun::launch(RunListener& listener, std::function<void()> ended) {
+    endedCall_ = std::move(ended);
+    handoff_ = std::make_unique<OutcomeHandoff>();
+    toRun_ = entriesToRun(listener);
+    if (listener.entriesMayDiffer()) collectChanges(0, listener);
+    const bool inStep = frame_.count() == 0;
+    frameAsked_ = pauseAsked_ = inStep;
+    if (inStep) handoff_->ask(true);
+    thread_ = std::thread([this] { renameAll(); });
 }
 
-// The renames go on on a thread of their own while this one hands their
-// outcomes to the listener. Once a frame, the listener processes events
-// while the renames go on; should the list have changed meanwhile, the
-// renaming thread pauses while the plan follows it from the first entry not
-// yet begun. With frames of no length, each entry waits for the events
-// after the one before.
-void RenameRun::executeAhead(RunListener& listener) {
-    using Clock = std::chrono::steady_clock;
-    const bool inStep = frame_.count() == 0;
-    OutcomeHandoff handoff;
-    // Written here only while the renaming thread is paused.
-    std::int64_t toRun = entriesToRun(listener);
-    if (listener.entriesMayDiffer()) followList(0, listener);
-    bool frameAsked = inStep;
-    bool pauseAsked = inStep;
-    if (inStep) handoff.ask(true);
-    Clock::time_point frameAt = Clock::now() + frame_;
-    std::exception_ptr failure;
-    std::thread renamer([&] {
-        try {
-            for (std::int64_t index = 0; index < toRun; ++index) {
-                const bool plansPaths = apply(index, outcome_);
-                const OutcomeHandoff::Asked asked = handoff.asked();
-                const bool frameDue = index == toRun - 1 || asked.frame;
-                entryFinished(index, outcome_.outcome == Outcome::Renamed, frameDue || asked.pause);
-                const bool planned = plansPaths && outcome_.outcome != Outcome::Failed;
-                if (!handoff.publish(index, outcome_, planned, frameDue, asked.pause)) break;
-                if (frameDue && identities_) identities_->wake();
-            }
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        handoff.close();
-    });
+void RenameRun::renameAll() {
     try {
-        EntryOutcome shown;
-        for (std::int64_t next = 0;;) {
-            const std::int64_t in =
-                handoff.waitFor(next, frameAsked ? std::nullopt : std::optional<Clock::time_point>(frameAt));
-            if (in < 0) break;
-            for (; next < in; ++next) {
-                const OutcomeHandoff::Record& record = handoff.record(next);
-                if (record.planned) {
-                    const PlanEntry& entry = plan_[static_cast<size_t>(next)];
-                    shown.outcome = record.outcome;
-                    shown.from.assign(entry.current);
-                    shown.to.assign(entry.proposed);
-                    shown.folderMovesSoFar = record.folderMovesSoFar;
-                }
-                listener.entryDone(next, record.planned ? shown : handoff.detail(next), record.frameDue);
-                if (record.frameDue) {
-                    frameAsked = false;
-                    frameAt = Clock::now() + frame_;
-                }
-                if (record.paused) {
-                    toRun = entriesToRun(listener);
-                    if (listener.entriesMayDiffer()) followList(next + 1, listener);
-                    frameAsked = pauseAsked = inStep;
-                    handoff.resume(inStep);
-                } else if (record.frameDue && !pauseAsked &&
-                           (listener.entriesMayDiffer() || entriesToRun(listener) != toRun)) {
-                    handoff.ask(true);
-                    frameAsked = pauseAsked = true;
-                }
+        applyChanges();
+        std::int64_t index = 0;
+        for (; index < toRun_.load(); ++index) {
+            if (cancelled_.load()) break;
+            const bool plansPaths = apply(index, outcome_);
+            const OutcomeHandoff::Asked asked = handoff_->asked();
+            const bool frameDue = index == toRun_.load() - 1 || asked.frame;
+            entryFinished(index, outcome_.outcome == Outcome::Renamed, frameDue || asked.pause);
+            const bool planned = plansPaths && outcome_.outcome != Outcome::Failed;
+            if (!handoff_->publish(index, outcome_, planned, frameDue, asked.pause)) {
+                // Abandoned: the end stays unrecorded, for the next start.
+                handoff_->close();
+                return;
             }
-            if (!frameAsked && Clock::now() >= frameAt) {
-                handoff.ask(false);
-                frameAsked = true;
+            if (asked.pause) applyChanges();
+            if (frameDue && identities_) identities_->wake();
+        }
+        const std::int64_t reached = index;
+        end_ = finish();
+        end_.notReached = toRun_.load() - reached;
+        end_.cancelled = cancelled_.load() && end_.notReached > 0;
+    } catch (...) {
+        failure_ = std::current_exception();
+        // Whatever the run did stays in its journal for the next start.
+        end_.renamed = renamed_;
+        end_.error = EIO;
+    }
+    handoff_->close();
+    if (endedCall_) endedCall_();
+}
+
+void RenameRun::cancel() { cancelled_ = true; }
+
+void RenameRun::abandon() {
+    if (!thread_.joinable()) return;
+    handoff_->stop();
+    thread_.join();
+}
+
+bool RenameRun::takeOutcomes(RunListener& listener,
+                             std::optional<std::chrono::steady_clock::time_point> until) {
+    using Clock = std::chrono::steady_clock;
+    if (ended_) return true;
+    const bool inStep = frame_.count() == 0;
+    if (pausePending_) {
+        pausePending_ = false;
+        toRun_ = entriesToRun(listener);
+        if (listener.entriesMayDiffer()) collectChanges(next_, listener);
+        frameAsked_ = pauseAsked_ = true;
+        handoff_->resume(true);
+    }
+    for (;;) {
+        const std::int64_t in = handoff_->waitFor(next_, inStep || pauseAsked_ ? std::nullopt : until);
+        if (in < 0) {
+            thread_.join();
+            ended_ = true;
+            if (failure_) std::rethrow_exception(failure_);
+            listener.outcomesTaken();
+            return true;
+        }
+        while (next_ < in && !pausePending_) {
+            const OutcomeHandoff::Record& record = handoff_->record(next_);
+            if (record.planned) {
+                const PlanEntry& entry = plan_[static_cast<size_t>(next_)];
+                shown_.outcome = record.outcome;
+                shown_.from.assign(entry.current);
+                shown_.to.assign(entry.proposed);
+                shown_.folderMovesSoFar = record.folderMovesSoFar;
             }
+            listener.entryDone(next_, record.planned ? shown_ : handoff_->detail(next_));
+            ++next_;
+            if (record.frameDue) frameAsked_ = false;
+            if (!record.paused) continue;
+            if (inStep) {
+                // The list may change before the next entry begins.
+                pausePending_ = true;
+            } else {
+                toRun_ = entriesToRun(listener);
+                if (listener.entriesMayDiffer()) collectChanges(next_, listener);
+                frameAsked_ = pauseAsked_ = false;
+                handoff_->resume(false);
+            }
+        }
+        if (pausePending_) break;
+        if (inStep || pauseAsked_) continue;
+        if (listener.entriesMayDiffer() || entriesToRun(listener) != toRun_.load()) {
+            // The renames wait while the plan follows the list.
+            handoff_->ask(true);
+            frameAsked_ = pauseAsked_ = true;
+            continue;
+        }
+        if (!until || Clock::now() >= *until) {
+            if (!frameAsked_) {
+                handoff_->ask(false);
+                frameAsked_ = true;
+            }
+            break;
+        }
+    }
+    handoff_->taken(next_);
+    listener.outcomesTaken();
+    return false;
+}
+
+RunEnd RenameRun::execute(RunListener& listener) {
+    using Clock = std::chrono::steady_clock;
+    launch(listener);
+    try {
+        while (!takeOutcomes(listener, Clock::now() + frame_)) {
         }
     } catch (...) {
-        handoff.stop();
-        renamer.join();
+        abandon();
         throw;
     }
-    renamer.join();
-    if (failure) std::rethrow_exception(failure);
+    return end_;
 }
 
 void RenameRun::entryFinished(std::int64_t index, bool renamed, bool frameDue) {
@@ -231,24 +253,37 @@ void RenameRun::entryFinished(std::int64_t index, bool renamed, bool frameDue) {
     if (!broken_ && !writer_.flush()) broken_ = writer_.error();
 }
 
-// The list changed while events were processed (the options did): every entry
-// from `first` on that differs from the plan changes the plan, on disk first.
-void RenameRun::followList(std::int64_t first, RunListener& listener) {
-    std::vector<std::pair<std::int64_t, PlanEntry>> changed;
+// The list changed between two takes (the options did): every entry from
+// `first` on that differs from the plan is to change the plan. The renaming
+// thread waits meanwhile, so the plan holds still.
+void RenameRun::collectChanges(std::int64_t first, RunListener& listener) {
     const std::int64_t last = entriesToRun(listener);
     for (std::int64_t index = first; index < last; ++index) {
         const ListEntry* live = listener.entryAt(index);
-        PlanEntry& planEntry = plan_[static_cast<size_t>(index)];
+        const PlanEntry& planEntry = plan_[static_cast<size_t>(index)];
         if (!live || (live->current == planEntry.current && live->proposed == planEntry.proposed)) continue;
+        PlanEntry changed = planEntry;
         if (live->current != planEntry.current) {
-            planEntry.identity = platform::IdentifyItem(live->current).value_or(platform::ItemIdentity{});
-            planEntry.current = live->current;
+            changed.current = live->current;
+            changed.identity = platform::ItemIdentity{};
         }
-        planEntry.proposed = live->proposed;
-        changed.emplace_back(index, planEntry);
+        changed.proposed = live->proposed;
+        changes_.emplace_back(index, std::move(changed));
     }
-    if (!changed.empty() && !broken_ && !writer_.writeAmendments(changed)) broken_ = writer_.error();
     listener.listFollowed();
+}
+
+void RenameRun::applyChanges() {
+    if (changes_.empty()) return;
+    for (auto& [index, entry] : changes_) {
+        PlanEntry& planEntry = plan_[static_cast<size_t>(index)];
+        if (entry.current != planEntry.current) {
+            entry.identity = platform::IdentifyItem(entry.current).value_or(platform::ItemIdentity{});
+        }
+        planEntry = entry;
+    }
+    if (!broken_ && !writer_.writeAmendments(changes_)) broken_ = writer_.error();
+    changes_.clear();
 }
 
 bool RenameRun::apply(std::int64_t index, EntryOutcome& outcome) {
@@ -315,8 +350,10 @@ RunEnd RenameRun::finish() {
         return end;
     }
     if (identities_) {
-        std::vector<platform::ItemIdentity> identities = identities_->finish();
-        for (size_t i = 0; i < plan_.size(); ++i) {
+        // Entries a stopped run never reached were not renamed: undo needs no identity of theirs.
+        const std::int64_t reached = index_ + 1;
+        std::vector<platform::ItemIdentity> identities = identities_->finish(cancelled_.load());
+        for (size_t i = 0; i < plan_.size() && static_cast<std::int64_t>(i) < reached; ++i) {
             // An item whose folder the run renamed under the reader is asked about where it is now.
             if (identities[i].type == platform::ItemIdentity::Type::Unknown && !planner_->moves().empty()) {
                 const std::string& where = identities_->renamed(i) ? plan_[i].proposed : plan_[i].current;
@@ -381,4 +418,4 @@ std::vector<PlanEntry> UndoPlan(const JournalContents& finished) {
     return plan;
 }
 
-}  // namespace kestrix::session
+}  // namespace kestrix::run
