@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "session/folder_cache.h"
+
 namespace kestrix::session {
 
 // One thread that predicts the run of the newest list it was given; a newer
@@ -44,6 +46,12 @@ public:
     // Work for an older generation is no longer wanted.
     void supersede(std::uint64_t generation) { newest_ = generation; }
 
+    // Plays the run on the caller's thread, with the folders the worker knows.
+    std::vector<ConflictMark> predictHere(const std::vector<ListEntry>& entries) {
+        const std::lock_guard lock(folderMutex_);
+        return PredictRun(entries, {}, &folders_).value_or(std::vector<ConflictMark>{});
+    }
+
 private:
     struct Job {
         std::uint64_t generation;
@@ -60,8 +68,12 @@ private:
                 job = std::move(*job_);
                 job_.reset();
             }
-            std::optional<std::vector<ConflictMark>> marks =
-                PredictRun(job.entries, [&] { return newest_.load() != job.generation; });
+            std::optional<std::vector<ConflictMark>> marks;
+            {
+                const std::lock_guard lock(folderMutex_);
+                marks = PredictRun(
+                    job.entries, [&] { return newest_.load() != job.generation; }, &folders_);
+            }
             if (marks) done_(job.generation, std::move(*marks));
         }
     }
@@ -72,6 +84,10 @@ private:
     std::optional<Job> job_;
     bool stop_ = false;
     std::atomic<std::uint64_t> newest_{0};
+    // The folders listed so far: a keystroke that changes only proposed names
+    // reads none of them again.
+    std::mutex folderMutex_;
+    FolderCache folders_;
     std::thread thread_;
 };
 
@@ -134,7 +150,7 @@ void ConflictWatch::settleNow() {
     if (settled()) return;
     soon_->stop();
     nextGeneration();
-    show(PredictRun(list_.entries()).value_or(std::vector<ConflictMark>{}), true);
+    show(worker_->predictHere(list_.entries()), true);
 }
 
 void ConflictWatch::diskPartDone(std::uint64_t generation, std::vector<ConflictMark> marks) {
