@@ -234,11 +234,14 @@ std::string_view Extension(std::string_view name) {
 
 ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
                         const RenameRules& rules) {
+    const std::string_view folder = FolderPart(path);
+    return TransformPath(folder, path.substr(folder.size()), index, count, rules);
+}
+
+ListEntry TransformPath(std::string_view folder, std::string_view name, std::int64_t index,
+                        std::int64_t count, const RenameRules& rules) {
     const RenameOptions& options = rules.options();
     const std::optional<std::int32_t> start = rules.start();
-
-    const std::string_view folder = FolderPart(path);
-    const std::string_view name = path.substr(folder.size());
 
     WorkText work;
     // New extension: the stem is the name without its extension.
@@ -304,7 +307,8 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
     if (extensionOnly && work.size() == 0 && !loneDot) work.Truncate(work.name().size() - 1);
 
     ListEntry entry;
-    entry.current.assign(path);
+    entry.current.reserve(folder.size() + name.size());
+    entry.current.append(folder).append(name);
     entry.proposed.reserve(folder.size() + work.name().size());
     entry.proposed.append(folder).append(work.name());
     return entry;

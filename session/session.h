@@ -83,6 +83,9 @@ public:
     LeftOutItems addPath(const std::string& path);
     // The contents of `folder`, each subfolder's entry before its own contents.
     LeftOutItems addFolderContents(const std::string& folder, FolderContents what);
+    // A dropped folder: its whole tree as addFolderContents adds it, then the
+    // folder's own entry.
+    LeftOutItems addDroppedFolder(const std::string& folder);
     // Removes every entry equal to an earlier one, then renumbers.
     void removeDuplicates();
 
@@ -154,6 +157,7 @@ private:
     bool proposeAnew(int first, int last, const RenameRules& rules);
     // After positions changed from `first` on: only numbering depends on them.
     void renumberFrom(int first);
+    LeftOutItems addFolder(const std::string& folder, FolderContents what, bool itself);
     void entryCountMayHaveChanged();
     void emitRuleSummary();
     void conflictsMarked(int count);
