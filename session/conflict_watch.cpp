@@ -94,7 +94,6 @@ private:
 ConflictWatch::ConflictWatch(EntryList& list, QObject* parent) : QObject(parent), list_(list) {
     soon_ = new QTimer(this);
     soon_->setSingleShot(true);
-    soon_->setInterval(0);
     connect(soon_, &QTimer::timeout, this, &ConflictWatch::checkPending);
     QPointer<ConflictWatch> self(this);
     worker_ = std::make_unique<Worker>([self](std::uint64_t generation, std::vector<ConflictMark> marks) {
@@ -119,12 +118,16 @@ void ConflictWatch::recheckNow() {
     if (paused_) return recheckSoon();
     nextGeneration();
     show(PredictWithoutDisk(list_.entries()), false);
-    soon_->start();
+    soon_->start(0);
 }
 
 void ConflictWatch::recheckSoon() {
     nextGeneration();
-    if (!paused_) soon_->start();
+    // Not at the very next turn: a view lays out new rows on a timer of its
+    // own and paints them only afterwards, and the first paint of a long
+    // list just added must not wait for the marks.
+    constexpr int kAfterTheViewsMs = 10;
+    if (!paused_) soon_->start(kAfterTheViewsMs);
 }
 
 void ConflictWatch::checkPending() {
