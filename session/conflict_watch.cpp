@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <pthread.h>
+
 #include "session/folder_cache.h"
 
 namespace kestrix::session {
@@ -59,6 +61,7 @@ private:
     };
 
     void loop() {
+        pthread_setname_np(pthread_self(), "conflict-marks");  // as profilers show it
         for (;;) {
             Job job;
             {

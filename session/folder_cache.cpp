@@ -4,12 +4,6 @@
 
 namespace kestrix::session {
 
-namespace {
-
-std::uint32_t HashOf(std::string_view key) { return static_cast<std::uint32_t>(PathHash{}(key)); }
-
-}  // namespace
-
 FolderListing::FolderListing(const std::string& folder, const std::function<bool(std::string_view)>& avoid) {
     platform::FolderNames listing = platform::ReadFolderNames(folder);
     readError_ = listing.error;
@@ -18,7 +12,7 @@ FolderListing::FolderListing(const std::string& folder, const std::function<bool
     if (readError_ != 0) return;
     folds_ = platform::FoldsLetterCase(folder, listing.names, avoid);
     std::uint32_t capacity = 16;
-    while (capacity < listing.names.size() + listing.names.size() / 2) capacity *= 2;
+    while (capacity < listing.names.size() * 2) capacity *= 2;
     slots_.assign(capacity, Slot{});
     size_t bytes = 0;
     for (const std::string& name : listing.names) bytes += name.size();
@@ -33,8 +27,9 @@ FolderListing::FolderListing(const std::string& folder, const std::function<bool
 }
 
 void FolderListing::insert(std::string_view key) {
-    if (find(key) != kNone) return;  // two names with one key: the folder holds them as one
-    const std::uint32_t hash = HashOf(key);
+    const std::size_t fullHash = PathHash{}(key);
+    if (find(key, fullHash) != kNone) return;  // two names with one key: the folder holds them as one
+    const auto hash = static_cast<std::uint32_t>(fullHash);
     const std::uint32_t mask = slotCount() - 1;
     std::uint32_t i = hash & mask;
     while (slots_[i].size != kNone) i = (i + 1) & mask;
@@ -42,9 +37,9 @@ void FolderListing::insert(std::string_view key) {
     keys_.append(key);
 }
 
-std::uint32_t FolderListing::find(std::string_view key) const {
+std::uint32_t FolderListing::find(std::string_view key, std::size_t fullHash) const {
     if (slots_.empty()) return kNone;
-    const std::uint32_t hash = HashOf(key);
+    const auto hash = static_cast<std::uint32_t>(fullHash);
     const std::uint32_t mask = slotCount() - 1;
     for (std::uint32_t i = hash & mask;; i = (i + 1) & mask) {
         const Slot& slot = slots_[i];

@@ -31,7 +31,9 @@ public:
     const platform::FolderStamp& stamp() const { return stamp_; }
 
     // The slot of the name with `key`, or kNone; slots run below slotCount().
-    std::uint32_t find(std::string_view key) const;
+    // `hash` is PathHash's of `key`.
+    std::uint32_t find(std::string_view key, std::size_t hash) const;
+    std::uint32_t find(std::string_view key) const { return find(key, PathHash{}(key)); }
     std::uint32_t slotCount() const { return static_cast<std::uint32_t>(slots_.size()); }
 
 private:

@@ -33,9 +33,16 @@ enum class Holder : std::uint8_t {
 // departed.
 class NameTable {
 public:
-    Holder* find(std::string_view key) {
+    // Room for `names` without growing.
+    void reserve(size_t names) {
+        size_t capacity = 16;
+        while (capacity < names * 2) capacity *= 2;
+        if (capacity > slots_.size()) rehash(capacity);
+    }
+
+    // `hash` is PathHash's of `key`.
+    Holder* find(std::string_view key, size_t hash) {
         if (slots_.empty()) return nullptr;
-        const size_t hash = PathHash{}(key);
         for (size_t i = hash & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
             Slot& slot = slots_[i];
             if (!slot.used) return nullptr;
@@ -43,17 +50,13 @@ public:
         }
     }
 
-    void set(std::string_view key, Holder holder) {
-        if (Holder* held = find(key)) {
+    void set(std::string_view key, size_t hash, Holder holder) {
+        if (Holder* held = find(key, hash)) {
             *held = holder;
             return;
         }
-        if ((used_ + 1) * 2 > slots_.size()) grow();
-        const size_t hash = PathHash{}(key);
-        size_t i = hash & (slots_.size() - 1);
-        while (slots_[i].used) i = (i + 1) & (slots_.size() - 1);
-        slots_[i] = Slot{key, hash, holder, true};
-        ++used_;
+        if ((used_ + 1) * 2 > slots_.size()) rehash(std::max<size_t>(16, slots_.size() * 2));
+        insert(Slot{key, hash, holder, true});
     }
 
 private:
@@ -64,12 +67,19 @@ private:
         bool used = false;
     };
 
-    void grow() {
+    void insert(const Slot& slot) {
+        size_t i = slot.hash & (slots_.size() - 1);
+        while (slots_[i].used) i = (i + 1) & (slots_.size() - 1);
+        slots_[i] = slot;
+        ++used_;
+    }
+
+    void rehash(size_t capacity) {
         std::vector<Slot> old = std::move(slots_);
-        slots_.assign(std::max<size_t>(16, old.size() * 2), Slot{});
+        slots_.assign(capacity, Slot{});
         used_ = 0;
         for (const Slot& slot : old)
-            if (slot.used) set(slot.key, slot.holder);
+            if (slot.used) insert(slot);
     }
 
     std::vector<Slot> slots_;
@@ -87,6 +97,7 @@ struct FolderState {
     NameTable arrived;                    // names the folder did not hold
     std::deque<std::string> keys;         // letter case keys made for a folder that folds case
     std::vector<std::string_view> avoid;  // while unread: the names its entries are to get
+    size_t entries = 0;                   // how many entries the folder holds
 
     void attach(std::shared_ptr<const FolderListing> read) {
         listing = std::move(read);
@@ -103,17 +114,20 @@ struct FolderState {
         return keys.emplace_back(platform::LetterCaseKey(std::string(name)));
     }
 
-    Holder* find(std::string_view key) {
-        const std::uint32_t slot = listing->find(key);
-        return slot != FolderListing::kNone ? &held[slot] : arrived.find(key);
-    }
+    Holder* find(std::string_view key) { return find(key, PathHash{}(key)); }
 
     void set(std::string_view key, Holder holder) {
-        if (Holder* found = find(key)) {
+        const size_t hash = PathHash{}(key);
+        if (Holder* found = find(key, hash)) {
             *found = holder;
         } else {
-            arrived.set(key, holder);
+            arrived.set(key, hash, holder);
         }
+    }
+
+    Holder* find(std::string_view key, size_t hash) {
+        const std::uint32_t slot = listing->find(key, hash);
+        return slot != FolderListing::kNone ? &held[slot] : arrived.find(key, hash);
     }
 };
 
@@ -166,9 +180,12 @@ private:
 
         for (const ListEntry& entry : entries_) {
             FolderState* state = find(FolderPart(entry.current));
+            ++state->entries;
             if (state->readError() != 0) continue;
             if (Holder* held = state->find(state->key(NamePart(entry.current)))) *held = Holder::Listed;
         }
+        // Each entry may bring its new name to its folder.
+        for (auto& [path, state] : folders_) state->arrived.reserve(state->entries);
     }
 
     static std::string readable(const std::string& folder) {
