@@ -123,7 +123,8 @@ void BM_KeystrokeReferenceTransform(benchmark::State& state) {
         std::int64_t index = 0;
         for (const std::string& folder : folderPaths) {
             for (const std::string& name : names) {
-                kestrix::ListEntry entry = kestrix::TransformPath(folder, name, index++, count, rules);
+                kestrix::ListEntry entry =
+                    kestrix::TransformPath(folder, name, index++, count, rules, kestrix::ItemKind::File);
                 benchmark::DoNotOptimize(entry.proposed.data());
             }
         }

@@ -14,13 +14,15 @@ namespace kestrix {
 // rules applied to the last path component in their fixed order: new
 // extension, scope split, replacement, deletion, insertion, letter case,
 // spaces, numbering, rejoin. The folder part (up to and including the last
-// '/') is never touched.
+// '/') is never touched. A folder's name has no extension: a new extension
+// and the extension-only scope leave it as it is, the name-only scope works
+// on the whole of it.
 ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
-                        const RenameRules& rules);
+                        const RenameRules& rules, ItemKind kind = ItemKind::File);
 // The same for the item `name` of `folder` (empty, or ending with '/'), as a
 // walk of a folder tree gives them: the entry is the only thing allocated.
 ListEntry TransformPath(std::string_view folder, std::string_view name, std::int64_t index,
-                        std::int64_t count, const RenameRules& rules);
+                        std::int64_t count, const RenameRules& rules, ItemKind kind);
 
 // The extension of a name: its last dot and what follows, "" when there is
 // none. Leading dots mark a hidden file and never start an extension:
