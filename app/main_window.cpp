@@ -442,8 +442,8 @@ void MainWindow::addDroppedPaths(const std::vector<std::string>& paths) {
                 QStringLiteral("Do dodania na listę wybrano katalog, czy dodać też jego zawartość ?"),
                 QMessageBox::Yes | QMessageBox::No);
             if (answer == QMessageBox::Yes) {
-                leftOut +=
-                    session_.addFolderContents(path, {.recurse = true, .folders = true, .files = true});
+                leftOut += session_.addDroppedFolder(path);
+                continue;
             }
         }
         leftOut += session_.addPath(path);

@@ -1,5 +1,6 @@
 // Adding a folder tree to the list, beside a plain enumeration of the same
 // tree, and duplicate removal after the file dialog, with the real windows.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,6 +10,8 @@
 #include <dirent.h>
 
 #include "app/main_window.h"
+#include "bench_trees.h"
+#include "fresh_process.h"
 #include "session/session.h"
 
 namespace {
@@ -82,6 +85,51 @@ void BM_AddFolderContents(benchmark::State& state) {
     windows.window.clearList();
 }
 BENCHMARK(BM_AddFolderContents)->Unit(benchmark::kMillisecond);
+
+// The first adding of a tree of `folders` folders of 1,000 files, each in a
+// fresh process as a user's first adding is (no memory freed by an earlier
+// adding to reuse), beside a plain enumeration of the same tree in a fresh
+// process of its own in the same round, both after the tree was read once,
+// so both find it in the system's caches. The time is until the list is
+// painted; the counters give the rest and the ratios to the enumeration.
+void BM_FirstAddInFreshProcess(benchmark::State& state) {
+    const int folders = static_cast<int>(state.range(0));
+    const std::string root = bench::Tree(folders);
+    bench::WaitUntilSettled(root, folders);
+    bench::MeasureInFreshProcess({"enumerate", root});  // the tree in the caches
+    for (auto _ : state) {
+        const std::vector<double> plain = bench::MeasureInFreshProcess({"enumerate", root});
+        const std::vector<double> added = bench::MeasureInFreshProcess({"add", root});
+        if (plain.size() != 3 || added.size() != 8 || added[4] != plain[1]) {
+            state.SkipWithError("a fresh process failed, or the entries are not every file");
+            break;
+        }
+        state.SetIterationTime(added[1] / 1000.0);
+        state.counters["enumeration_ms"] = plain[0];
+        state.counters["in_list_ms"] = added[0];
+        state.counters["painted_ms"] = added[1];
+        state.counters["first_marks_ms"] = added[2];
+        state.counters["settled_ms"] = added[3];
+        state.counters["painted_x_enum"] = added[1] / plain[0];
+        state.counters["settled_after_paint_ms"] = added[3] - added[1];
+        state.counters["entries"] = added[4];
+        state.counters["MB_over_idle"] = added[5];
+        // CPU, which the load of other processes does not stretch.
+        state.counters["enumeration_cpu_ms"] = plain[2];
+        state.counters["painted_cpu_ms"] = added[6];
+        state.counters["painted_cpu_x_enum"] = added[6] / plain[2];
+        state.counters["settled_cpu_all_ms"] = added[7];
+    }
+}
+BENCHMARK(BM_FirstAddInFreshProcess)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ComputeStatistics("min",
+                        [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 
 void BM_RemoveDuplicates(benchmark::State& state) {
     Windows windows;

@@ -20,6 +20,7 @@
 #include "app/main_window.h"
 #include "engine/name_transform.h"
 #include "options/rename_options_window.h"
+#include "session/folder_cache.h"
 #include "session/run_prediction.h"
 #include "session/session.h"
 
@@ -86,6 +87,24 @@ void BM_PredictRun(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * EntryCount);
 }
 BENCHMARK(BM_PredictRun)->Unit(benchmark::kMillisecond);
+
+// The same with the folders kept from the play before, as the conflict watch
+// keeps them from keystroke to keystroke (the folders are read anew until
+// their stamps are old enough to tell changes).
+void BM_PredictRunWithKeptFolders(benchmark::State& state) {
+    const std::vector<kestrix::ListEntry> entries = ListOfFolders("ab");
+    kestrix::session::FolderCache folders;
+    kestrix::session::PredictRun(entries, {}, &folders);
+    for (auto _ : state) {
+        const auto marks = kestrix::session::PredictRun(entries, {}, &folders);
+        if (std::count_if(marks->begin(), marks->end(), [](const auto& m) { return m.failing(); }) !=
+            FolderCount)
+            state.SkipWithError("the conflicts were not all found");
+    }
+    state.counters["folder_reads"] = static_cast<double>(folders.reads());
+    state.SetItemsProcessed(state.iterations() * EntryCount);
+}
+BENCHMARK(BM_PredictRunWithKeptFolders)->Unit(benchmark::kMillisecond);
 
 class ConflictWindows {
 public:

@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/application.h"
+#include "fresh_process.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     KestrixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrix"));
+    if (const int fresh = bench::RunFreshMeasurement(argc, argv); fresh >= 0) return fresh;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -234,21 +234,26 @@ std::string_view Extension(std::string_view name) {
 
 ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
                         const RenameRules& rules, ItemKind kind) {
+    const std::string_view folder = FolderPart(path);
+    return TransformPath(folder, path.substr(folder.size()), index, count, rules, kind);
+}
+
+ListEntry TransformPath(std::string_view folder, std::string_view name, std::int64_t index,
+                        std::int64_t count, const RenameRules& rules, ItemKind kind) {
     const RenameOptions& options = rules.options();
     const std::optional<std::int32_t> start = rules.start();
     const bool isFolder = kind == ItemKind::Folder;
 
     ListEntry entry;
     entry.kind = kind;
-    entry.current.assign(path);
+    entry.current.reserve(folder.size() + name.size());
+    entry.current.append(folder).append(name);
+    const std::string_view path = entry.current;
     // The rules for the extension alone have nothing of a folder to work on.
     if (isFolder && options.Scope == 2) {
         entry.proposed.assign(path);
         return entry;
     }
-
-    const std::string_view folder = FolderPart(path);
-    const std::string_view name = path.substr(folder.size());
 
     WorkText work;
     // New extension: the stem is the name without its extension.

@@ -19,6 +19,10 @@ namespace kestrix {
 // on the whole of it.
 ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
                         const RenameRules& rules, ItemKind kind = ItemKind::File);
+// The same for the item `name` of `folder` (empty, or ending with '/'), as a
+// walk of a folder tree gives them: the entry is the only thing allocated.
+ListEntry TransformPath(std::string_view folder, std::string_view name, std::int64_t index,
+                        std::int64_t count, const RenameRules& rules, ItemKind kind);
 
 // The extension of a name: its last dot and what follows, "" when there is
 // none. Leading dots mark a hidden file and never start an extension:

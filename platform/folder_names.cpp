@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <unordered_set>
 
 #include <QString>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -20,6 +22,17 @@ constexpr long kMsdosSuperMagic = 0x4d44;
 constexpr long kExfatSuperMagic = 0x2011BAB0;
 constexpr long kNtfsSuperMagic = 0x5346544e;
 constexpr long kNtfs3SuperMagic = 0x7366746e;
+constexpr long kExt4SuperMagic = 0xEF53;
+constexpr long kXfsSuperMagic = 0x58465342;
+constexpr long kBtrfsSuperMagic = 0x9123683E;
+constexpr long kTmpfsSuperMagic = 0x01021994;
+constexpr long kF2fsSuperMagic = 0xF2F52010;
+
+// How old a folder's stamp must be when its names are read for every later
+// change to move it: FAT keeps times in steps of two seconds, ext4 with small
+// inodes in whole seconds, and the kernel's clock for stamps runs up to a
+// tick behind the clock read here.
+constexpr std::int64_t kStampSettledNs = 3'000'000'000;
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -62,13 +75,67 @@ bool FoldsByKind(const std::string& folder) {
     }
 }
 
+// Local file systems only: a network file system's or a FUSE daemon's times
+// come from another clock, an overlay's from one of its layers.
+bool KeepsStampsLocally(int fd) {
+    struct statfs info;
+    if (fstatfs(fd, &info) != 0) return false;
+    switch (static_cast<long>(info.f_type)) {
+        case kExt4SuperMagic:
+        case kXfsSuperMagic:
+        case kBtrfsSuperMagic:
+        case kTmpfsSuperMagic:
+        case kF2fsSuperMagic:
+        case kMsdosSuperMagic:
+        case kExfatSuperMagic:
+        case kNtfs3SuperMagic:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::int64_t Nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+FolderStamp StampOf(const struct stat& st) {
+    FolderStamp stamp;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.modified = Nanoseconds(st.st_mtim);
+    stamp.changed = Nanoseconds(st.st_ctim);
+    return stamp;
+}
+
 }  // namespace
+
+FolderStamp ReadFolderStamp(const std::string& folder) {
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0) return FolderStamp{.error = errno};
+    return StampOf(st);
+}
 
 FolderNames ReadFolderNames(const std::string& folder) {
     FolderNames listing;
-    DIR* dir = opendir(folder.c_str());
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        listing.error = errno;
+        if (fd >= 0) close(fd);
+        return listing;
+    }
+    listing.stamp = StampOf(st);
+    const std::int64_t settled = Nanoseconds(now) - kStampSettledNs;
+    listing.lasting =
+        listing.stamp.modified < settled && listing.stamp.changed < settled && KeepsStampsLocally(fd);
+    DIR* dir = fdopendir(fd);
     if (!dir) {
         listing.error = errno;
+        listing.lasting = false;
+        close(fd);
         return listing;
     }
     errno = 0;
@@ -78,6 +145,7 @@ FolderNames ReadFolderNames(const std::string& folder) {
         listing.names.emplace_back(name);
     }
     listing.error = errno;
+    if (listing.error != 0) listing.lasting = false;
     closedir(dir);
     return listing;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -7,11 +8,31 @@
 
 namespace kestrix::platform {
 
+// What tells whether a folder's names may have changed: every name made,
+// removed or renamed in it moves its modification and change times, and a
+// folder put in its place has another identity. Times in ns since the epoch.
+struct FolderStamp {
+    int error = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t modified = 0;
+    std::int64_t changed = 0;
+    friend bool operator==(const FolderStamp&, const FolderStamp&) = default;
+};
+FolderStamp ReadFolderStamp(const std::string& folder);
+
 // The names a folder holds ("." and ".." left out), as raw bytes in the
 // order the folder gives them, or the errno of why it could not be read.
+// `stamp` is the folder's as it stood before the names were read; `lasting`
+// says that the names stay true as long as the folder's stamp stays equal to
+// it: the folder lies on a local file system whose stamps come from this
+// machine's clock, and its stamp was old enough when it was read that any
+// later change, however coarse the file system's times, moves it.
 struct FolderNames {
     int error = 0;
     std::vector<std::string> names;
+    FolderStamp stamp;
+    bool lasting = false;
 };
 FolderNames ReadFolderNames(const std::string& folder);
 

@@ -13,7 +13,7 @@ namespace {
 // One folder on the way down: its entries, the next one to visit, and its
 // identity, which tells a loop and checks the way back up.
 struct Level {
-    std::vector<FolderItem> items;
+    SortedNames items;
     size_t next = 0;
     std::string path;  // ends with '/'
     dev_t device = 0;
@@ -41,8 +41,7 @@ bool OnTheWayDown(const std::vector<Level>& levels, const Level& candidate) {
 // its parent, coming back up opens ".." and checks it is the parent that was
 // left (a folder moved away meanwhile ends the walk there). The number of
 // open descriptors thus never limits the depth.
-void WalkFolder(const std::string& folder, bool recurse,
-                const std::function<void(const std::string& path, const FolderItem& item)>& visit) {
+void WalkFolder(const std::string& folder, bool recurse, const WalkVisit& visit) {
     if (folder.empty() || folder.find('\0') != std::string::npos) return;
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -53,11 +52,11 @@ void WalkFolder(const std::string& folder, bool recurse,
         close(fd);
         return;
     }
-    levels[0].items = ListFolderAt(fd);
+    levels[0].items = ListFolderNamesAt(fd);
 
     while (!levels.empty()) {
         Level& level = levels.back();
-        if (level.next == level.items.size()) {
+        if (level.next == level.items.items.size()) {
             levels.pop_back();
             if (levels.empty()) break;
             const int parent = openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -71,21 +70,23 @@ void WalkFolder(const std::string& folder, bool recurse,
             continue;
         }
 
-        const FolderItem& item = level.items[level.next++];
-        const std::string path = level.path + item.name;
-        visit(path, item);
+        const SortedNames::Item& item = level.items.items[level.next++];
+        const std::string_view name = level.items.name(item);
+        visit(level.path, name, item.isFolder);
         if (!recurse || !item.isFolder || item.isLink) continue;
 
-        const int child = openat(fd, item.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        // The name is followed by its NUL in the listing's buffer.
+        const int child = openat(fd, name.data(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (child < 0) continue;
         Level below;
         if (!Identify(child, below) || OnTheWayDown(levels, below)) {
             close(child);
             continue;
         }
-        below.path = path + '/';
-        below.items = ListFolderAt(child);
-        if (below.items.empty()) {
+        below.path.reserve(level.path.size() + name.size() + 1);
+        below.path.append(level.path).append(name).push_back('/');
+        below.items = ListFolderNamesAt(child);
+        if (below.items.items.empty()) {
             close(child);
             continue;
         }

@@ -21,34 +21,19 @@ unsigned char FoldAscii(unsigned char c) {
 // ordered byte-wise, so the order is total and does not depend on readdir.
 // The folded names are made once, side by side in one buffer, so that each
 // comparison is a plain memcmp.
-void SortByName(std::vector<FolderItem>& items) {
-    size_t total = 0;
-    for (const FolderItem& item : items) total += item.name.size();
-    std::string folded;
-    folded.reserve(total);
-    struct Key {
-        size_t offset;
-        size_t size;
-        size_t index;
-    };
-    std::vector<Key> keys;
-    keys.reserve(items.size());
-    for (size_t i = 0; i < items.size(); ++i) {
-        keys.push_back({folded.size(), items[i].name.size(), i});
-        for (const char c : items[i].name)
-            folded.push_back(static_cast<char>(FoldAscii(static_cast<unsigned char>(c))));
-    }
+void SortByName(SortedNames& listing) {
+    std::string folded = listing.names;
+    for (char& c : folded) c = static_cast<char>(FoldAscii(static_cast<unsigned char>(c)));
     const char* base = folded.data();
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        const int order = std::memcmp(base + a.offset, base + b.offset, std::min(a.size, b.size));
-        if (order != 0) return order < 0;
-        if (a.size != b.size) return a.size < b.size;
-        return items[a.index].name < items[b.index].name;
-    });
-    std::vector<FolderItem> sorted;
-    sorted.reserve(items.size());
-    for (const Key& key : keys) sorted.push_back(std::move(items[key.index]));
-    items.swap(sorted);
+    const char* names = listing.names.data();
+    std::sort(listing.items.begin(), listing.items.end(),
+              [&](const SortedNames::Item& a, const SortedNames::Item& b) {
+                  const std::size_t common = std::min(a.size, b.size);
+                  int order = std::memcmp(base + a.offset, base + b.offset, common);
+                  if (order != 0) return order < 0;
+                  if (a.size != b.size) return a.size < b.size;
+                  return std::memcmp(names + a.offset, names + b.offset, common) < 0;
+              });
 }
 
 bool IsDotOrDotDot(const char* name) {
@@ -57,23 +42,25 @@ bool IsDotOrDotDot(const char* name) {
 
 }  // namespace
 
-std::vector<FolderItem> ListFolderAt(int folderFd) {
-    std::vector<FolderItem> items;
+SortedNames ListFolderNamesAt(int folderFd) {
+    SortedNames listing;
     // The stream takes its own descriptor, so the caller's stays open.
     const int own = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
-    if (own < 0) return items;
+    if (own < 0) return listing;
     DIR* dir = fdopendir(own);
     if (!dir) {
         close(own);
-        return items;
+        return listing;
     }
     rewinddir(dir);  // the copy shares its read position with the caller's descriptor
     const int fd = dirfd(dir);
 
     while (dirent* entry = readdir(dir)) {
         if (IsDotOrDotDot(entry->d_name)) continue;
-        FolderItem item;
-        item.name = entry->d_name;
+        SortedNames::Item item;
+        item.offset = static_cast<std::uint32_t>(listing.names.size());
+        item.size = static_cast<std::uint32_t>(std::strlen(entry->d_name));
+        listing.names.append(entry->d_name, item.size + 1);
         switch (entry->d_type) {
             case DT_DIR:
                 item.isFolder = true;
@@ -97,11 +84,20 @@ std::vector<FolderItem> ListFolderAt(int folderFd) {
             default:
                 break;
         }
-        items.push_back(std::move(item));
+        listing.items.push_back(item);
     }
     closedir(dir);
 
-    SortByName(items);
+    SortByName(listing);
+    return listing;
+}
+
+std::vector<FolderItem> ListFolderAt(int folderFd) {
+    const SortedNames listing = ListFolderNamesAt(folderFd);
+    std::vector<FolderItem> items;
+    items.reserve(listing.items.size());
+    for (const SortedNames::Item& item : listing.items)
+        items.push_back({std::string(listing.name(item)), item.isFolder, item.isLink});
     return items;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrix::platform {
@@ -21,6 +23,21 @@ std::vector<FolderItem> ListFolder(const std::string& folder);
 // The entries of the open folder `folderFd`, as ListFolder gives them; the
 // descriptor stays open.
 std::vector<FolderItem> ListFolderAt(int folderFd);
+
+// The same entries with their names side by side in one buffer, each ended
+// by a NUL, so that a listing of many names costs a few allocations.
+struct SortedNames {
+    struct Item {
+        std::uint32_t offset = 0;
+        std::uint32_t size = 0;
+        bool isFolder = false;
+        bool isLink = false;
+    };
+    std::string names;
+    std::vector<Item> items;
+    std::string_view name(const Item& item) const { return {names.data() + item.offset, item.size}; }
+};
+SortedNames ListFolderNamesAt(int folderFd);
 
 // Whether `path` is a folder, following links.
 bool IsFolder(const std::string& path);

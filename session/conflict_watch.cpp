@@ -12,6 +12,10 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <pthread.h>
+
+#include "session/folder_cache.h"
+
 namespace kestrix::session {
 
 // One thread that predicts the run of the newest list it was given; a newer
@@ -44,6 +48,12 @@ public:
     // Work for an older generation is no longer wanted.
     void supersede(std::uint64_t generation) { newest_ = generation; }
 
+    // Plays the run on the caller's thread, with the folders the worker knows.
+    std::vector<ConflictMark> predictHere(const std::vector<ListEntry>& entries) {
+        const std::lock_guard lock(folderMutex_);
+        return PredictRun(entries, {}, &folders_).value_or(std::vector<ConflictMark>{});
+    }
+
 private:
     struct Job {
         std::uint64_t generation;
@@ -51,6 +61,7 @@ private:
     };
 
     void loop() {
+        pthread_setname_np(pthread_self(), "conflict-marks");  // as profilers show it
         for (;;) {
             Job job;
             {
@@ -60,8 +71,12 @@ private:
                 job = std::move(*job_);
                 job_.reset();
             }
-            std::optional<std::vector<ConflictMark>> marks =
-                PredictRun(job.entries, [&] { return newest_.load() != job.generation; });
+            std::optional<std::vector<ConflictMark>> marks;
+            {
+                const std::lock_guard lock(folderMutex_);
+                marks = PredictRun(
+                    job.entries, [&] { return newest_.load() != job.generation; }, &folders_);
+            }
             if (marks) done_(job.generation, std::move(*marks));
         }
     }
@@ -72,13 +87,16 @@ private:
     std::optional<Job> job_;
     bool stop_ = false;
     std::atomic<std::uint64_t> newest_{0};
+    // The folders listed so far: a keystroke that changes only proposed names
+    // reads none of them again.
+    std::mutex folderMutex_;
+    FolderCache folders_;
     std::thread thread_;
 };
 
 ConflictWatch::ConflictWatch(EntryList& list, QObject* parent) : QObject(parent), list_(list) {
     soon_ = new QTimer(this);
     soon_->setSingleShot(true);
-    soon_->setInterval(0);
     connect(soon_, &QTimer::timeout, this, &ConflictWatch::checkPending);
     QPointer<ConflictWatch> self(this);
     worker_ = std::make_unique<Worker>([self](std::uint64_t generation, std::vector<ConflictMark> marks) {
@@ -103,12 +121,16 @@ void ConflictWatch::recheckNow() {
     if (paused_) return recheckSoon();
     nextGeneration();
     show(PredictWithoutDisk(list_.entries()), false);
-    soon_->start();
+    soon_->start(0);
 }
 
 void ConflictWatch::recheckSoon() {
     nextGeneration();
-    if (!paused_) soon_->start();
+    // Not at the very next turn: a view lays out new rows on a timer of its
+    // own and paints them only afterwards, and the first paint of a long
+    // list just added must not wait for the marks.
+    constexpr int kAfterTheViewsMs = 10;
+    if (!paused_) soon_->start(kAfterTheViewsMs);
 }
 
 void ConflictWatch::checkPending() {
@@ -134,7 +156,7 @@ void ConflictWatch::settleNow() {
     if (settled()) return;
     soon_->stop();
     nextGeneration();
-    show(PredictRun(list_.entries()).value_or(std::vector<ConflictMark>{}), true);
+    show(worker_->predictHere(list_.entries()), true);
 }
 
 void ConflictWatch::diskPartDone(std::uint64_t generation, std::vector<ConflictMark> marks) {

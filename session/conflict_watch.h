@@ -27,8 +27,8 @@ public:
 
     // The proposed paths changed: the marks without the disk now, the rest later.
     void recheckNow();
-    // The list changed: everything at the next turn of the event loop, so that
-    // many changes in a row make one check.
+    // The list changed: everything shortly after, once the views have
+    // painted the change, so that many changes in a row make one check.
     void recheckSoon();
     // Plays the run here and now unless the marks already follow the list.
     void settleNow();

@@ -59,8 +59,12 @@ void EntryList::append(ListEntry entry) {
 void EntryList::append(std::vector<ListEntry> entries) {
     if (entries.empty()) return;
     beginInsertRows({}, count(), count() + static_cast<int>(entries.size()) - 1);
-    entries_.insert(entries_.end(), std::make_move_iterator(entries.begin()),
-                    std::make_move_iterator(entries.end()));
+    if (entries_.empty()) {
+        entries_ = std::move(entries);  // a first adding needs no second array
+    } else {
+        entries_.insert(entries_.end(), std::make_move_iterator(entries.begin()),
+                        std::make_move_iterator(entries.end()));
+    }
     marks_.resize(entries_.size());
     endInsertRows();
 }

@@ -13,6 +13,7 @@
 #include "platform/error_text.h"
 #include "platform/folder_names.h"
 #include "run/run_planner.h"
+#include "session/folder_cache.h"
 
 namespace kestrix::session {
 
@@ -26,20 +27,22 @@ enum class Holder : std::uint8_t {
     Departed,  // nobody: an entry of the run renamed its item away
 };
 
-// The names of one folder by key. Keys are views of strings that outlive the
-// play (the listing, the entries, keys made for the folder), so that a name
-// costs no allocation; a name is never removed, only marked departed.
+// The names of a folder that were not listed, by key. Keys are views of
+// strings that outlive the play (the entries, keys made for the folder), so
+// that a name costs no allocation; a name is never removed, only marked
+// departed.
 class NameTable {
 public:
+    // Room for `names` without growing.
     void reserve(size_t names) {
         size_t capacity = 16;
         while (capacity < names * 2) capacity *= 2;
-        slots_.assign(capacity, Slot{});
+        if (capacity > slots_.size()) rehash(capacity);
     }
 
-    Holder* find(std::string_view key) {
+    // `hash` is PathHash's of `key`.
+    Holder* find(std::string_view key, size_t hash) {
         if (slots_.empty()) return nullptr;
-        const size_t hash = PathHash{}(key);
         for (size_t i = hash & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
             Slot& slot = slots_[i];
             if (!slot.used) return nullptr;
@@ -47,17 +50,13 @@ public:
         }
     }
 
-    void set(std::string_view key, Holder holder) {
-        if (Holder* held = find(key)) {
+    void set(std::string_view key, size_t hash, Holder holder) {
+        if (Holder* held = find(key, hash)) {
             *held = holder;
             return;
         }
-        if ((used_ + 1) * 2 > slots_.size()) grow();
-        const size_t hash = PathHash{}(key);
-        size_t i = hash & (slots_.size() - 1);
-        while (slots_[i].used) i = (i + 1) & (slots_.size() - 1);
-        slots_[i] = Slot{key, hash, holder, true};
-        ++used_;
+        if ((used_ + 1) * 2 > slots_.size()) rehash(std::max<size_t>(16, slots_.size() * 2));
+        insert(Slot{key, hash, holder, true});
     }
 
 private:
@@ -68,37 +67,74 @@ private:
         bool used = false;
     };
 
-    void grow() {
+    void insert(const Slot& slot) {
+        size_t i = slot.hash & (slots_.size() - 1);
+        while (slots_[i].used) i = (i + 1) & (slots_.size() - 1);
+        slots_[i] = slot;
+        ++used_;
+    }
+
+    void rehash(size_t capacity) {
         std::vector<Slot> old = std::move(slots_);
-        reserve(std::max<size_t>(used_ + 1, old.size()));
+        slots_.assign(capacity, Slot{});
         used_ = 0;
         for (const Slot& slot : old)
-            if (slot.used) set(slot.key, slot.holder);
+            if (slot.used) insert(slot);
     }
 
     std::vector<Slot> slots_;
     size_t used_ = 0;
 };
 
-// One folder as the run would find it at the current point of the run.
+// One folder as the run would find it at the current point of the run: the
+// names it held before the run (its listing, which earlier plays may share)
+// with who holds each now, and the names that arrived since.
 struct FolderState {
-    int readError = 0;
+    std::string path;  // as it was read
+    std::shared_ptr<const FolderListing> listing;
     int writeError = 0;
-    bool folds = false;
-    std::vector<std::string> listed;  // the names the folder held before the run
-    std::deque<std::string> keys;     // letter case keys made for a folder that folds case
-    NameTable names;
+    std::vector<Holder> held;             // by the listing's slot
+    NameTable arrived;                    // names the folder did not hold
+    std::deque<std::string> keys;         // letter case keys made for a folder that folds case
+    std::vector<std::string_view> avoid;  // while unread: the names its entries are to get
+    size_t entries = 0;                   // how many entries the folder holds
+
+    void attach(std::shared_ptr<const FolderListing> read) {
+        listing = std::move(read);
+        if (listing->readError() != 0) return;
+        writeError = platform::FolderWritable(path.empty() ? std::string(".") : path);
+        held.assign(listing->slotCount(), Holder::Outside);
+    }
+
+    int readError() const { return listing->readError(); }
 
     // `name` lives as long as the play.
     std::string_view key(std::string_view name) {
-        if (!folds) return name;
+        if (!listing->folds()) return name;
         return keys.emplace_back(platform::LetterCaseKey(std::string(name)));
+    }
+
+    Holder* find(std::string_view key) { return find(key, PathHash{}(key)); }
+
+    void set(std::string_view key, Holder holder) {
+        const size_t hash = PathHash{}(key);
+        if (Holder* found = find(key, hash)) {
+            *found = holder;
+        } else {
+            arrived.set(key, hash, holder);
+        }
+    }
+
+    Holder* find(std::string_view key, size_t hash) {
+        const std::uint32_t slot = listing->find(key, hash);
+        return slot != FolderListing::kNone ? &held[slot] : arrived.find(key, hash);
     }
 };
 
 class RunSimulation {
 public:
-    explicit RunSimulation(const std::vector<ListEntry>& entries) : entries_(entries), planner_(entries) {}
+    RunSimulation(const std::vector<ListEntry>& entries, FolderCache& cache)
+        : entries_(entries), planner_(entries), cache_(cache) {}
 
     std::optional<std::vector<ConflictMark>> run(const std::function<bool()>& cancelled) {
         loadFolders();
@@ -107,37 +143,53 @@ public:
             if (cancelled && i % 1024 == 0 && cancelled()) return std::nullopt;
             marks[i] = play(entries_[i]);
         }
+        cache_.forgetUnused();
         return marks;
     }
 
 private:
-    // One listing of every folder that holds an entry, before anything moves.
+    // One listing of every folder that holds an entry, before anything moves:
+    // the one kept from an earlier play while the folder has not changed,
+    // otherwise read now.
     void loadFolders() {
-        // The names each folder's entries are to get: they are never looked up
-        // to learn how the folder compares letter case (FoldsLetterCase).
-        std::unordered_map<std::string_view, std::vector<std::string_view>> targets;
-        std::vector<std::string_view>* lastTargets = nullptr;
-        std::string_view lastFolder;
+        std::vector<FolderState*> unread;
         for (const ListEntry& entry : entries_) {
-            if (entry.current == entry.proposed) continue;
             const std::string_view folder = FolderPart(entry.current);
-            if (!lastTargets || folder != lastFolder) {
-                lastTargets = &targets[folder];
-                lastFolder = folder;
+            if (find(folder)) continue;
+            FolderState* state = open(std::string(folder));
+            if (!state->listing) unread.push_back(state);
+        }
+
+        if (!unread.empty()) {
+            // The names the entries of an unread folder are to get: they are
+            // never looked up to learn how the folder compares letter case
+            // (FoldsLetterCase).
+            for (const ListEntry& entry : entries_) {
+                if (entry.current == entry.proposed) continue;
+                FolderState* state = find(FolderPart(entry.current));
+                if (!state->listing) state->avoid.push_back(NamePart(entry.proposed));
             }
-            lastTargets->push_back(NamePart(entry.proposed));
+            for (FolderState* state : unread) {
+                const std::vector<std::string_view>& avoid = state->avoid;
+                state->attach(cache_.read(readable(state->path), [&avoid](std::string_view spelling) {
+                    return std::find(avoid.begin(), avoid.end(), spelling) != avoid.end();
+                }));
+                state->avoid = {};
+            }
         }
 
         for (const ListEntry& entry : entries_) {
-            const std::string_view folder = FolderPart(entry.current);
-            FolderState* state = find(folder);
-            if (!state) {
-                const auto avoided = targets.find(folder);
-                state = add(std::string(folder), avoided == targets.end() ? nullptr : &avoided->second);
-            }
-            const std::string_view key = state->key(NamePart(entry.current));
-            if (Holder* held = state->names.find(key)) *held = Holder::Listed;
+            FolderState* state = find(FolderPart(entry.current));
+            ++state->entries;
+            if (state->readError() != 0) continue;
+            if (Holder* held = state->find(state->key(NamePart(entry.current)))) *held = Holder::Listed;
         }
+        // Each entry may bring its new name to its folder.
+        for (auto& [path, state] : folders_) state->arrived.reserve(state->entries);
+    }
+
+    static std::string readable(const std::string& folder) {
+        return folder.empty() ? std::string("./") : folder;
     }
 
     FolderState* find(std::string_view folder) {
@@ -149,28 +201,22 @@ private:
         return last_;
     }
 
-    FolderState* add(std::string folder, const std::vector<std::string_view>* avoid) {
+    // The state of a folder not met before in this play, with the listing
+    // kept for it if any.
+    FolderState* open(std::string folder) {
         auto state = std::make_unique<FolderState>();
-        platform::FolderNames listing =
-            platform::ReadFolderNames(folder.empty() ? std::string("./") : folder);
-        state->readError = listing.error;
-        if (state->readError == 0) {
-            state->writeError = platform::FolderWritable(folder.empty() ? std::string(".") : folder);
-            state->folds =
-                platform::FoldsLetterCase(folder, listing.names, [avoid](std::string_view spelling) {
-                    return avoid && std::find(avoid->begin(), avoid->end(), spelling) != avoid->end();
-                });
-            state->listed = std::move(listing.names);
-            state->names.reserve(state->listed.size());
-            for (const std::string& name : state->listed) state->names.set(state->key(name), Holder::Outside);
-        }
+        state->path = folder;
+        if (std::shared_ptr<const FolderListing> kept = cache_.kept(readable(folder)))
+            state->attach(std::move(kept));
         last_ = nullptr;
         return folders_.emplace(std::move(folder), std::move(state)).first->second.get();
     }
 
     FolderState& stateOf(std::string_view folder) {
-        FolderState* state = find(folder);
-        return state ? *state : *add(std::string(folder), nullptr);
+        if (FolderState* state = find(folder)) return *state;
+        FolderState* state = open(std::string(folder));
+        if (!state->listing) state->attach(cache_.read(readable(state->path), {}));
+        return *state;
     }
 
     ConflictMark play(const ListEntry& entry) {
@@ -193,12 +239,12 @@ private:
         const std::string_view fromFolder = FolderPart(decision.from);
         const std::string_view toFolder = FolderPart(decision.to);
         FolderState& source = stateOf(fromFolder);
-        if (source.readError != 0) {
-            return source.readError == ENOENT ? ConflictMark{Conflict::Missing, 0}
-                                              : ConflictMark{Conflict::FolderError, source.readError};
+        if (source.readError() != 0) {
+            return source.readError() == ENOENT ? ConflictMark{Conflict::Missing, 0}
+                                                : ConflictMark{Conflict::FolderError, source.readError()};
         }
         const std::string_view fromKey = source.key(fromName);
-        Holder* item = source.names.find(fromKey);
+        Holder* item = source.find(fromKey);
         if (!item || *item == Holder::Departed) {
             return {item ? Conflict::ListedTwice : Conflict::Missing, 0};
         }
@@ -207,7 +253,7 @@ private:
         const bool sameFolder = toFolder == fromFolder;
         FolderState& target = sameFolder ? source : stateOf(toFolder);
         const std::string_view toKey = target.key(toName);
-        const Holder* holder = target.names.find(toKey);
+        const Holder* holder = target.readError() == 0 ? target.find(toKey) : nullptr;
         // A change of letter case alone finds the item itself where the folder folds case.
         const bool itself = sameFolder && toKey == fromKey;
         if (holder && *holder != Holder::Departed && !itself) {
@@ -221,7 +267,7 @@ private:
             }
         }
         *item = Holder::Departed;
-        target.names.set(toKey, Holder::Arrived);
+        target.set(toKey, Holder::Arrived);
         return {};
     }
 
@@ -241,6 +287,7 @@ private:
 
     const std::vector<ListEntry>& entries_;
     run::RunPlanner planner_;
+    FolderCache& cache_;
     run::RunPlanner::Decision decision_;  // its strings keep their room from entry to entry
     std::unordered_map<std::string, std::unique_ptr<FolderState>, PathHash, std::equal_to<>> folders_;
     FolderState* last_ = nullptr;  // the folder found last, which the next entry usually shares
@@ -318,8 +365,11 @@ std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entri
 }
 
 std::optional<std::vector<ConflictMark>> PredictRun(const std::vector<ListEntry>& entries,
-                                                    const std::function<bool()>& cancelled) {
-    return RunSimulation(entries).run(cancelled);
+                                                    const std::function<bool()>& cancelled,
+                                                    FolderCache* cache) {
+    if (cache) return RunSimulation(entries, *cache).run(cancelled);
+    FolderCache once;
+    return RunSimulation(entries, once).run(cancelled);
 }
 
 }  // namespace kestrix::session

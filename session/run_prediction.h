@@ -43,8 +43,11 @@ std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entri
 // later entries, refused names, never replacing) against one listing of every
 // folder the list touches, where a folder that holds letter case as one name
 // holds names equal but for case as one. Nothing is made on disk. Stops early
-// (nullopt) once `cancelled` says so.
+// (nullopt) once `cancelled` says so. With a `cache`, a folder it kept from an
+// earlier prediction is not read again unless it changed since.
+class FolderCache;
 std::optional<std::vector<ConflictMark>> PredictRun(const std::vector<ListEntry>& entries,
-                                                    const std::function<bool()>& cancelled = {});
+                                                    const std::function<bool()>& cancelled = {},
+                                                    FolderCache* cache = nullptr);
 
 }  // namespace kestrix::session

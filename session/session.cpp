@@ -44,12 +44,18 @@ public:
         : rules_(rules), existing_(existing), leftOut_(leftOut) {}
 
     void add(const std::string& path, ItemKind kind) {
-        if (platform::TooLongToRename(path)) {
-            leftOut_.add(path);
+        const std::string_view folder = FolderPart(path);
+        add(folder, std::string_view(path).substr(folder.size()), kind);
+    }
+
+    // The item `name` of `folder`, as a walk gives them.
+    void add(std::string_view folder, std::string_view name, ItemKind kind) {
+        if (folder.size() + name.size() > platform::kLongestPath) {
+            leftOut_.add(std::string(folder).append(name));
             return;
         }
         const auto position = static_cast<std::int64_t>(existing_) + static_cast<std::int64_t>(built_.size());
-        built_.push_back(TransformPath(path, position, position, rules_, kind));
+        built_.push_back(TransformPath(folder, name, position, position, rules_, kind));
     }
 
     std::vector<ListEntry> take() { return std::move(built_); }
@@ -278,6 +284,14 @@ LeftOutItems Session::addPath(const std::string& path) {
 }
 
 LeftOutItems Session::addFolderContents(const std::string& folder, FolderContents what) {
+    return addFolder(folder, what, false);
+}
+
+LeftOutItems Session::addDroppedFolder(const std::string& folder) {
+    return addFolder(folder, {.recurse = true, .folders = true, .files = true}, true);
+}
+
+LeftOutItems Session::addFolder(const std::string& folder, FolderContents what, bool itself) {
     LeftOutItems leftOut;
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return leftOut;
@@ -286,10 +300,13 @@ LeftOutItems Session::addFolderContents(const std::string& folder, FolderContent
     // Depth first, each subfolder's own entry before its contents. Links to
     // folders get their entry but are never descended into, so the walk ends.
     platform::WalkFolder(folder, what.recurse,
-                         [&](const std::string& path, const platform::FolderItem& item) {
-                             if (item.isFolder ? what.folders : what.files)
-                                 built.add(path, item.isFolder ? ItemKind::Folder : ItemKind::File);
+                         [&](std::string_view parent, std::string_view name, bool isFolder) {
+                             if (isFolder ? what.folders : what.files)
+                                 built.add(parent, name, isFolder ? ItemKind::Folder : ItemKind::File);
                          });
+    // The folder's own entry joins its contents before they reach the list,
+    // which then takes them in one piece.
+    if (itself) built.add(folder, ItemKind::Folder);
     entries_.append(built.take());
     addingEnded(before);
     emit folderContentsAdded(folder, what);

@@ -129,6 +129,9 @@ public:
     LeftOutItems addPath(const std::string& path);
     // The contents of `folder`, each subfolder's entry before its own contents.
     LeftOutItems addFolderContents(const std::string& folder, FolderContents what);
+    // A dropped folder: its whole tree as addFolderContents adds it, then the
+    // folder's own entry.
+    LeftOutItems addDroppedFolder(const std::string& folder);
     // Removes every entry equal to an earlier one, then renumbers.
     void removeDuplicates();
 
@@ -237,6 +240,7 @@ private:
     bool proposeAnew(int first, int last, const RenameRules& rules);
     // After positions changed from `first` on: only numbering depends on them.
     void renumberFrom(int first);
+    LeftOutItems addFolder(const std::string& folder, FolderContents what, bool itself);
     // The entries of the rows marked in `moved` take the numbers of their places.
     void renumberMoved(const std::vector<bool>& moved);
     // Puts the list in `order` (EntryList::reorder) and renumbers what moved.

@@ -139,19 +139,20 @@ TEST_F(AddingTest, DroppedFolderAnsweredYesAddsItsTreeFolderFirstThenItself) {
 
 TEST_F(AddingTest, AddedFoldersHaveNoExtensionInThePreview) {
     makeFile("D. Podsiadło - Małomiasteczkowy/CD.1/01. Nim zajdzie słońce.flac");
-    answers = {QMessageBox::Yes};
-    drop({path("D. Podsiadło - Małomiasteczkowy")});
     kestrix::RenameOptions options;
     options.ChangeExtension = true;
     options.NewExtension = "mp3";
     session->setOptions(options);
+    const std::vector<std::string> expected{
+        "D. Podsiadło - Małomiasteczkowy/CD.1",
+        "D. Podsiadło - Małomiasteczkowy/CD.1/01. Nim zajdzie słońce.mp3",
+        "D. Podsiadło - Małomiasteczkowy",
+    };
+    answers = {QMessageBox::Yes};
+    drop({path("D. Podsiadło - Małomiasteczkowy")});
+    EXPECT_EQ(relative(proposedPaths()), expected) << "as added";
     session->refreshPreview();
-    EXPECT_EQ(relative(proposedPaths()),
-              (std::vector<std::string>{
-                  "D. Podsiadło - Małomiasteczkowy/CD.1",
-                  "D. Podsiadło - Małomiasteczkowy/CD.1/01. Nim zajdzie słońce.mp3",
-                  "D. Podsiadło - Małomiasteczkowy",
-              }));
+    EXPECT_EQ(relative(proposedPaths()), expected) << "refreshed";
 }
 
 TEST_F(AddingTest, FolderContentsFollowTheThreeFlags) {

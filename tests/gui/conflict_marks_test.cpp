@@ -12,6 +12,7 @@
 
 #include "gui_fixture.h"
 #include "options/up_down_spinner.h"
+#include "platform/folder_names.h"
 
 namespace {
 
@@ -211,6 +212,38 @@ TEST_F(ConflictMarksTest, AnItemListedTwiceIsMarkedOnItsLaterEntry) {
     EXPECT_EQ(markedRows(), std::vector<int>{1});
     EXPECT_TRUE(toolTip(1).endsWith(QStringLiteral(
         "\nNie uda się zmienić nazwy: ten sam element jest wyżej na liście i wcześniej zmieni nazwę")));
+}
+
+// The watch keeps the folders it listed from keystroke to keystroke; a change
+// on disk between two keystrokes, by another program or by a run of this one,
+// still shows in the marks. The folder is first left to age, as a user's
+// folders are, so that its listing is kept at all.
+TEST_F(ConflictMarksTest, AFolderChangedBetweenTwoKeystrokesGivesNewMarks) {
+    makeFile("a");
+    makeFile("b");
+    const std::string folder = path("a").substr(0, path("a").size() - 1);
+    if (!QTest::qWaitFor([&] { return kestrix::platform::ReadFolderNames(folder).lasting; }, 10000))
+        GTEST_SKIP() << "the folder's times cannot tell changes on this file system";
+    add("a");
+    add("b");
+    waitForMarks();
+    ASSERT_EQ(markedRows(), std::vector<int>{});
+
+    makeFile("a1");  // by another program
+    type("Edit3", QStringLiteral("2"));
+    waitForMarks();
+    EXPECT_EQ(markedRows(), std::vector<int>{});
+    type("Edit3", QStringLiteral("1"));
+    waitForMarks();
+    EXPECT_EQ(markedRows(), std::vector<int>{0});
+
+    // A run of this program renames b to b1 (a1 is taken); the reloaded list
+    // names a and b1, and b, listed again, is gone.
+    answers = {QMessageBox::Yes};
+    mainWindow->applyRenames();
+    add("b");
+    waitForMarks();
+    EXPECT_EQ(markedRows(), (std::vector<int>{0, 2}));
 }
 
 // Forty entries whose new names come in turn from two: the first entry to

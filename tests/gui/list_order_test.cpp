@@ -401,12 +401,12 @@ TEST_F(ListOrderTest, CtrlASelectsAllInTheList) {
 
 // --- Zero-padded numbers once entries are added.
 
-enum class AddingWay { FileDialog, Drop, FolderChooser };
+enum class AddingWay { FileDialog, Drop, DroppedFolder, FolderChooser };
 
 class PaddingTest : public ListOrderTest, public testing::WithParamInterface<AddingWay> {};
 
 // Twelve entries numbered from 0 with zeros: two digits each, as the count of
-// 12 says, however the entries came.
+// 12 says, however the entries came (a dropped folder's own entry comes last).
 TEST_P(PaddingTest, NumbersTakeTheWidthOfTheWholeList) {
     check("CheckBox7");
     type("Edit8", QStringLiteral("0"));
@@ -427,12 +427,18 @@ TEST_P(PaddingTest, NumbersTakeTheWidthOfTheWholeList) {
         case AddingWay::Drop:
             mainWindow->addDroppedPaths(paths);
             break;
+        case AddingWay::DroppedFolder:
+            answers = {QMessageBox::Yes};
+            mainWindow->addDroppedPaths({path("in")});
+            break;
         case AddingWay::FolderChooser:
             session->addFolderContents(path("in"), {.recurse = false, .folders = false, .files = true});
             break;
     }
 
-    EXPECT_EQ(list(), "a=00a b=01b c=02c d=03d e=04e f=05f g=06g h=07h i=08i j=09j k=10k l=11l");
+    EXPECT_EQ(list(), GetParam() == AddingWay::DroppedFolder
+                          ? "a=00a b=01b c=02c d=03d e=04e f=05f g=06g h=07h i=08i j=09j k=10k l=11l in=12in"
+                          : "a=00a b=01b c=02c d=03d e=04e f=05f g=06g h=07h i=08i j=09j k=10k l=11l");
 }
 
 // An entry that takes the count to 10 widens the numbers before it.
@@ -448,13 +454,16 @@ TEST_F(ListOrderTest, OneMoreEntryWidensTheEarlierNumbers) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, PaddingTest,
-                         testing::Values(AddingWay::FileDialog, AddingWay::Drop, AddingWay::FolderChooser),
+                         testing::Values(AddingWay::FileDialog, AddingWay::Drop, AddingWay::DroppedFolder,
+                                         AddingWay::FolderChooser),
                          [](const auto& info) {
                              switch (info.param) {
                                  case AddingWay::FileDialog:
                                      return std::string("FileDialog");
                                  case AddingWay::Drop:
                                      return std::string("Drop");
+                                 case AddingWay::DroppedFolder:
+                                     return std::string("DroppedFolder");
                                  default:
                                      return std::string("FolderChooser");
                              }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -23,8 +24,9 @@ using testing::WriteFile;
 // The visited paths below `root`, a folder's ending with '/'.
 std::vector<std::string> Walked(const std::string& root, bool recurse) {
     std::vector<std::string> visited;
-    WalkFolder(root, recurse, [&](const std::string& path, const FolderItem& item) {
-        visited.push_back(path.substr(root.size() + 1) + (item.isFolder ? "/" : ""));
+    WalkFolder(root, recurse, [&](std::string_view parent, std::string_view name, bool isFolder) {
+        const std::string path = std::string(parent).append(name);
+        visited.push_back(path.substr(root.size() + 1) + (isFolder ? "/" : ""));
     });
     return visited;
 }
@@ -64,7 +66,8 @@ TEST(WalkFolder, AFolderSwappedForALinkMeanwhileLeadsNeitherOutOfTheTreeNorRound
     const int result = testing::RunBounded(20, size_t(512) << 20, [&] {
         std::string visited;
         int swapped = 1;
-        WalkFolder(tree, true, [&](const std::string& path, const FolderItem&) {
+        WalkFolder(tree, true, [&](std::string_view parent, std::string_view name, bool) {
+            const std::string path = std::string(parent).append(name);
             visited += path.substr(tree.size() + 1) + "\n";
             if (visited.size() > 4096) _exit(3);
             if (path == tree + "/a/f") {
@@ -101,7 +104,8 @@ TEST(WalkFolder, NeverGoesDownIntoAFolderThatLiesOnTheWayDown) {
     const std::string record = temp / "visited";
     const int result = testing::RunBounded(20, size_t(512) << 20, [&] {
         std::string visited;
-        WalkFolder(tree, true, [&](const std::string& path, const FolderItem&) {
+        WalkFolder(tree, true, [&](std::string_view parent, std::string_view name, bool) {
+            const std::string path = std::string(parent).append(name);
             visited += path.substr(tree.size() + 1) + "\n";
             if (visited.size() > 4096) _exit(3);
         });

@@ -1,9 +1,13 @@
 // The conflicts predicted for a list are exactly the renames that then fail
 // when the list is applied: each scenario is played on real folders, first
 // predicted, then applied.
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -11,8 +15,10 @@
 #include <unistd.h>
 
 #include "exfat_mount.h"
+#include "platform/folder_names.h"
 #include "run/journal_store.h"
 #include "run_fixture.h"
+#include "session/folder_cache.h"
 #include "session/run_prediction.h"
 
 namespace kestrix::session::testing {
@@ -202,6 +208,49 @@ TEST_F(PredictionTest, GivesEachReasonInTheUsersWords) {
 TEST_F(PredictionTest, StopsWhenCancelled) {
     makeTree({"a"});
     EXPECT_FALSE(PredictRun(entries({{"a", "b"}}), [] { return true; }).has_value());
+}
+
+// A folder listed once is listed again only when it changed: by another
+// process (a name made, removed or renamed) or by a run of the program. Its
+// stamp tells only once it is older than the coarsest file system's times,
+// so the folders are first left to age.
+TEST_F(PredictionTest, ListsAFolderAgainOnlyWhenItChanged) {
+    const std::vector<std::string> folders = {"made", "removed", "renamed", "run", "kept"};
+    for (const std::string& folder : folders) makeTree({folder + "/", folder + "/a", folder + "/q"});
+    makeTree({"removed/a1"});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    for (const std::string& folder : folders) {
+        while (!platform::ReadFolderNames(at(folder)).lasting) {
+            if (std::chrono::steady_clock::now() > deadline)
+                GTEST_SKIP() << "the folders' times cannot tell changes on this file system";
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+    auto list = [&](const std::string& suffix) {
+        std::vector<std::pair<std::string, std::string>> pairs;
+        for (const std::string& folder : folders) pairs.push_back({folder + "/a", folder + "/a" + suffix});
+        return entries(pairs);
+    };
+    FolderCache cache;
+    auto predict = [&](const std::vector<ListEntry>& entries) {
+        const auto marks = PredictRun(entries, {}, &cache);
+        return marks ? Failing(*marks) : std::vector<int>{-1};
+    };
+
+    EXPECT_EQ(predict(list("1")), std::vector<int>{1});
+    EXPECT_EQ(cache.reads(), 5u);
+    // A keystroke changes only the proposed names: no folder is read again.
+    EXPECT_EQ(predict(list("2")), std::vector<int>{});
+    EXPECT_EQ(predict(list("1")), std::vector<int>{1});
+    EXPECT_EQ(cache.reads(), 5u);
+
+    std::ofstream(at("made/a1")).close();
+    ASSERT_EQ(std::remove(at("removed/a1").c_str()), 0);
+    ASSERT_EQ(std::rename(at("renamed/q").c_str(), at("renamed/a1").c_str()), 0);
+    EXPECT_EQ(Failing(run(entries({{"run/q", "run/a1"}}))), std::vector<int>{});
+
+    EXPECT_EQ(predict(list("1")), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(cache.reads(), 9u) << "only the four changed folders are read again";
 }
 
 }  // namespace
