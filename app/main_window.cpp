@@ -267,7 +267,7 @@ void MainWindow::buildPanels() {
     runNote->setObjectName(QStringLiteral("runNote"));
 
     connect(columnHeader, &QHeaderView::sectionResized, this, &MainWindow::columnSplitChanged);
-    connect(fileListView, &FileListView::selectionDropped, this, &MainWindow::selectionDropped);
+    connect(fileListView, &FileListView::selectionDropped, this, &MainWindow::moveDroppedSelection);
 
     splitter->addWidget(previewPanel);
     splitter->addWidget(fileListPanel);
@@ -527,7 +527,7 @@ void MainWindow::moveSelectedUp() { moveSelected(-1); }
 
 void MainWindow::moveSelectedDown() { moveSelected(+1); }
 
-void MainWindow::selectionDropped(int row) {
+void MainWindow::moveDroppedSelection(int row) {
     kestrix::session::ListSelection selection;
     selection.rows = SelectedRows(*fileListView);
     selection.current = fileListView->currentIndex().isValid() ? fileListView->currentIndex().row() : -1;

@@ -122,7 +122,7 @@ public:
     void selectAll();
     void invertSelection();
     // The selected entries were dragged to stand before the entry of `row`.
-    void selectionDropped(int row);
+    void moveDroppedSelection(int row);
 
     // Adds dropped items, or those named on the command line: a folder's
     // contents too when the user says so.
