@@ -360,4 +360,27 @@ QString Session::settleInterruptedRuns(const std::function<bool(const QString& q
     return problems.empty() ? QString() : UnsettledText(problems);
 }
 
+std::unique_ptr<MetadataJob> Session::metadataJob(const std::vector<int>& rows,
+                                                  platform::MetadataFields wanted) {
+    std::vector<std::string> paths;
+    paths.reserve(rows.size());
+    for (int row : rows) paths.push_back(entries_.at(row).current);
+    return std::make_unique<MetadataJob>(metadata_, std::move(paths), wanted);
+}
+
+std::vector<platform::ItemMetadata> Session::metadataOf(const std::vector<int>& rows,
+                                                        platform::MetadataFields wanted) {
+    const std::unique_ptr<MetadataJob> job = metadataJob(rows, wanted);
+    job->waitForEnd();
+    return job->results();
+}
+
+std::vector<std::optional<platform::DateTime>> Session::dateTakenOf(const std::vector<int>& rows) {
+    std::vector<std::optional<platform::DateTime>> dates;
+    dates.reserve(rows.size());
+    for (const platform::ItemMetadata& read : metadataOf(rows, platform::DateTakenField))
+        dates.push_back(read.dateTaken);
+    return dates;
+}
+
 }  // namespace kestrix::session

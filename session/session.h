@@ -2,6 +2,7 @@
 
 // The session: what the windows work on, without a window of its own.
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "session/conflict_watch.h"
 #include "session/entry_list.h"
 #include "session/left_out_items.h"
+#include "session/metadata_cache.h"
+#include "session/metadata_job.h"
 
 namespace kestrix::session {
 
@@ -107,6 +110,19 @@ public:
     // how many renames will fail.
     int settleConflicts();
 
+    // --- What the files say about themselves (size, modification time, date
+    // taken, camera, audio tags): read only when asked for, kept per item.
+    MetadataCache& metadataCache() { return metadata_; }
+    // A job, not yet started, that reads `wanted` of the entries at `rows`
+    // (their current paths) into the cache, with progress and a way to stop.
+    std::unique_ptr<MetadataJob> metadataJob(const std::vector<int>& rows, platform::MetadataFields wanted);
+    // The `wanted` fields of the entries at `rows`, in that order: from the
+    // cache, and what it lacks read here and now on every core.
+    std::vector<platform::ItemMetadata> metadataOf(const std::vector<int>& rows,
+                                                   platform::MetadataFields wanted);
+    // The date each entry of `rows` was taken; none where its file has none.
+    std::vector<std::optional<platform::DateTime>> dateTakenOf(const std::vector<int>& rows);
+
     // --- Runs of renames. Each returns what went wrong in the user's words
     // (empty when all went well).
     // Renames every entry, in list order, then reloads or empties the list.
@@ -160,6 +176,7 @@ private:
 
     EntryList entries_;
     ConflictWatch conflicts_{entries_};
+    MetadataCache metadata_;
     // The rules of the last refresh, which the summary shows.
     std::optional<RenameRules> summaryRules_;
     int summaryConflicts_ = 0;

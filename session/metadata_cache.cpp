@@ -1,0 +1,85 @@
+#include "session/metadata_cache.h"
+
+namespace kestrix::session {
+
+namespace {
+
+using platform::ItemMetadata;
+using platform::MetadataFields;
+
+// Copies the fields `fields` of `from` into `to`.
+void Merge(ItemMetadata& to, const ItemMetadata& from, MetadataFields fields) {
+    using namespace platform;
+    if (fields & SizeField) to.size = from.size;
+    if (fields & ModifiedField) to.modifiedNs = from.modifiedNs;
+    if (fields & DateTakenField) to.dateTaken = from.dateTaken;
+    if (fields & CameraMakeField) to.cameraMake = from.cameraMake;
+    if (fields & CameraModelField) to.cameraModel = from.cameraModel;
+    if (fields & LensModelField) to.lensModel = from.lensModel;
+    if (fields & PixelSizeField) {
+        to.pixelWidth = from.pixelWidth;
+        to.pixelHeight = from.pixelHeight;
+    }
+    if (fields & ArtistField) to.artist = from.artist;
+    if (fields & TitleField) to.title = from.title;
+    if (fields & AlbumField) to.album = from.album;
+    if (fields & TrackField) to.track = from.track;
+    if (fields & YearField) to.year = from.year;
+    to.asked |= fields;
+}
+
+}  // namespace
+
+MetadataCache::MetadataCache()
+    : reader_([](const std::string& path, const platform::MetadataStamp& stamp, MetadataFields wanted) {
+          return platform::ReadItemMetadata(path, stamp, wanted);
+      }) {}
+
+ItemMetadata MetadataCache::fieldsOf(const std::string& path, MetadataFields wanted) {
+    const std::optional<platform::MetadataStamp> stamp = platform::StampOf(path);
+    if (!stamp) {
+        ItemMetadata none;
+        none.asked = wanted;
+        return none;
+    }
+    const Key key{stamp->device, stamp->inode};
+    MetadataFields missing = wanted;
+    {
+        const std::lock_guard lock(mutex_);
+        const auto it = items_.find(key);
+        if (it != items_.end() && it->second.stamp == *stamp) {
+            missing &= ~it->second.metadata.asked;
+            if (!missing) return it->second.metadata;
+        }
+    }
+    // Read without the lock, so that the other threads read too.
+    const ItemMetadata read = reader_(path, *stamp, missing);
+    const std::lock_guard lock(mutex_);
+    Known& known = items_[key];
+    if (known.stamp != *stamp) known = Known{*stamp, ItemMetadata{}};
+    Merge(known.metadata, read, missing);
+    return known.metadata;
+}
+
+std::optional<ItemMetadata> MetadataCache::cachedFieldsOf(const std::string& path,
+                                                          MetadataFields wanted) const {
+    const std::optional<platform::MetadataStamp> stamp = platform::StampOf(path);
+    if (!stamp) return std::nullopt;
+    const std::lock_guard lock(mutex_);
+    const auto it = items_.find(Key{stamp->device, stamp->inode});
+    if (it == items_.end() || it->second.stamp != *stamp || (wanted & ~it->second.metadata.asked))
+        return std::nullopt;
+    return it->second.metadata;
+}
+
+std::size_t MetadataCache::size() const {
+    const std::lock_guard lock(mutex_);
+    return items_.size();
+}
+
+void MetadataCache::clear() {
+    const std::lock_guard lock(mutex_);
+    items_.clear();
+}
+
+}  // namespace kestrix::session

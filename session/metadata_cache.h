@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "platform/item_metadata.h"
+
+namespace kestrix::session {
+
+// What the files of a session say about themselves, read once per item and
+// kept by the item's device and inode, so that an entry renamed by a run is
+// not read again; an item whose size or modification time changed is. Each
+// item keeps every field read so far: asking for more reads only what is
+// missing. Safe to use from several threads at once.
+class MetadataCache {
+public:
+    using Reader = std::function<platform::ItemMetadata(
+        const std::string& path, const platform::MetadataStamp& stamp, platform::MetadataFields wanted)>;
+
+    MetadataCache();
+    // `reader` reads the files instead of the platform layer (tests give one
+    // of their own); it is called from several threads at once.
+    explicit MetadataCache(Reader reader) : reader_(std::move(reader)) {}
+
+    // The `wanted` fields of the item at `path`, read here and now where the
+    // cache lacks them or they are stale. A path that leads nowhere has none.
+    platform::ItemMetadata fieldsOf(const std::string& path, platform::MetadataFields wanted);
+    // Only what the cache holds and is still true of the item (one stat):
+    // none unless every wanted field was read.
+    std::optional<platform::ItemMetadata> cachedFieldsOf(const std::string& path,
+                                                         platform::MetadataFields wanted) const;
+
+    std::size_t size() const;
+    void clear();
+
+private:
+    struct Key {
+        std::uint64_t device;
+        std::uint64_t inode;
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const noexcept {
+            return std::hash<std::uint64_t>()(key.inode * 0x9E3779B97F4A7C15ull ^ key.device);
+        }
+    };
+    struct Known {
+        platform::MetadataStamp stamp;
+        platform::ItemMetadata metadata;
+    };
+
+    Reader reader_;
+    mutable std::mutex mutex_;
+    std::unordered_map<Key, Known, KeyHash> items_;
+};
+
+}  // namespace kestrix::session
