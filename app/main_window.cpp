@@ -23,6 +23,7 @@
 
 #include "about/about_window.h"
 #include "app/adding_reports.h"
+#include "app/metadata_read_progress.h"
 #include "app/settings_location.h"
 #include "app/uri_list.h"
 #include "app/window_settings.h"
@@ -492,6 +493,22 @@ void MainWindow::settleInterruptedRuns() {
         return kestrix::ui::ShowMessage(this, QMessageBox::Question, QStringLiteral("Zapytanie"), question,
                                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     }));
+}
+
+void MainWindow::readMetadataWithProgress(
+    const std::vector<int>& rows, kestrix::platform::MetadataFields wanted,
+    std::function<void(const kestrix::session::MetadataJob& read)> whenRead) {
+    // A later read replaces the one going on, which stops unanswered.
+    delete metadataRead_;
+    auto* read = new MetadataReadProgress(*this, *progressGauge, session_.metadataJob(rows, wanted));
+    metadataRead_ = read;
+    connect(read, &MetadataReadProgress::finished, this,
+            [this, read, whenRead = std::move(whenRead)](bool completed) {
+                if (metadataRead_ == read) metadataRead_ = nullptr;
+                read->deleteLater();
+                if (completed && whenRead) whenRead(read->job());
+            });
+    read->start();
 }
 
 void MainWindow::lockForRun() {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <QWidget>
 
+#include "platform/item_metadata.h"
 #include "session/entry_list.h"
 
 class QAction;
@@ -19,12 +21,14 @@ class QToolBar;
 class QToolButton;
 
 class FileListDelegate;
+class MetadataReadProgress;
 class ProgressGauge;
 class RenameOptionsWindow;
 class WindowSettings;
 
 namespace kestrix::session {
 class LeftOutItems;
+class MetadataJob;
 class Session;
 }  // namespace kestrix::session
 
@@ -87,6 +91,16 @@ public:
     void fullPathViewChosen();
     void nameOnlyViewChosen();
 
+    // Reads `wanted` of the entries at `rows` into the session's cache on
+    // worker threads while the window goes on; a read that lasts longer than
+    // half a second shows its progress in the gauge, and Escape stops it.
+    // `whenRead` follows once every entry was read, not when the read was
+    // stopped or replaced by a later one.
+    void readMetadataWithProgress(const std::vector<int>& rows, kestrix::platform::MetadataFields wanted,
+                                  std::function<void(const kestrix::session::MetadataJob& read)> whenRead);
+    // The read going on, if any.
+    MetadataReadProgress* metadataRead() const { return metadataRead_; }
+
     // Adds dropped items, or those named on the command line: a folder's
     // contents too when the user says so.
     void addDroppedPaths(const std::vector<std::string>& paths);
@@ -130,4 +144,5 @@ private:
     QStandardItemModel* headerModel_ = nullptr;
     int viewMode_ = 0;
     bool shownOnce_ = false;
+    MetadataReadProgress* metadataRead_ = nullptr;
 };

@@ -36,6 +36,10 @@ public:
     std::optional<platform::ItemMetadata> cachedFieldsOf(const std::string& path,
                                                          platform::MetadataFields wanted) const;
 
+    // Reads through `reader` from now on (tests hold reads back with it);
+    // only while no read goes on.
+    void setReader(Reader reader) { reader_ = std::move(reader); }
+
     std::size_t size() const;
     void clear();
 
