@@ -1,5 +1,9 @@
 #include "session/metadata_cache.h"
 
+#include <vector>
+
+#include "engine/path_parts.h"
+
 namespace kestrix::session {
 
 namespace {
@@ -36,12 +40,50 @@ MetadataCache::MetadataCache()
       }) {}
 
 ItemMetadata MetadataCache::fieldsOf(const std::string& path, MetadataFields wanted) {
+    catchUp();
+    return fieldsOfCaughtUp(path, wanted);
+}
+
+void MetadataCache::catchUp() {
+    const std::lock_guard lock(mutex_);
+    catchUpLocked();
+}
+
+void MetadataCache::catchUpLocked() {
+    std::vector<platform::FolderWatch::Change> changes;
+    if (!watch_.takeChanges(changes)) {
+        trusted_.clear();
+        return;
+    }
+    for (const platform::FolderWatch::Change& change : changes) {
+        if (!change.name.empty()) {
+            trusted_.erase(change.folder + change.name);
+            continue;
+        }
+        std::erase_if(trusted_, [&](const auto& item) { return FolderPart(item.first) == change.folder; });
+    }
+}
+
+ItemMetadata MetadataCache::fieldsOfCaughtUp(const std::string& path, MetadataFields wanted) {
+    const std::string folder(FolderPart(path));
+    bool watched = false;
+    {
+        const std::lock_guard lock(mutex_);
+        const auto trusted = trusted_.find(path);
+        if (trusted != trusted_.end()) {
+            const auto it = items_.find(trusted->second);
+            if (it != items_.end() && !(wanted & ~it->second.metadata.asked)) return it->second.metadata;
+        }
+        // Watched before the stat, so that no change after it goes unseen.
+        watched = watch_.watch(folder);
+    }
     const std::optional<platform::MetadataStamp> stamp = platform::StampOf(path);
     if (!stamp) {
         ItemMetadata none;
         none.asked = wanted;
         return none;
     }
+    const bool trust = watched && platform::IsSingleLinkFile(path);
     const Key key{stamp->device, stamp->inode};
     MetadataFields missing = wanted;
     {
@@ -49,7 +91,10 @@ ItemMetadata MetadataCache::fieldsOf(const std::string& path, MetadataFields wan
         const auto it = items_.find(key);
         if (it != items_.end() && it->second.stamp == *stamp) {
             missing &= ~it->second.metadata.asked;
-            if (!missing) return it->second.metadata;
+            if (!missing) {
+                if (trust) trusted_[path] = key;
+                return it->second.metadata;
+            }
         }
     }
     // Read without the lock, so that the other threads read too.
@@ -58,14 +103,20 @@ ItemMetadata MetadataCache::fieldsOf(const std::string& path, MetadataFields wan
     Known& known = items_[key];
     if (known.stamp != *stamp) known = Known{*stamp, ItemMetadata{}};
     Merge(known.metadata, read, missing);
+    if (trust) trusted_[path] = key;
     return known.metadata;
 }
 
-std::optional<ItemMetadata> MetadataCache::cachedFieldsOf(const std::string& path,
-                                                          MetadataFields wanted) const {
+std::optional<ItemMetadata> MetadataCache::cachedFieldsOf(const std::string& path, MetadataFields wanted) {
+    const std::lock_guard lock(mutex_);
+    catchUpLocked();
+    const auto trusted = trusted_.find(path);
+    if (trusted != trusted_.end()) {
+        const auto it = items_.find(trusted->second);
+        if (it != items_.end() && !(wanted & ~it->second.metadata.asked)) return it->second.metadata;
+    }
     const std::optional<platform::MetadataStamp> stamp = platform::StampOf(path);
     if (!stamp) return std::nullopt;
-    const std::lock_guard lock(mutex_);
     const auto it = items_.find(Key{stamp->device, stamp->inode});
     if (it == items_.end() || it->second.stamp != *stamp || (wanted & ~it->second.metadata.asked))
         return std::nullopt;
@@ -80,6 +131,7 @@ std::size_t MetadataCache::size() const {
 void MetadataCache::clear() {
     const std::lock_guard lock(mutex_);
     items_.clear();
+    trusted_.clear();
 }
 
 }  // namespace kestrix::session

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "platform/folder_watch.h"
 #include "platform/item_metadata.h"
 
 namespace kestrix::session {
@@ -18,6 +19,11 @@ namespace kestrix::session {
 // not read again; an item whose size or modification time changed is. Each
 // item keeps every field read so far: asking for more reads only what is
 // missing. Safe to use from several threads at once.
+//
+// Whether an item changed costs a stat, too much for a second read of ten
+// thousand: the folders of the items read are watched, and a plain file of
+// one name whose folder has reported nothing about it since it was stat'ed
+// is taken as it was.
 class MetadataCache {
 public:
     using Reader = std::function<platform::ItemMetadata(
@@ -31,10 +37,14 @@ public:
     // The `wanted` fields of the item at `path`, read here and now where the
     // cache lacks them or they are stale. A path that leads nowhere has none.
     platform::ItemMetadata fieldsOf(const std::string& path, platform::MetadataFields wanted);
-    // Only what the cache holds and is still true of the item (one stat):
-    // none unless every wanted field was read.
+    // Learns what the watched folders reported; then fieldsOfCaughtUp() reads
+    // many items as fieldsOf() would, as they stood at this moment.
+    void catchUp();
+    platform::ItemMetadata fieldsOfCaughtUp(const std::string& path, platform::MetadataFields wanted);
+    // Only what the cache holds and is still true of the item: none unless
+    // every wanted field was read.
     std::optional<platform::ItemMetadata> cachedFieldsOf(const std::string& path,
-                                                         platform::MetadataFields wanted) const;
+                                                         platform::MetadataFields wanted);
 
     // Reads through `reader` from now on (tests hold reads back with it);
     // only while no read goes on.
@@ -59,9 +69,14 @@ private:
         platform::ItemMetadata metadata;
     };
 
+    void catchUpLocked();
+
     Reader reader_;
     mutable std::mutex mutex_;
     std::unordered_map<Key, Known, KeyHash> items_;
+    platform::FolderWatch watch_;
+    // The paths taken as they were, and their items.
+    std::unordered_map<std::string, Key> trusted_;
 };
 
 }  // namespace kestrix::session

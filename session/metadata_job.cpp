@@ -26,6 +26,7 @@ void MetadataJob::start(int threads) {
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     threads = static_cast<int>(std::min<std::int64_t>(threads, std::max<std::int64_t>(1, total())));
     working_ = threads;
+    cache_.catchUp();
     for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
     reporter_->start();
 }
@@ -37,7 +38,7 @@ void MetadataJob::stop() {
 void MetadataJob::work() {
     const std::int64_t count = total();
     for (std::int64_t i = next_++; i < count && !stopRequested_; i = next_++) {
-        results_[static_cast<size_t>(i)] = cache_.fieldsOf(paths_[static_cast<size_t>(i)], wanted_);
+        results_[static_cast<size_t>(i)] = cache_.fieldsOfCaughtUp(paths_[static_cast<size_t>(i)], wanted_);
         done_.fetch_add(1, std::memory_order_relaxed);
     }
     // The last thread out tells the job's own thread.

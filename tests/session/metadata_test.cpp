@@ -1,6 +1,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "media_files.h"
 #include "session/metadata_cache.h"
@@ -65,6 +67,67 @@ TEST(MetadataCache, ReadsAgainOnlyWhatChanged) {
     EXPECT_EQ(renamed->dateTaken, (DateTime{2022, 2, 2, 2, 2, 2}));
     EXPECT_EQ(cache.size(), 1u);
 }
+
+// However an item changes, a later read sees it, also where the change did
+// not pass through the item's watched folder.
+struct ChangeCase {
+    const char* name;
+    bool linked;                                // a second name `folder`/linked.jpg
+    void (*change)(const std::string& folder);  // `folder`/top/sub/a.jpg was read
+};
+
+void MakeDated(const std::string& path, const char* date) {
+    media::MakeJpeg(path, {{"Exif.Photo.DateTimeOriginal", date}});
+    SetModified(path, 1700000000);
+}
+
+const ChangeCase kChanges[] = {
+    {"RewrittenWithNewTime", false,
+     [](const std::string& f) {
+         MakeDated(f + "/top/sub/a.jpg", "2023:01:01 00:00:00");
+         SetModified(f + "/top/sub/a.jpg", 1700000001);
+     }},
+    {"ReplacedByRename", false,
+     [](const std::string& f) {
+         MakeDated(f + "/new.jpg", "2023:01:01 00:00:00");
+         std::rename((f + "/new.jpg").c_str(), (f + "/top/sub/a.jpg").c_str());
+     }},
+    {"FolderAboveReplaced", false,
+     [](const std::string& f) {
+         std::rename((f + "/top").c_str(), (f + "/old").c_str());
+         mkdir((f + "/top").c_str(), 0755);
+         mkdir((f + "/top/sub").c_str(), 0755);
+         MakeDated(f + "/top/sub/a.jpg", "2023:01:01 00:00:00");
+     }},
+    {"ChangedThroughAnotherName", true,
+     [](const std::string& f) {
+         MakeDated(f + "/elsewhere.jpg", "2023:01:01 00:00:00");
+         const std::string bytes = media::ReadBytes(f + "/elsewhere.jpg");
+         std::ofstream(f + "/linked.jpg", std::ios::binary | std::ios::in | std::ios::out) << bytes;
+         SetModified(f + "/linked.jpg", 1700000002);
+     }},
+};
+
+class MetadataCacheChange : public ::testing::TestWithParam<ChangeCase> {};
+
+TEST_P(MetadataCacheChange, IsSeenByTheNextRead) {
+    TempFolder temp;
+    const std::string folder = temp.path();
+    mkdir((folder + "/top").c_str(), 0755);
+    mkdir((folder + "/top/sub").c_str(), 0755);
+    const std::string path = folder + "/top/sub/a.jpg";
+    MakeDated(path, "2024:07:15 10:20:30");
+    if (GetParam().linked) ASSERT_EQ(link(path.c_str(), (folder + "/linked.jpg").c_str()), 0);
+    MetadataCache cache;
+    cache.fieldsOf(path, DateTakenField);
+    ASSERT_EQ(cache.fieldsOf(path, DateTakenField).dateTaken, (DateTime{2024, 7, 15, 10, 20, 30}));
+
+    GetParam().change(folder);
+    EXPECT_EQ(cache.fieldsOf(path, DateTakenField).dateTaken, (DateTime{2023, 1, 1, 0, 0, 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, MetadataCacheChange, ::testing::ValuesIn(kChanges),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Asking for more fields of a known item reads only those it lacks.
 TEST(MetadataCache, ReadsOnlyTheMissingFields) {
