@@ -107,6 +107,25 @@ ItemMetadata MetadataCache::fieldsOfCaughtUp(const std::string& path, MetadataFi
     return known.metadata;
 }
 
+std::vector<std::size_t> MetadataCache::takeKnown(const std::vector<std::string>& paths, std::size_t first,
+                                                  std::size_t last, MetadataFields wanted,
+                                                  std::vector<ItemMetadata>& results) {
+    std::vector<std::size_t> unknown;
+    const std::lock_guard lock(mutex_);
+    for (std::size_t i = first; i < last; ++i) {
+        const auto trusted = trusted_.find(paths[i]);
+        if (trusted != trusted_.end()) {
+            const auto it = items_.find(trusted->second);
+            if (it != items_.end() && !(wanted & ~it->second.metadata.asked)) {
+                results[i] = it->second.metadata;
+                continue;
+            }
+        }
+        unknown.push_back(i);
+    }
+    return unknown;
+}
+
 std::optional<ItemMetadata> MetadataCache::cachedFieldsOf(const std::string& path, MetadataFields wanted) {
     const std::lock_guard lock(mutex_);
     catchUpLocked();

@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "platform/folder_watch.h"
 #include "platform/item_metadata.h"
@@ -41,6 +42,12 @@ public:
     // many items as fieldsOf() would, as they stood at this moment.
     void catchUp();
     platform::ItemMetadata fieldsOfCaughtUp(const std::string& path, platform::MetadataFields wanted);
+    // After catchUp(), for many items at one lock: sets `results[i]` for
+    // each i in [first, last) whose item is taken as it was with every wanted
+    // field read, and gives the indices of the others, for fieldsOfCaughtUp().
+    std::vector<std::size_t> takeKnown(const std::vector<std::string>& paths, std::size_t first,
+                                       std::size_t last, platform::MetadataFields wanted,
+                                       std::vector<platform::ItemMetadata>& results);
     // Only what the cache holds and is still true of the item: none unless
     // every wanted field was read.
     std::optional<platform::ItemMetadata> cachedFieldsOf(const std::string& path,

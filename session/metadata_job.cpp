@@ -26,6 +26,7 @@ void MetadataJob::start(int threads) {
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     threads = static_cast<int>(std::min<std::int64_t>(threads, std::max<std::int64_t>(1, total())));
     working_ = threads;
+    threadCount_ = threads;
     cache_.catchUp();
     for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
     reporter_->start();
@@ -36,10 +37,21 @@ void MetadataJob::stop() {
 }
 
 void MetadataJob::work() {
+    // Items are taken in groups, so that those the cache knows cost one
+    // lock a group; small enough that every thread gets many.
     const std::int64_t count = total();
-    for (std::int64_t i = next_++; i < count && !stopRequested_; i = next_++) {
-        results_[static_cast<size_t>(i)] = cache_.fieldsOfCaughtUp(paths_[static_cast<size_t>(i)], wanted_);
-        done_.fetch_add(1, std::memory_order_relaxed);
+    const std::int64_t group = std::clamp<std::int64_t>(count / (threadCount_ * 16), 1, 64);
+    for (std::int64_t first = next_.fetch_add(group); first < count && !stopRequested_;
+         first = next_.fetch_add(group)) {
+        const auto begin = static_cast<std::size_t>(first);
+        const auto end = static_cast<std::size_t>(std::min(count, first + group));
+        const std::vector<std::size_t> unknown = cache_.takeKnown(paths_, begin, end, wanted_, results_);
+        done_.fetch_add(static_cast<std::int64_t>(end - begin - unknown.size()), std::memory_order_relaxed);
+        for (std::size_t i : unknown) {
+            if (stopRequested_) break;
+            results_[i] = cache_.fieldsOfCaughtUp(paths_[i], wanted_);
+            done_.fetch_add(1, std::memory_order_relaxed);
+        }
     }
     // The last thread out tells the job's own thread.
     if (--working_ == 0) QMetaObject::invokeMethod(this, &MetadataJob::threadsEnded, Qt::QueuedConnection);

@@ -66,6 +66,7 @@ private:
     std::atomic<std::int64_t> next_{0};
     std::atomic<std::int64_t> done_{0};
     std::atomic<int> working_{0};
+    int threadCount_ = 1;
     std::atomic<bool> stopRequested_{false};
     QTimer* reporter_ = nullptr;
     std::int64_t reported_ = -1;

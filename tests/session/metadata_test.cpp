@@ -117,7 +117,9 @@ TEST_P(MetadataCacheChange, IsSeenByTheNextRead) {
     mkdir((folder + "/top/sub").c_str(), 0755);
     const std::string path = folder + "/top/sub/a.jpg";
     MakeDated(path, "2024:07:15 10:20:30");
-    if (GetParam().linked) ASSERT_EQ(link(path.c_str(), (folder + "/linked.jpg").c_str()), 0);
+    if (GetParam().linked) {
+        ASSERT_EQ(link(path.c_str(), (folder + "/linked.jpg").c_str()), 0);
+    }
     MetadataCache cache;
     cache.fieldsOf(path, DateTakenField);
     ASSERT_EQ(cache.fieldsOf(path, DateTakenField).dateTaken, (DateTime{2024, 7, 15, 10, 20, 30}));
