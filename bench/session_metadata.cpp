@@ -120,3 +120,28 @@ void BM_DateTakenOf10000Jpegs(benchmark::State& state) {
 BENCHMARK(BM_DateTakenOf10000Jpegs)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The read from the cache alone, many times over the same files.
+void BM_CachedDateTakenOf10000Jpegs(benchmark::State& state) {
+    int argc = 1;
+    char name[] = "session_bench";
+    char* argv[] = {name};
+    QCoreApplication app(argc, argv);
+    kestrix::platform::testing::TempFolder temp;
+    const std::vector<std::string> paths = MakePictures(temp.path());
+    kestrix::session::MetadataCache cache;
+    kestrix::session::MetadataJob cold(cache, paths, kestrix::platform::DateTakenField);
+    cold.waitForEnd();
+    for (int i = 0; i < 3; ++i) {
+        const Clock::time_point start = Clock::now();
+        kestrix::session::MetadataJob cached(cache, paths, kestrix::platform::DateTakenField);
+        cached.waitForEnd();
+        state.counters["first_ms" + std::to_string(i)] = Milliseconds(Clock::now() - start);
+    }
+    for (auto _ : state) {
+        kestrix::session::MetadataJob cached(cache, paths, kestrix::platform::DateTakenField);
+        cached.waitForEnd();
+        if (Dates(cached) != kPictures) state.SkipWithError("the cache missed dates");
+    }
+}
+BENCHMARK(BM_CachedDateTakenOf10000Jpegs)->Unit(benchmark::kMillisecond);
