@@ -18,7 +18,7 @@ void Check(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-constexpr const char* kExtensions[] = {"jpg", "tif", "png",  "webp", "heic", "cr2", "mp3",
+constexpr const char* kExtensions[] = {"jpg",  "tif", "png",  "webp", "heic", "cr2",  "mp3",
                                        "flac", "ogg", "opus", "m4a",  "wav",  "aiff", "JPG"};
 constexpr std::size_t kKinds = sizeof kExtensions / sizeof kExtensions[0];
 

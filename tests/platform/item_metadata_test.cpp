@@ -77,6 +77,16 @@ const DateCase kDateCases[] = {
                             {{"Exif.Photo.DateTimeOriginal", "2020:02:29 00:00:00"}});
      },
      DateTime{2020, 2, 29, 0, 0, 0}},
+    {"Heif", "q.heic",
+     [](const std::string& p) {
+         media::MakeIsoMedia(p, "heic", {{"Exif.Photo.DateTimeOriginal", "2019:03:04 05:06:07"}});
+     },
+     DateTime{2019, 3, 4, 5, 6, 7}},
+    {"Avif", "r.avif",
+     [](const std::string& p) {
+         media::MakeIsoMedia(p, "avif", {{"Exif.Photo.DateTimeDigitized", "2018:01:02 03:04:05"}});
+     },
+     DateTime{2018, 1, 2, 3, 4, 5}},
     // A JPEG cut off inside its EXIF, and one whose EXIF block is garbage.
     {"Truncated", "j.jpg",
      [](const std::string& p) {

@@ -69,6 +69,47 @@ inline std::string ReadBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+inline std::string BigEndian32(std::uint32_t value) {
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (24 - 8 * i)) & 0xFF);
+    return bytes;
+}
+
+inline std::string BigEndian16(std::uint16_t value) {
+    return std::string{static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
+}
+
+inline std::string IsoBox(const std::string& type, const std::string& body) {
+    return BigEndian32(static_cast<std::uint32_t>(8 + body.size())) + type + body;
+}
+
+inline std::string IsoFullBox(const std::string& type, char version, const std::string& body) {
+    return IsoBox(type, std::string{version, 0, 0, 0} + body);
+}
+
+// An ISO base media file of brand `brand` ("heic", "avif") that holds only
+// an Exif item with the EXIF keys and values given, as a phone stores them.
+inline void MakeIsoMedia(const std::string& path, const std::string& brand, const Fields& fields) {
+    Exiv2::ExifData exif;
+    for (const auto& [key, value] : fields) exif[key] = value;
+    Exiv2::Blob tiff;
+    Exiv2::ExifParser::encode(tiff, Exiv2::littleEndian, exif);
+    const std::string item = BigEndian32(0) + std::string(tiff.begin(), tiff.end());
+    const std::string type = IsoBox("ftyp", brand + BigEndian32(0) + "mif1" + brand);
+    const std::string handler = IsoFullBox("hdlr", 0, BigEndian32(0) + "pict" + std::string(13, '\0'));
+    const std::string info = IsoFullBox(
+        "iinf", 0, BigEndian16(1) + IsoFullBox("infe", 2, BigEndian16(1) + BigEndian16(0) + "Exif" + '\0'));
+    const auto meta = [&](std::uint32_t offset) {
+        const std::string location = IsoFullBox("iloc", 0,
+                                                std::string{'\x44', '\0'} + BigEndian16(1) + BigEndian16(1) +
+                                                    BigEndian16(0) + BigEndian16(1) + BigEndian32(offset) +
+                                                    BigEndian32(static_cast<std::uint32_t>(item.size())));
+        return IsoFullBox("meta", 0, handler + info + location);
+    };
+    const auto offset = static_cast<std::uint32_t>(type.size() + meta(0).size() + 8);
+    WriteBytes(path, type + meta(offset) + IsoBox("mdat", item));
+}
+
 struct Tags {
     std::string artist;
     std::string title;
