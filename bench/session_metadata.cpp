@@ -70,8 +70,9 @@ int ExifToolDates(const std::string& folder) {
 }
 
 int Dates(const kestrix::session::MetadataJob& job) {
-    return static_cast<int>(std::count_if(job.results().begin(), job.results().end(),
-                                          [](const auto& read) { return read.dateTaken.has_value(); }));
+    return static_cast<int>(std::count_if(job.results().begin(), job.results().end(), [](const auto& read) {
+        return read && read->dateTaken.has_value();
+    }));
 }
 
 void BM_DateTakenOf10000Jpegs(benchmark::State& state) {

@@ -41,7 +41,7 @@ MetadataCache::MetadataCache()
 
 ItemMetadata MetadataCache::fieldsOf(const std::string& path, MetadataFields wanted) {
     catchUp();
-    return fieldsOfCaughtUp(path, wanted);
+    return *fieldsOfCaughtUp(path, wanted);
 }
 
 void MetadataCache::catchUp() {
@@ -64,7 +64,7 @@ void MetadataCache::catchUpLocked() {
     }
 }
 
-ItemMetadata MetadataCache::fieldsOfCaughtUp(const std::string& path, MetadataFields wanted) {
+MetadataCache::Shared MetadataCache::fieldsOfCaughtUp(const std::string& path, MetadataFields wanted) {
     const std::string folder(FolderPart(path));
     bool watched = false;
     {
@@ -72,15 +72,15 @@ ItemMetadata MetadataCache::fieldsOfCaughtUp(const std::string& path, MetadataFi
         const auto trusted = trusted_.find(path);
         if (trusted != trusted_.end()) {
             const auto it = items_.find(trusted->second);
-            if (it != items_.end() && !(wanted & ~it->second.metadata.asked)) return it->second.metadata;
+            if (it != items_.end() && !(wanted & ~it->second.metadata->asked)) return it->second.metadata;
         }
         // Watched before the stat, so that no change after it goes unseen.
         watched = watch_.watch(folder);
     }
     const std::optional<platform::MetadataStamp> stamp = platform::StampOf(path);
     if (!stamp) {
-        ItemMetadata none;
-        none.asked = wanted;
+        auto none = std::make_shared<ItemMetadata>();
+        none->asked = wanted;
         return none;
     }
     const bool trust = watched && platform::IsSingleLinkFile(path);
@@ -90,7 +90,7 @@ ItemMetadata MetadataCache::fieldsOfCaughtUp(const std::string& path, MetadataFi
         const std::lock_guard lock(mutex_);
         const auto it = items_.find(key);
         if (it != items_.end() && it->second.stamp == *stamp) {
-            missing &= ~it->second.metadata.asked;
+            missing &= ~it->second.metadata->asked;
             if (!missing) {
                 if (trust) trusted_[path] = key;
                 return it->second.metadata;
@@ -101,22 +101,25 @@ ItemMetadata MetadataCache::fieldsOfCaughtUp(const std::string& path, MetadataFi
     const ItemMetadata read = reader_(path, *stamp, missing);
     const std::lock_guard lock(mutex_);
     Known& known = items_[key];
-    if (known.stamp != *stamp) known = Known{*stamp, ItemMetadata{}};
-    Merge(known.metadata, read, missing);
+    // Copied on change: a reader may hold the one before.
+    auto merged = std::make_shared<ItemMetadata>(known.stamp == *stamp && known.metadata ? *known.metadata
+                                                                                         : ItemMetadata{});
+    Merge(*merged, read, missing);
+    known = Known{*stamp, std::move(merged)};
     if (trust) trusted_[path] = key;
     return known.metadata;
 }
 
 std::vector<std::size_t> MetadataCache::takeKnown(const std::vector<std::string>& paths, std::size_t first,
                                                   std::size_t last, MetadataFields wanted,
-                                                  std::vector<ItemMetadata>& results) {
+                                                  std::vector<Shared>& results) {
     std::vector<std::size_t> unknown;
     const std::lock_guard lock(mutex_);
     for (std::size_t i = first; i < last; ++i) {
         const auto trusted = trusted_.find(paths[i]);
         if (trusted != trusted_.end()) {
             const auto it = items_.find(trusted->second);
-            if (it != items_.end() && !(wanted & ~it->second.metadata.asked)) {
+            if (it != items_.end() && !(wanted & ~it->second.metadata->asked)) {
                 results[i] = it->second.metadata;
                 continue;
             }
@@ -132,14 +135,14 @@ std::optional<ItemMetadata> MetadataCache::cachedFieldsOf(const std::string& pat
     const auto trusted = trusted_.find(path);
     if (trusted != trusted_.end()) {
         const auto it = items_.find(trusted->second);
-        if (it != items_.end() && !(wanted & ~it->second.metadata.asked)) return it->second.metadata;
+        if (it != items_.end() && !(wanted & ~it->second.metadata->asked)) return *it->second.metadata;
     }
     const std::optional<platform::MetadataStamp> stamp = platform::StampOf(path);
     if (!stamp) return std::nullopt;
     const auto it = items_.find(Key{stamp->device, stamp->inode});
-    if (it == items_.end() || it->second.stamp != *stamp || (wanted & ~it->second.metadata.asked))
+    if (it == items_.end() || it->second.stamp != *stamp || (wanted & ~it->second.metadata->asked))
         return std::nullopt;
-    return it->second.metadata;
+    return *it->second.metadata;
 }
 
 std::size_t MetadataCache::size() const {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -30,6 +31,9 @@ public:
     using Reader = std::function<platform::ItemMetadata(
         const std::string& path, const platform::MetadataStamp& stamp, platform::MetadataFields wanted)>;
 
+    // What was read of one item; never changed once handed out.
+    using Shared = std::shared_ptr<const platform::ItemMetadata>;
+
     MetadataCache();
     // `reader` reads the files instead of the platform layer (tests give one
     // of their own); it is called from several threads at once.
@@ -41,13 +45,13 @@ public:
     // Learns what the watched folders reported; then fieldsOfCaughtUp() reads
     // many items as fieldsOf() would, as they stood at this moment.
     void catchUp();
-    platform::ItemMetadata fieldsOfCaughtUp(const std::string& path, platform::MetadataFields wanted);
+    Shared fieldsOfCaughtUp(const std::string& path, platform::MetadataFields wanted);
     // After catchUp(), for many items at one lock: sets `results[i]` for
     // each i in [first, last) whose item is taken as it was with every wanted
     // field read, and gives the indices of the others, for fieldsOfCaughtUp().
     std::vector<std::size_t> takeKnown(const std::vector<std::string>& paths, std::size_t first,
                                        std::size_t last, platform::MetadataFields wanted,
-                                       std::vector<platform::ItemMetadata>& results);
+                                       std::vector<Shared>& results);
     // Only what the cache holds and is still true of the item: none unless
     // every wanted field was read.
     std::optional<platform::ItemMetadata> cachedFieldsOf(const std::string& path,
@@ -73,7 +77,7 @@ private:
     };
     struct Known {
         platform::MetadataStamp stamp;
-        platform::ItemMetadata metadata;
+        Shared metadata;
     };
 
     void catchUpLocked();

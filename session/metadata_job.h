@@ -43,9 +43,9 @@ public:
     std::int64_t done() const { return done_.load(std::memory_order_relaxed); }
     const std::vector<std::string>& paths() const { return paths_; }
     platform::MetadataFields wanted() const { return wanted_; }
-    // After the end, what was read of each path in order; an item not read
-    // because the job was stopped has `asked` 0.
-    const std::vector<platform::ItemMetadata>& results() const { return results_; }
+    // After the end, what was read of each path in order; null for an item
+    // not read because the job was stopped.
+    const std::vector<MetadataCache::Shared>& results() const { return results_; }
 
 signals:
     // `done` of `total` items read.
@@ -61,7 +61,7 @@ private:
     MetadataCache& cache_;
     const std::vector<std::string> paths_;
     const platform::MetadataFields wanted_;
-    std::vector<platform::ItemMetadata> results_;
+    std::vector<MetadataCache::Shared> results_;
     std::vector<std::thread> threads_;
     std::atomic<std::int64_t> next_{0};
     std::atomic<std::int64_t> done_{0};

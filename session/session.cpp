@@ -372,14 +372,18 @@ std::vector<platform::ItemMetadata> Session::metadataOf(const std::vector<int>& 
                                                         platform::MetadataFields wanted) {
     const std::unique_ptr<MetadataJob> job = metadataJob(rows, wanted);
     job->waitForEnd();
-    return job->results();
+    std::vector<platform::ItemMetadata> read;
+    read.reserve(job->results().size());
+    for (const MetadataCache::Shared& one : job->results()) read.push_back(*one);
+    return read;
 }
 
 std::vector<std::optional<platform::DateTime>> Session::dateTakenOf(const std::vector<int>& rows) {
     std::vector<std::optional<platform::DateTime>> dates;
     dates.reserve(rows.size());
-    for (const platform::ItemMetadata& read : metadataOf(rows, platform::DateTakenField))
-        dates.push_back(read.dateTaken);
+    const std::unique_ptr<MetadataJob> job = metadataJob(rows, platform::DateTakenField);
+    job->waitForEnd();
+    for (const MetadataCache::Shared& read : job->results()) dates.push_back(read->dateTaken);
     return dates;
 }
 

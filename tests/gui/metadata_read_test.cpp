@@ -69,8 +69,8 @@ TEST_F(MetadataReadTest, QuickReadHandsOverItsResultsWithoutTheGauge) {
     mainWindow->readMetadataWithProgress({2, 0, 1}, kestrix::platform::SizeField,
                                          [&](const kestrix::session::MetadataJob& read) {
                                              sizes.emplace();
-                                             for (const ItemMetadata& one : read.results())
-                                                 sizes->push_back(one.size);
+                                             for (const auto& one : read.results())
+                                                 sizes->push_back(one->size);
                                          });
     QTRY_VERIFY(sizes.has_value());
     EXPECT_EQ(*sizes, (std::vector<std::optional<std::uint64_t>>{3, 1, 2}));

@@ -214,8 +214,8 @@ TEST_F(MetadataJobTest, ReadsEveryPathInOrderAndSignalsItsEnd) {
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), (std::pair<qint64, qint64>(40, 40)));
     ASSERT_EQ(job.results().size(), 40u);
-    EXPECT_EQ(job.results()[0].dateTaken, (DateTime{2024, 7, 10, 10, 20, 30}));
-    EXPECT_EQ(job.results()[39].dateTaken, (DateTime{2024, 7, 29, 10, 20, 30}));
+    EXPECT_EQ(job.results()[0]->dateTaken, (DateTime{2024, 7, 10, 10, 20, 30}));
+    EXPECT_EQ(job.results()[39]->dateTaken, (DateTime{2024, 7, 29, 10, 20, 30}));
     EXPECT_EQ(cache.size(), 40u);
 }
 
@@ -236,7 +236,8 @@ TEST_F(MetadataJobTest, StopsAfterTheItemsBeingRead) {
     EXPECT_FALSE(job.completed());
     EXPECT_EQ(job.done(), 2);
     int read = 0;
-    for (const ItemMetadata& one : job.results()) read += one.asked == DateTakenField ? 1 : 0;
+    for (const MetadataCache::Shared& one : job.results())
+        read += one && one->asked == DateTakenField ? 1 : 0;
     EXPECT_EQ(read, 2);
 }
 
