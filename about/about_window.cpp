@@ -20,7 +20,7 @@ const QColor kYellow(255, 255, 0);
 const char kAuthor[] = "Zespół Kestrix";
 const char kMailAddress[] = "kestrix@example.org";
 const char kWebAddress[] = "kestrix.example.org";
-const char kNotice[] = "Program darmowy do użytku domowego";
+const char kNotice[] = "Wolny program na licencji GNU GPL w wersji 3 lub późniejszej";
 
 // Only the underline, or no style at all.
 void SetUnderlined(QWidget* label, bool underlined) {
@@ -69,6 +69,8 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Fra
         fitToText(label);
     mailLink->setCursor(Qt::PointingHandCursor);
     webLink->setCursor(Qt::PointingHandCursor);
+    mailLink->setAccessibleDescription(QStringLiteral("Adres poczty autora"));
+    webLink->setAccessibleDescription(QStringLiteral("Strona programu"));
 
     // A click anywhere but on a link closes the window.
     connect(backgroundPanel, &BevelPanel::clicked, this, &AboutWindow::close);

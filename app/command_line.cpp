@@ -52,11 +52,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
                 optionsEnded = true;
                 continue;
             }
-            if (argument == "--help") {
+            if (argument == "--help" || argument == "-h") {
                 command.action = CommandLine::Action::Help;
                 return command;
             }
-            if (argument == "--version") {
+            if (argument == "--version" || argument == "-v") {
                 command.action = CommandLine::Action::Version;
                 return command;
             }
@@ -77,11 +77,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
                     continue;
                 }
                 command.action = CommandLine::Action::Misuse;
-                command.problem = "option '" + argument + "' needs a value";
+                command.problem = "opcja '" + argument + "' wymaga wartości";
                 return command;
             }
             command.action = CommandLine::Action::Misuse;
-            command.problem = "unknown option '" + argument + "'";
+            command.problem = "nieznana opcja '" + argument + "'";
             return command;
         }
         if (argument.empty() || (argument[0] != '/' && currentFolder.empty())) {
@@ -94,26 +94,29 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
 }
 
 std::string HelpText() {
-    return "Usage: kestrix [OPTION]... [FILE|FOLDER]...\n"
-           "Rename many files and folders at once, with a live preview.\n"
+    return "Użycie: kestrix [OPCJA]... [PLIK|KATALOG]...\n"
+           "Zmiana nazw wielu plików i katalogów naraz, z podglądem na żywo.\n"
            "\n"
-           "The files and folders named are added to the list when the window opens,\n"
-           "as if they were dropped onto it: for each folder the program asks whether\n"
-           "to add its contents too.\n"
+           "Podane pliki i katalogi trafiają na listę, gdy okno się otworzy, tak jakby\n"
+           "zostały na nie upuszczone: przy każdym katalogu program pyta, czy dodać\n"
+           "też jego zawartość.\n"
            "\n"
-           "  --help     show this help and exit\n"
-           "  --version  show the version and exit\n"
-           "  --         end the options: every argument after it is a file or folder\n"
+           "  -h, --help     pokazuje tę pomoc i kończy działanie\n"
+           "  -v, --version  pokazuje wersję i kończy działanie\n"
+           "  --             kończy opcje: każdy dalszy argument to plik lub katalog\n"
            "\n"
-           "Qt's own options (-platform, -style, -session and the like) are passed on\n"
-           "to Qt.\n";
+           "Opcje samego Qt (-platform, -style, -session i podobne) trafiają do Qt.\n";
 }
 
-std::string VersionText() { return std::string("kestrix ") + KESTRIX_VERSION + "\n"; }
+std::string VersionText() {
+    return std::string("kestrix ") + KESTRIX_VERSION +
+           "\n"
+           "Wolny program na licencji GNU GPL w wersji 3 lub późniejszej.\n";
+}
 
 std::string UsageText() {
-    return "Usage: kestrix [OPTION]... [FILE|FOLDER]...\n"
-           "Try 'kestrix --help' for more information.\n";
+    return "Użycie: kestrix [OPCJA]... [PLIK|KATALOG]...\n"
+           "Więcej informacji: kestrix --help\n";
 }
 
 }  // namespace kestrix::ui

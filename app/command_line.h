@@ -24,11 +24,13 @@ struct CommandLine {
 };
 
 // Reads argv; `currentFolder` is the folder relative paths start from
-// (empty when unknown). "--help" or "--version" anywhere before "--" wins;
+// (empty when unknown). "--help" ("-h") or "--version" ("-v") anywhere
+// before "--" wins;
 // any other argument starting with '-' (Qt's options aside) is a misuse;
 // after "--" every argument is a file or folder.
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& currentFolder);
 
+// The texts for the terminal, in Polish as the windows are.
 std::string HelpText();
 std::string VersionText();
 // The short usage shown after a misuse.

@@ -34,11 +34,11 @@ int main(int argc, char** argv) {
         if (kestrix::platform::Exists(path)) {
             paths.push_back(path);
         } else {
-            std::fprintf(stderr, "kestrix: %s: no such file or folder\n", path.c_str());
+            std::fprintf(stderr, "kestrix: %s: nie ma takiego pliku ani katalogu\n", path.c_str());
         }
     }
     for (const std::string& argument : command.unusable) {
-        std::fprintf(stderr, "kestrix: '%s': no such file or folder\n", argument.c_str());
+        std::fprintf(stderr, "kestrix: '%s': nie ma takiego pliku ani katalogu\n", argument.c_str());
     }
 
     // Qt sees only its own options, so it never takes a file name for one.

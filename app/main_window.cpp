@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTimer>
@@ -27,7 +28,9 @@
 #include "app/settings_location.h"
 #include "app/uri_list.h"
 #include "app/window_settings.h"
+#include "engine/name_masks.h"
 #include "filelist/file_list_delegate.h"
+#include "filelist/file_list_view.h"
 #include "filelist/list_selection.h"
 #include "filelist/rule_summary_delegate.h"
 #include "folderchooser/folder_chooser.h"
@@ -41,7 +44,9 @@
 #include "ui/pixel_font.h"
 #include "ui/progress_gauge.h"
 
+using kestrix::session::EntryPick;
 using kestrix::session::Session;
+using kestrix::session::SortKey;
 using kestrix::ui::DeselectRows;
 using kestrix::ui::RestoreSelection;
 using kestrix::ui::SelectedRows;
@@ -56,7 +61,11 @@ QIcon Artwork(const char* name) {
     return QIcon(QStringLiteral(":/icons/") + QLatin1String(name) + QStringLiteral(".svg"));
 }
 
-QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* icon, const QString& hint) {
+// A button with an image only: a screen reader names it by its hint, and the
+// hint shows its key. The Tab key reaches it; a click leaves the focus where
+// it was.
+QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* icon, const QString& hint,
+                            const QKeySequence& key = {}) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
     button->setIcon(Artwork(icon));
@@ -64,8 +73,15 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* icon,
     button->setFixedSize(60, 60);
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    button->setToolTip(hint);
-    button->setFocusPolicy(Qt::NoFocus);
+    button->setAccessibleName(hint);
+    if (key.isEmpty()) {
+        button->setToolTip(hint);
+    } else {
+        button->setShortcut(key);
+        button->setToolTip(hint + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
+                           QStringLiteral(")"));
+    }
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 
@@ -128,17 +144,24 @@ void MainWindow::buildToolBar() {
         " stop:1 #cdd6e3); }"));
 
     toolBar->addWidget(MakeSeparator(toolBar, "ToolButton14", 8));
+    toolBar->setAccessibleName(QStringLiteral("Pasek narzędzi"));
+    // The keys follow the desktop's habits (Ctrl+O opens, Ctrl+, shows the
+    // settings, F1 helps); none is one an edit or a list of Qt's takes.
     addFilesButton =
-        MakeToolButton(toolBar, "ToolButton1", "toolbar-add-files", QStringLiteral("Dodaj pliki do listy"));
+        MakeToolButton(toolBar, "ToolButton1", "toolbar-add-files", QStringLiteral("Dodaj pliki do listy"),
+                       QKeySequence(Qt::CTRL | Qt::Key_O));
     addFolderButton = MakeToolButton(toolBar, "ToolButton2", "toolbar-add-folder",
-                                     QStringLiteral("Dodaj pliki z wybranego katalogu"));
+                                     QStringLiteral("Dodaj pliki z wybranego katalogu"),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     optionsButton = MakeToolButton(toolBar, "ToolButton3", "toolbar-options",
-                                   QStringLiteral("Jakie zmiany nazw zastosować"));
+                                   QStringLiteral("Jakie zmiany nazw zastosować"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_Comma));
     applyButton =
-        MakeToolButton(toolBar, "ToolButton4", "toolbar-apply", QStringLiteral("Zmień nazwy plików"));
+        MakeToolButton(toolBar, "ToolButton4", "toolbar-apply", QStringLiteral("Zmień nazwy plików"),
+                       QKeySequence(Qt::CTRL | Qt::Key_Return));
     clearButton = MakeToolButton(toolBar, "ToolButton5", "toolbar-clear", QStringLiteral("Wyczyść listę"));
-    aboutButton =
-        MakeToolButton(toolBar, "ToolButton6", "toolbar-about", QStringLiteral("Informacje o programie"));
+    aboutButton = MakeToolButton(toolBar, "ToolButton6", "toolbar-about",
+                                 QStringLiteral("Informacje o programie"), QKeySequence(Qt::Key_F1));
     closeButton = MakeToolButton(toolBar, "ToolButton7", "toolbar-close", QStringLiteral("Zamknij program"));
     for (QToolButton* button : {addFilesButton, addFolderButton, optionsButton, applyButton, clearButton,
                                 aboutButton, closeButton}) {
@@ -153,6 +176,7 @@ void MainWindow::buildToolBar() {
     gaugeHolder->setFixedSize(89, 60);
     progressGauge = new ProgressGauge(gaugeHolder);
     progressGauge->setObjectName(QStringLiteral("CGauge1"));
+    progressGauge->setAccessibleName(QStringLiteral("Postęp zmiany nazw"));
     progressGauge->setGeometry(0, 0, 89, 60);
     progressGauge->hide();
     toolBar->addWidget(gaugeHolder);
@@ -164,6 +188,9 @@ void MainWindow::buildToolBar() {
     connect(clearButton, &QToolButton::clicked, this, &MainWindow::clearList);
     connect(aboutButton, &QToolButton::clicked, this, &MainWindow::showAboutWindow);
     connect(closeButton, &QToolButton::clicked, this, &MainWindow::close);
+    // Either Enter key applies: the keypad's too.
+    auto* keypadApply = new QShortcut(QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Enter), this);
+    connect(keypadApply, &QShortcut::activated, applyButton, &QToolButton::animateClick);
 }
 
 void MainWindow::buildPanels() {
@@ -180,9 +207,12 @@ void MainWindow::buildPanels() {
     previewCaption = new QLabel(QStringLiteral("Podgląd wybranych zmian w nazwach :"), previewPanel);
     previewCaption->setObjectName(QStringLiteral("Label1"));
     previewCaption->setAlignment(Qt::AlignCenter);
+    splitter->setAccessibleName(QStringLiteral("Podział okna"));
     previewLayout->addWidget(previewCaption);
     ruleSummaryList = new QListWidget(previewPanel);
     ruleSummaryList->setObjectName(QStringLiteral("ListBox3"));
+    ruleSummaryList->setAccessibleName(QStringLiteral("Podsumowanie reguł"));
+    ruleSummaryList->setAccessibleDescription(QStringLiteral("Podgląd wybranych zmian w nazwach"));
     ruleSummaryList->setSelectionMode(QAbstractItemView::SingleSelection);
     ruleSummaryList->setUniformItemSizes(true);
     ruleSummaryList->setFont(kestrix::ui::PixelFont(QStringLiteral("Verdana"), 11));
@@ -205,6 +235,7 @@ void MainWindow::buildPanels() {
         {QStringLiteral("Oryginalne nazwy plików:"), QStringLiteral("Nazwy po wprowadzonych zmianach:")});
     columnHeader = new QHeaderView(Qt::Horizontal, fileListPanel);
     columnHeader->setObjectName(QStringLiteral("HeaderControl1"));
+    columnHeader->setAccessibleName(QStringLiteral("Kolumny listy plików"));
     columnHeader->setModel(headerModel_);
     columnHeader->setFixedHeight(17);
     columnHeader->setSectionsClickable(false);
@@ -216,8 +247,11 @@ void MainWindow::buildPanels() {
     listLayout->addWidget(columnHeader);
 
     fileListDelegate_ = new FileListDelegate([this] { return columnSplit(); }, this);
-    fileListView = new QListView(fileListPanel);
+    fileListView = new FileListView(fileListPanel);
     fileListView->setObjectName(QStringLiteral("ListBox1"));
+    fileListView->setAccessibleName(QStringLiteral("Lista plików"));
+    fileListView->setAccessibleDescription(
+        QStringLiteral("Oryginalne nazwy plików i nazwy po wprowadzonych zmianach"));
     fileListView->setModel(&session_.entryList());
     fileListView->setItemDelegate(fileListDelegate_);
     fileListView->setUniformItemSizes(true);
@@ -232,6 +266,7 @@ void MainWindow::buildPanels() {
     listLayout->addWidget(fileListView, 1);
 
     connect(columnHeader, &QHeaderView::sectionResized, this, &MainWindow::columnSplitChanged);
+    connect(fileListView, &FileListView::selectionDropped, this, &MainWindow::selectionDropped);
 
     splitter->addWidget(previewPanel);
     splitter->addWidget(fileListPanel);
@@ -281,6 +316,44 @@ void MainWindow::buildFileListMenu() {
     viewMenu->addAction(fullPathViewAction);
     viewMenu->addAction(nameOnlyViewAction);
 
+    // Below the designed entries: sorting and selecting.
+    auto makeSubmenu = [this](const char* name, const QString& caption) {
+        QMenu* menu = fileListMenu->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        menu->menuAction()->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    sortMenu = makeSubmenu("Sortuj1", QStringLiteral("Sortuj"));
+    sortByNameAction = makeItem("wedugnazwy1", QStringLiteral("według nazwy"), nullptr, {});
+    sortByModifiedAction =
+        makeItem("wedugdatymodyfikacji1", QStringLiteral("według daty modyfikacji"), nullptr, {});
+    sortByDateTakenAction =
+        makeItem("wedugdatywykonaniazdjcia1", QStringLiteral("według daty wykonania zdjęcia"), nullptr, {});
+    sortBySizeAction = makeItem("wedugrozmiaru1", QStringLiteral("według rozmiaru"), nullptr, {});
+    sortByExtensionAction =
+        makeItem("wedugrozszerzenia1", QStringLiteral("według rozszerzenia"), nullptr, {});
+    reverseOrderAction = makeItem("Odwrkolejno1", QStringLiteral("Odwróć kolejność"), nullptr, {});
+    for (QAction* action : {sortByNameAction, sortByModifiedAction, sortByDateTakenAction, sortBySizeAction,
+                            sortByExtensionAction}) {
+        sortMenu->addAction(action);
+    }
+    sortSeparator = sortMenu->addSeparator();
+    sortSeparator->setObjectName(QStringLiteral("N2"));
+    sortMenu->addAction(reverseOrderAction);
+
+    selectMenu = makeSubmenu("Zaznacz1", QStringLiteral("Zaznacz"));
+    selectByMaskAction = makeItem("wedugmaski1", QStringLiteral("według maski…"), nullptr, {});
+    selectHiddenAction = makeItem("ukryte1", QStringLiteral("ukryte"), nullptr, {});
+    selectFoldersAction = makeItem("foldery1", QStringLiteral("foldery"), nullptr, {});
+    selectConflictsAction = makeItem("zkonfliktem1", QStringLiteral("z konfliktem"), nullptr, {});
+    selectAllAction =
+        makeItem("wszystko1", QStringLiteral("wszystko"), nullptr, QKeySequence(Qt::CTRL | Qt::Key_A));
+    invertSelectionAction = makeItem("odwrzaznaczenie1", QStringLiteral("odwróć zaznaczenie"), nullptr, {});
+    for (QAction* action : {selectByMaskAction, selectHiddenAction, selectFoldersAction,
+                            selectConflictsAction, selectAllAction, invertSelectionAction}) {
+        selectMenu->addAction(action);
+    }
+
     // Qt toggles a checkable item's mark before `triggered`, as the handlers expect.
     connect(moveUpAction, &QAction::triggered, this, &MainWindow::moveSelectedUp);
     connect(moveDownAction, &QAction::triggered, this, &MainWindow::moveSelectedDown);
@@ -288,6 +361,18 @@ void MainWindow::buildFileListMenu() {
     connect(undoAction, &QAction::triggered, this, &MainWindow::undoLastRun);
     connect(fullPathViewAction, &QAction::triggered, this, &MainWindow::fullPathViewChosen);
     connect(nameOnlyViewAction, &QAction::triggered, this, &MainWindow::nameOnlyViewChosen);
+    connect(sortByNameAction, &QAction::triggered, this, &MainWindow::sortByName);
+    connect(sortByModifiedAction, &QAction::triggered, this, &MainWindow::sortByModified);
+    connect(sortByDateTakenAction, &QAction::triggered, this, &MainWindow::sortByDateTaken);
+    connect(sortBySizeAction, &QAction::triggered, this, &MainWindow::sortBySize);
+    connect(sortByExtensionAction, &QAction::triggered, this, &MainWindow::sortByExtension);
+    connect(reverseOrderAction, &QAction::triggered, this, &MainWindow::reverseOrder);
+    connect(selectByMaskAction, &QAction::triggered, this, &MainWindow::selectByMask);
+    connect(selectHiddenAction, &QAction::triggered, this, &MainWindow::selectHidden);
+    connect(selectFoldersAction, &QAction::triggered, this, &MainWindow::selectFolders);
+    connect(selectConflictsAction, &QAction::triggered, this, &MainWindow::selectConflicts);
+    connect(selectAllAction, &QAction::triggered, this, &MainWindow::selectAll);
+    connect(invertSelectionAction, &QAction::triggered, this, &MainWindow::invertSelection);
     connect(fileListView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { fileListMenu->popup(fileListView->viewport()->mapToGlobal(pos)); });
 }
@@ -435,6 +520,67 @@ void MainWindow::moveSelected(int step) {
 void MainWindow::moveSelectedUp() { moveSelected(-1); }
 
 void MainWindow::moveSelectedDown() { moveSelected(+1); }
+
+void MainWindow::selectionDropped(int row) {
+    kestrix::session::ListSelection selection;
+    selection.rows = SelectedRows(*fileListView);
+    selection.current = fileListView->currentIndex().isValid() ? fileListView->currentIndex().row() : -1;
+    if (const auto moved = session_.moveRowsTo(std::move(selection), row)) {
+        RestoreSelection(*fileListView, moved->rows, moved->current);
+    }
+}
+
+// --- Sorting; the view's selection moves with its entries.
+
+void MainWindow::sortByName() { session_.sortEntries(SortKey::Name); }
+
+void MainWindow::sortByModified() { session_.sortEntries(SortKey::Modified); }
+
+void MainWindow::sortByDateTaken() { session_.sortEntries(SortKey::DateTaken); }
+
+void MainWindow::sortBySize() { session_.sortEntries(SortKey::Size); }
+
+void MainWindow::sortByExtension() { session_.sortEntries(SortKey::Extension); }
+
+void MainWindow::reverseOrder() { session_.reverseEntries(); }
+
+// --- Selecting.
+
+void MainWindow::selectRows(const std::vector<bool>& picked) {
+    const QModelIndex current = fileListView->currentIndex();
+    RestoreSelection(*fileListView, picked, current.isValid() ? current.row() : -1);
+}
+
+// Asked again, with the masks as typed, until they make sense or the question is cancelled.
+void MainWindow::selectByMask() {
+    QString masks = lastMasks_;
+    while (const std::optional<QString> typed = kestrix::ui::dialogSeams().askMasks(this, masks)) {
+        masks = *typed;
+        std::string error;
+        if (const std::optional<kestrix::NameMasks> parsed =
+                kestrix::NameMasks::Parse(masks.toStdString(), error)) {
+            lastMasks_ = masks;
+            selectRows(session_.pickEntriesNamed(*parsed));
+            return;
+        }
+        kestrix::ui::ShowMessage(this, QMessageBox::Warning, QStringLiteral("Błąd"),
+                                 QString::fromStdString(error));
+    }
+}
+
+void MainWindow::selectHidden() { selectRows(session_.pickEntries(EntryPick::Hidden)); }
+
+void MainWindow::selectFolders() { selectRows(session_.pickEntries(EntryPick::Folders)); }
+
+void MainWindow::selectConflicts() { selectRows(session_.pickEntries(EntryPick::Conflicts)); }
+
+void MainWindow::selectAll() { fileListView->selectAll(); }
+
+void MainWindow::invertSelection() {
+    std::vector<bool> rows = SelectedRows(*fileListView);
+    rows.flip();
+    selectRows(rows);
+}
 
 void MainWindow::fullPathViewChosen() {
     nameOnlyViewAction->setChecked(!fullPathViewAction->isChecked());

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include "filelist/file_list_view.h"
 #include "platform/item_metadata.h"
 #include "session/entry_list.h"
 
@@ -45,31 +46,46 @@ public:
     ~MainWindow() override;
 
     // Controls; each carries its designed name as its object name (in brackets).
-    QToolBar* toolBar = nullptr;              // ToolBar1
-    QToolButton* addFilesButton = nullptr;    // ToolButton1
-    QToolButton* addFolderButton = nullptr;   // ToolButton2
-    QToolButton* optionsButton = nullptr;     // ToolButton3
-    QToolButton* applyButton = nullptr;       // ToolButton4
-    QToolButton* clearButton = nullptr;       // ToolButton5
-    QToolButton* aboutButton = nullptr;       // ToolButton6
-    QToolButton* closeButton = nullptr;       // ToolButton7
-    ProgressGauge* progressGauge = nullptr;   // CGauge1
-    QWidget* previewPanel = nullptr;          // Panel4
-    QLabel* previewCaption = nullptr;         // Label1
-    QListWidget* ruleSummaryList = nullptr;   // ListBox3
-    QSplitter* splitter = nullptr;            // Splitter2
-    QWidget* fileListPanel = nullptr;         // Panel1
-    QHeaderView* columnHeader = nullptr;      // HeaderControl1
-    QListView* fileListView = nullptr;        // ListBox1
-    QMenu* fileListMenu = nullptr;            // PopupMenu1
-    QAction* moveUpAction = nullptr;          // Przesudogry1
-    QAction* moveDownAction = nullptr;        // Przesuwd1
-    QAction* removeSelectedAction = nullptr;  // Usu1
-    QAction* undoAction = nullptr;            // Cofnij1
-    QAction* menuSeparator = nullptr;         // N1
-    QMenu* viewMenu = nullptr;                // Widok1
-    QAction* fullPathViewAction = nullptr;    // ciekaNazwa1
-    QAction* nameOnlyViewAction = nullptr;    // Nazwa1
+    QToolBar* toolBar = nullptr;               // ToolBar1
+    QToolButton* addFilesButton = nullptr;     // ToolButton1
+    QToolButton* addFolderButton = nullptr;    // ToolButton2
+    QToolButton* optionsButton = nullptr;      // ToolButton3
+    QToolButton* applyButton = nullptr;        // ToolButton4
+    QToolButton* clearButton = nullptr;        // ToolButton5
+    QToolButton* aboutButton = nullptr;        // ToolButton6
+    QToolButton* closeButton = nullptr;        // ToolButton7
+    ProgressGauge* progressGauge = nullptr;    // CGauge1
+    QWidget* previewPanel = nullptr;           // Panel4
+    QLabel* previewCaption = nullptr;          // Label1
+    QListWidget* ruleSummaryList = nullptr;    // ListBox3
+    QSplitter* splitter = nullptr;             // Splitter2
+    QWidget* fileListPanel = nullptr;          // Panel1
+    QHeaderView* columnHeader = nullptr;       // HeaderControl1
+    FileListView* fileListView = nullptr;      // ListBox1
+    QMenu* fileListMenu = nullptr;             // PopupMenu1
+    QAction* moveUpAction = nullptr;           // Przesudogry1
+    QAction* moveDownAction = nullptr;         // Przesuwd1
+    QAction* removeSelectedAction = nullptr;   // Usu1
+    QAction* undoAction = nullptr;             // Cofnij1
+    QAction* menuSeparator = nullptr;          // N1
+    QMenu* viewMenu = nullptr;                 // Widok1
+    QAction* fullPathViewAction = nullptr;     // ciekaNazwa1
+    QAction* nameOnlyViewAction = nullptr;     // Nazwa1
+    QMenu* sortMenu = nullptr;                 // Sortuj1
+    QAction* sortByNameAction = nullptr;       // wedugnazwy1
+    QAction* sortByModifiedAction = nullptr;   // wedugdatymodyfikacji1
+    QAction* sortByDateTakenAction = nullptr;  // wedugdatywykonaniazdjcia1
+    QAction* sortBySizeAction = nullptr;       // wedugrozmiaru1
+    QAction* sortByExtensionAction = nullptr;  // wedugrozszerzenia1
+    QAction* sortSeparator = nullptr;          // N2
+    QAction* reverseOrderAction = nullptr;     // Odwrkolejno1
+    QMenu* selectMenu = nullptr;               // Zaznacz1
+    QAction* selectByMaskAction = nullptr;     // wedugmaski1
+    QAction* selectHiddenAction = nullptr;     // ukryte1
+    QAction* selectFoldersAction = nullptr;    // foldery1
+    QAction* selectConflictsAction = nullptr;  // zkonfliktem1
+    QAction* selectAllAction = nullptr;        // wszystko1
+    QAction* invertSelectionAction = nullptr;  // odwrzaznaczenie1
 
     // The file list shows full paths (0) or names only (any other value).
     int listViewMode() const { return viewMode_; }
@@ -90,6 +106,20 @@ public:
     void undoLastRun();
     void fullPathViewChosen();
     void nameOnlyViewChosen();
+    void sortByName();
+    void sortByModified();
+    void sortByDateTaken();
+    void sortBySize();
+    void sortByExtension();
+    void reverseOrder();
+    void selectByMask();
+    void selectHidden();
+    void selectFolders();
+    void selectConflicts();
+    void selectAll();
+    void invertSelection();
+    // The selected entries were dragged to stand before the entry of `row`.
+    void selectionDropped(int row);
 
     // Reads `wanted` of the entries at `rows` into the session's cache on
     // worker threads while the window goes on; a read that lasts longer than
@@ -122,6 +152,8 @@ private:
 
     void updateApplyButton();
     void moveSelected(int step);
+    // Selects exactly the rows of `picked`; the focus mark stays.
+    void selectRows(const std::vector<bool>& picked);
     void columnSplitChanged();
     int columnSplit() const;
     void showRuleSummary(const QStringList& lines);
@@ -143,6 +175,7 @@ private:
     FileListDelegate* fileListDelegate_ = nullptr;
     QStandardItemModel* headerModel_ = nullptr;
     int viewMode_ = 0;
+    QString lastMasks_ = QStringLiteral("*.jpg;*.jpeg");
     bool shownOnce_ = false;
     MetadataReadProgress* metadataRead_ = nullptr;
 };

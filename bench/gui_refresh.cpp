@@ -1,6 +1,8 @@
 // One refresh of the preview with 100,000 entries in the list, the list shown:
 // when every proposed path changes (a character typed into the insert text
-// with insertion on) and when none does.
+// with insertion on) and when none does; and the replacement of characters
+// beside the regular expression of the further rules, each changing every
+// proposed path at every refresh.
 #include <string>
 #include <vector>
 
@@ -8,11 +10,13 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <benchmark/benchmark.h>
 
 #include "app/main_window.h"
 #include "engine/name_transform.h"
+#include "options/extra_rules_window.h"
 #include "options/rename_options_window.h"
 #include "session/session.h"
 
@@ -92,5 +96,65 @@ void BM_RefreshNoPathChanges(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * EntryCount);
 }
 BENCHMARK(BM_RefreshNoPathChanges)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// Every round gives every entry another replacement text, so every proposed path changes.
+void BM_RefreshReplaceRule(benchmark::State& state) {
+    RefreshWindows windows;
+    RenameOptionsWindow& options = windows.options();
+    options.replaceBox->click();
+    options.replaceFromEdit->setText(QStringLiteral("IMG_"));
+    RefreshWindows::settle();
+    int round = 0;
+    for (auto _ : state) {
+        options.replaceToEdit->setText(++round % 2 ? QStringLiteral("nr") : QStringLiteral("no"));
+        RefreshWindows::settle();
+    }
+    if (windows.lastEntry().proposed.find("/IMG_") != std::string::npos) {
+        state.SkipWithError("the replacement did not reach the proposed paths");
+    }
+    state.SetItemsProcessed(state.iterations() * EntryCount);
+}
+BENCHMARK(BM_RefreshReplaceRule)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// The same with the pattern (\d+) and the replacement nr$1 (or no$1) of the further rules.
+void BM_RefreshRegexRule(benchmark::State& state) {
+    RefreshWindows windows;
+    windows.options().moreRulesButton->click();
+    ExtraRulesWindow& extra = *windows.options().findChild<ExtraRulesWindow*>();
+    extra.regexBox->click();
+    extra.patternEdit->setText(QStringLiteral("(\\d+)"));
+    RefreshWindows::settle();
+    int round = 0;
+    for (auto _ : state) {
+        extra.regexReplacementEdit->setText(++round % 2 ? QStringLiteral("nr$1") : QStringLiteral("no$1"));
+        RefreshWindows::settle();
+    }
+    if (windows.lastEntry().proposed != "/home/ewa/Zdjęcia/Folder 99/IMG_no10999 wakacje.jpg") {
+        state.SkipWithError("the pattern did not reach the proposed paths");
+    }
+    state.SetItemsProcessed(state.iterations() * EntryCount);
+}
+BENCHMARK(BM_RefreshRegexRule)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// The same while the pattern itself is typed: every round a pattern not met
+// before, so every name is matched anew, and every proposed path changes.
+void BM_RefreshRegexPatternChanges(benchmark::State& state) {
+    RefreshWindows windows;
+    windows.options().moreRulesButton->click();
+    ExtraRulesWindow& extra = *windows.options().findChild<ExtraRulesWindow*>();
+    extra.regexBox->click();
+    extra.regexReplacementEdit->setText(QStringLiteral("nr$1"));
+    RefreshWindows::settle();
+    int round = 0;
+    for (auto _ : state) {
+        extra.patternEdit->setText(++round % 2 ? QStringLiteral("(\\d+)") : QStringLiteral("(\\d)"));
+        RefreshWindows::settle();
+    }
+    if (windows.lastEntry().proposed != "/home/ewa/Zdjęcia/Folder 99/IMG_nr1nr0nr9nr9nr9 wakacje.jpg") {
+        state.SkipWithError("the pattern did not reach the proposed paths");
+    }
+    state.SetItemsProcessed(state.iterations() * EntryCount);
+}
+BENCHMARK(BM_RefreshRegexPatternChanges)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace

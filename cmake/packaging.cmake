@@ -28,6 +28,7 @@ add_custom_command(
 # The manual page and the changelog are installed compressed, without a time
 # stamp in the gzip header, so two builds give the same bytes.
 set(KESTRIX_MANPAGE_GZ ${KESTRIX_GENERATED_DIR}/kestrix.1.gz)
+set(KESTRIX_POLISH_MANPAGE_GZ ${KESTRIX_GENERATED_DIR}/pl/kestrix.1.gz)
 set(KESTRIX_CHANGELOG_GZ ${KESTRIX_GENERATED_DIR}/changelog.gz)
 add_custom_command(
   OUTPUT ${KESTRIX_MANPAGE_GZ}
@@ -35,12 +36,19 @@ add_custom_command(
   DEPENDS ${KESTRIX_PACKAGING_DIR}/kestrix.1
   VERBATIM)
 add_custom_command(
+  OUTPUT ${KESTRIX_POLISH_MANPAGE_GZ}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${KESTRIX_GENERATED_DIR}/pl
+  COMMAND gzip -9 -n -c ${KESTRIX_PACKAGING_DIR}/kestrix.pl.1 > ${KESTRIX_POLISH_MANPAGE_GZ}
+  DEPENDS ${KESTRIX_PACKAGING_DIR}/kestrix.pl.1
+  VERBATIM)
+add_custom_command(
   OUTPUT ${KESTRIX_CHANGELOG_GZ}
   COMMAND gzip -9 -n -c ${KESTRIX_PACKAGING_DIR}/changelog > ${KESTRIX_CHANGELOG_GZ}
   DEPENDS ${KESTRIX_PACKAGING_DIR}/changelog
   VERBATIM)
 
-add_custom_target(kestrix_desktop_files ALL DEPENDS ${KESTRIX_ICON_PNGS} ${KESTRIX_MANPAGE_GZ} ${KESTRIX_CHANGELOG_GZ})
+add_custom_target(kestrix_desktop_files ALL DEPENDS ${KESTRIX_ICON_PNGS} ${KESTRIX_MANPAGE_GZ}
+                                                   ${KESTRIX_POLISH_MANPAGE_GZ} ${KESTRIX_CHANGELOG_GZ})
 
 # --- Install rules (the program itself is installed where its target is made).
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -54,6 +62,7 @@ endforeach()
 install(FILES ${KESTRIX_PACKAGING_DIR}/kestrix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${KESTRIX_PACKAGING_DIR}/${KESTRIX_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${KESTRIX_MANPAGE_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${KESTRIX_POLISH_MANPAGE_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/pl/man1)
 install(FILES ${KESTRIX_PACKAGING_DIR}/copyright ${KESTRIX_CHANGELOG_GZ} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # --- The Debian package: `cpack -G DEB` in the build folder.

@@ -233,16 +233,26 @@ std::string_view Extension(std::string_view name) {
 }
 
 ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
-                        const RenameRules& rules) {
+                        const RenameRules& rules, ItemKind kind) {
     const RenameOptions& options = rules.options();
     const std::optional<std::int32_t> start = rules.start();
+    const bool isFolder = kind == ItemKind::Folder;
+
+    ListEntry entry;
+    entry.kind = kind;
+    entry.current.assign(path);
+    // The rules for the extension alone have nothing of a folder to work on.
+    if (isFolder && options.Scope == 2) {
+        entry.proposed.assign(path);
+        return entry;
+    }
 
     const std::string_view folder = FolderPart(path);
     const std::string_view name = path.substr(folder.size());
 
     WorkText work;
     // New extension: the stem is the name without its extension.
-    if (options.ChangeExtension) {
+    if (options.ChangeExtension && !isFolder) {
         work.Append(name.substr(0, name.size() - Extension(name).size()));
         if (!options.NewExtension.empty()) {
             work.Append(".");
@@ -261,7 +271,7 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
     // that lone dot: no rule that changes nothing renames an item.
     const bool extensionOnly = options.Scope == 2;
     bool loneDot = false;
-    if (options.Scope == 1 || extensionOnly) {
+    if ((options.Scope == 1 && !isFolder) || extensionOnly) {
         const std::size_t size = work.name().size();
         const std::size_t dot = size - Extension(work.name()).size();
         if (extensionOnly) {
@@ -300,11 +310,22 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
         Place(work, options.NumberMode, options.NumberPosition,
               NumberText(number, count, options.NumberLeadingZeros, buffer));
     }
+    // The further rules work on what the rules above left; an item that lacks
+    // a fact they need keeps its name.
+    if (const ExtendedRules* extended = rules.extended(); extended && extended->active()) {
+        thread_local std::string text;
+        text.assign(work.view());
+        const MissingFact missing = extended->Apply(path, index, text);
+        if (missing != MissingFact::None) {
+            entry.proposed.assign(path);
+            entry.missing = missing;
+            return entry;
+        }
+        work.Replace(0, work.size(), text);
+    }
     // Rejoin: in scope 2 the dot goes when the rules left no extension text.
     if (extensionOnly && work.size() == 0 && !loneDot) work.Truncate(work.name().size() - 1);
 
-    ListEntry entry;
-    entry.current.assign(path);
     entry.proposed.reserve(folder.size() + work.name().size());
     entry.proposed.append(folder).append(work.name());
     return entry;

@@ -14,9 +14,11 @@ namespace kestrix {
 // rules applied to the last path component in their fixed order: new
 // extension, scope split, replacement, deletion, insertion, letter case,
 // spaces, numbering, rejoin. The folder part (up to and including the last
-// '/') is never touched.
+// '/') is never touched. A folder's name has no extension: a new extension
+// and the extension-only scope leave it as it is, the name-only scope works
+// on the whole of it.
 ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t count,
-                        const RenameRules& rules);
+                        const RenameRules& rules, ItemKind kind = ItemKind::File);
 
 // The extension of a name: its last dot and what follows, "" when there is
 // none. Leading dots mark a hidden file and never start an extension:

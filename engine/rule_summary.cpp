@@ -50,6 +50,37 @@ std::string_view NumberPlace(PlaceMode mode) {
     return " za znakiem : ";
 }
 
+void AppendExtendedLines(const ExtendedRules& extended, std::vector<std::string>& lines) {
+    const ExtendedOptions& options = extended.options();
+    if (options.regexInForce()) {
+        std::string line = "Wyrażenie regularne : " + Quoted(options.RegexPattern);
+        if (!extended.regexError().empty()) {
+            line.append(" jest błędne, nazwy pozostają bez zmian");
+        } else {
+            line.append(" na : ").append(Quoted(options.RegexReplacement));
+            line.append(options.RegexAllOccurrences ? ", wszystkie wystąpienia" : ", pierwsze wystąpienie");
+            line.append(options.RegexCaseSensitive ? ", z uwzględnieniem wielkości liter"
+                                                   : ", bez uwzględniania wielkości liter");
+        }
+        lines.push_back(std::move(line));
+    }
+    if (options.templateInForce()) {
+        std::string line = "Szablon nazwy : " + Quoted(options.Template);
+        if (!extended.templateError().empty()) {
+            line.append(" jest błędny, nazwy pozostają bez zmian");
+        } else if (extended.dependOnPosition()) {
+            line.append(", numeracja od : ").append(std::to_string(options.TemplateStart));
+        }
+        lines.push_back(std::move(line));
+    }
+    if (options.PlainLetters) lines.emplace_back("Zamiana liter z ogonkami i akcentami na litery bez nich");
+    if (options.WordCaseEnabled) {
+        lines.emplace_back(options.WordCase == WordCase::FirstCapital
+                               ? "Zamiana na małe litery z wielką pierwszą literą"
+                               : "Zamiana na małe litery z wielką pierwszą literą każdego wyrazu");
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> RuleSummaryLines(const RenameRules& rules, std::int64_t count) {
@@ -95,6 +126,7 @@ std::vector<std::string> RuleSummaryLines(const RenameRules& rules, std::int64_t
         if (options.NumberLeadingZeros) line.append(" z dodawaniem zer");
         lines.push_back(std::move(line));
     }
+    if (const ExtendedRules* extended = rules.extended()) AppendExtendedLines(*extended, lines);
     return lines;
 }
 

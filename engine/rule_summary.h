@@ -10,7 +10,8 @@ namespace kestrix {
 
 // The plain Polish lines that describe the active rules, in their fixed order
 // (extension, replacement, insertion, deletion, letter case, spaces,
-// numbering), for a list of `count` entries. The start value is printed as
+// numbering), then those of the further rules (regular expression, name
+// template, plain letters, word case), for a list of `count` entries. The start value is printed as
 // typed; the end value is computed in 64-bit arithmetic.
 std::vector<std::string> RuleSummaryLines(const RenameRules& rules, std::int64_t count);
 

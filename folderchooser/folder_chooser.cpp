@@ -148,6 +148,15 @@ FolderChooser::FolderChooser(kestrix::session::Session& session, QWidget* parent
     addFoldersBox = MakeCheckBox(optionsGroup, "CheckBox2", QStringLiteral("dodaj katalogi"),
                                  QRect(160, 40, 105, 17), false);
 
+    // A list box of Qt's is heard by its chosen item; what it chooses is its description.
+    diskBox->setAccessibleName(QStringLiteral("Dysk"));
+    diskBox->setAccessibleDescription(QStringLiteral("Dysk"));
+    chosenFolderEdit->setAccessibleName(QStringLiteral("Wybrany katalog"));
+    folderList->setAccessibleName(QStringLiteral("Katalogi"));
+    folderList->setAccessibleDescription(
+        QStringLiteral("Enter wchodzi do katalogu, Backspace przechodzi wyżej, litery szukają nazwy"));
+    folderList->installEventFilter(this);
+
     setTabOrder(diskBox, recursiveBox);
     setTabOrder(recursiveBox, addFoldersBox);
     setTabOrder(addFoldersBox, addFilesBox);
@@ -240,8 +249,9 @@ void FolderChooser::folderClicked() {
     showChosenFolder(row >= 1 ? currentFolder_ + folderRowName(row) + "/" : currentFolder_);
 }
 
-void FolderChooser::folderDoubleClicked() {
-    const int row = selectedFolderRow();
+void FolderChooser::folderDoubleClicked() { enterFolderRow(selectedFolderRow()); }
+
+void FolderChooser::enterFolderRow(int row) {
     if (row < 0) return;
     // The system resolves "..", stays at "/" above the root, and refuses a
     // folder that cannot be entered; the chooser follows what it reports.
@@ -291,6 +301,28 @@ void FolderChooser::centreOverParent() {
     const QRect main = owner->frameGeometry();
     const QSize outer = size() + (main.size() - owner->geometry().size());
     move(main.x() + (main.width() - outer.width()) / 2, main.y() + (main.height() - outer.height()) / 2);
+}
+
+// In the folder list Return enters the folder under the cursor and Backspace
+// goes up; typing a name's first letters is the list's own search.
+bool FolderChooser::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == folderList && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            switch (key->key()) {
+                case Qt::Key_Return:
+                case Qt::Key_Enter:
+                    enterFolderRow(folderList->currentRow());
+                    return true;
+                case Qt::Key_Backspace:
+                    enterFolderRow(0);
+                    return true;
+                default:
+                    break;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FolderChooser::keyPressEvent(QKeyEvent* event) {

@@ -63,9 +63,12 @@ public:
     const kestrix::session::LeftOutItems& leftOut() const { return leftOut_; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Enters the folder of `row` (0: "..", up), listing its subfolders.
+    void enterFolderRow(int row);
     void centreOverParent();
     void startInProcessFolder();
     void drawDiskRow(QPainter* painter, const QRect& rect, int index, bool selected);

@@ -1,8 +1,11 @@
 #include "options/rename_options_window.h"
 
+#include <utility>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +13,7 @@
 #include <QScreen>
 
 #include "engine/start_value.h"
+#include "options/extra_rules_window.h"
 #include "options/radio_group.h"
 #include "options/sunken_panel.h"
 #include "options/up_down_spinner.h"
@@ -112,7 +116,15 @@ RenameOptionsWindow::RenameOptionsWindow(kestrix::session::Session& session, QWi
     buildSpacesGroup();
     buildCaseGroup();
     buildOtherControls();
+    nameForScreenReaders();
     arrangeTabOrder();
+    // Made after the designed controls, so that it comes last in the keyboard order.
+    moreRulesButton = Named(new QPushButton(QStringLiteral("Więcej reguł…"), this), "MoreRulesButton");
+    moreRulesButton->setGeometry(400, 352, 193, 23);
+    moreRulesButton->setToolTip(QStringLiteral(
+        "Wyrażenia regularne, szablon nazwy z datą i znacznikami, nazwy bez polskich znaków, wielkie litery "
+        "wyrazów i zapisane zestawy reguł"));
+    connect(moreRulesButton, &QPushButton::clicked, this, &RenameOptionsWindow::showExtraRules);
     // The session's options follow the controls from the start, every change
     // stored at once whether or not it refreshes the preview.
     storeOptions();
@@ -273,6 +285,39 @@ void RenameOptionsWindow::buildOtherControls() {
                      QStringLiteral("Wczytuj zmienione pliki ponownie do programu po zastosowaniu zmian"),
                      {16, 352, 369, 17});
     reloadAfterApplyBox->setChecked(true);
+}
+
+// What a screen reader says of the controls whose caption stands beside them
+// (or, for the spaces' directions and the numbering direction, is drawn with
+// signs); the hints are their descriptions.
+void RenameOptionsWindow::nameForScreenReaders() {
+    const std::pair<QWidget*, const char*> names[] = {
+        {replacePanel, "Zamiana znaków"},
+        {replaceFromEdit, "Zamiana znaków z"},
+        {replaceToEdit, "Zamiana znaków na"},
+        {extensionPanel, "Zmiana rozszerzeń"},
+        {newExtensionEdit, "Nowe rozszerzenie"},
+        {deletePanel, "Usuń znaki"},
+        {deleteCountField, "Ile usunąć"},
+        {deleteCountSpinner, "Ile usunąć"},
+        {deletePositionField, "Usuń od znaku nr"},
+        {deletePositionSpinner, "Usuń od znaku nr"},
+        {insertPanel, "Dodaj"},
+        {insertTextEdit, "Tekst do dodania"},
+        {insertPositionField, "Dodaj za znakiem nr"},
+        {insertPositionSpinner, "Dodaj za znakiem nr"},
+        {numberingPanel, "Numerowanie"},
+        {startValueEdit, "Początkowa wartość"},
+        {directionButton, "Kierunek numerowania"},
+        {numberPositionField, "Numer za znakiem nr"},
+        {numberPositionSpinner, "Numer za znakiem nr"},
+        {spacesPanel, "Odstępy"},
+        {spacesToUnderscoresBox, "Odstępy na podkreślniki"},
+        {underscoresToSpacesBox, "Podkreślniki na odstępy"},
+        {casePanel, "Wielkość liter"},
+    };
+    for (const auto& [widget, name] : names) widget->setAccessibleName(QString::fromUtf8(name));
+    directionButton->setAccessibleDescription(QStringLiteral("rosnąco"));
 }
 
 void RenameOptionsWindow::arrangeTabOrder() {
@@ -557,10 +602,12 @@ void RenameOptionsWindow::startValueChanged() {
 void RenameOptionsWindow::directionClicked() {
     if (session_.numberAscending()) {
         directionButton->setText(QStringLiteral("<"));
+        directionButton->setAccessibleDescription(QStringLiteral("malejąco"));
         startValueEdit->setText(QString::number(session_.entryCount()));
         session_.setNumberAscending(false);
     } else {
         directionButton->setText(QStringLiteral(">"));
+        directionButton->setAccessibleDescription(QStringLiteral("rosnąco"));
         startValueEdit->setText(QStringLiteral("0"));
         session_.setNumberAscending(true);
     }
@@ -614,6 +661,22 @@ void RenameOptionsWindow::upperCaseToggled() {
 // In the on-close preview mode a new scope waits for the window to close.
 void RenameOptionsWindow::scopeChosen() {
     if (previewModeGroup->itemIndex() == 0) refreshPreview();
+}
+
+// Escape closes the window as its close button does.
+void RenameOptionsWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void RenameOptionsWindow::showExtraRules() {
+    if (!extraRulesWindow_) extraRulesWindow_ = new ExtraRulesWindow(session_, *this, this);
+    extraRulesWindow_->show();
+    extraRulesWindow_->raise();
+    extraRulesWindow_->activateWindow();
 }
 
 void RenameOptionsWindow::closeEvent(QCloseEvent* event) {

@@ -10,6 +10,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
+class ExtraRulesWindow;
 class RadioGroup;
 class SunkenPanel;
 class UpDownSpinner;
@@ -88,11 +89,14 @@ public:
     RadioGroup* previewModeGroup = nullptr;    // RadioGroup1: 0 live, 1 when this window closes
     RadioGroup* scopeGroup = nullptr;          // RadioGroup2: 0 name and extension, 1 name, 2 extension
     QCheckBox* reloadAfterApplyBox = nullptr;  // CheckBox13
+    // Opens the further rules (ExtraRulesWindow), in the corner no designed control uses.
+    QPushButton* moreRulesButton = nullptr;  // MoreRulesButton
 
     // Every option as the controls hold it now, the numbering direction as the session keeps it.
     kestrix::RenameOptions readOptions() const;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -104,6 +108,7 @@ private:
     void buildSpacesGroup();
     void buildCaseGroup();
     void buildOtherControls();
+    void nameForScreenReaders();
     void arrangeTabOrder();
     void storeEveryChange();
     void connectHandlers();
@@ -138,9 +143,11 @@ private:
     void lowerCaseToggled();
     void upperCaseToggled();
     void scopeChosen();
+    void showExtraRules();
 
     // Empties an edit and runs its change handler, even when it was empty already.
     static void EmptyEdit(QLineEdit* edit);
 
     kestrix::session::Session& session_;
+    ExtraRulesWindow* extraRulesWindow_ = nullptr;  // made at its first showing
 };

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "engine/item_facts.h"
+
 namespace kestrix::platform {
 
 // What a file can say about itself, one bit each, so that a caller asks only
@@ -36,16 +38,7 @@ constexpr MetadataFields kAudioFields = ArtistField | TitleField | AlbumField | 
 constexpr MetadataFields kAllMetadataFields = kItemFields | kPictureFields | kAudioFields;
 
 // A date and time as a camera writes it: local time, no zone.
-struct DateTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-
-    friend auto operator<=>(const DateTime&, const DateTime&) = default;
-};
+using DateTime = ::kestrix::DateTime;
 
 // Parses "YYYY:MM:DD HH:MM:SS" (EXIF) or "YYYY-MM-DDTHH:MM[:SS]..." (XMP, any
 // zone or fraction after it ignored). None for the blanks cameras write

@@ -39,6 +39,16 @@ QVariant EntryList::data(const QModelIndex& index, int role) const {
     }
 }
 
+Qt::ItemFlags EntryList::flags(const QModelIndex& index) const {
+    // Dropped entries go between rows, never onto one.
+    if (!index.isValid()) return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
+}
+
+QStringList EntryList::mimeTypes() const { return {QString::fromLatin1(RowsMimeType)}; }
+
+Qt::DropActions EntryList::supportedDropActions() const { return Qt::MoveAction; }
+
 void EntryList::append(ListEntry entry) {
     beginInsertRows({}, count(), count());
     entries_.push_back(std::move(entry));
@@ -84,6 +94,26 @@ void EntryList::swap(int row1, int row2) {
     std::swap(entries_[static_cast<size_t>(row1)], entries_[static_cast<size_t>(row2)]);
     std::swap(marks_[static_cast<size_t>(row1)], marks_[static_cast<size_t>(row2)]);
     emit dataChanged(index(std::min(row1, row2)), index(std::max(row1, row2)));
+}
+
+void EntryList::reorder(const std::vector<std::size_t>& order) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<ListEntry> entries(entries_.size());
+    std::vector<ConflictMark> marks(marks_.size());
+    std::vector<int> newRow(entries_.size());
+    for (std::size_t row = 0; row < order.size(); ++row) {
+        entries[row] = std::move(entries_[order[row]]);
+        marks[row] = marks_[order[row]];
+        newRow[order[row]] = static_cast<int>(row);
+    }
+    entries_ = std::move(entries);
+    marks_ = std::move(marks);
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& old : from) to.append(index(newRow[static_cast<std::size_t>(old.row())]));
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 void EntryList::removeRowsAt(const std::vector<int>& rows) {

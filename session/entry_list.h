@@ -14,9 +14,10 @@ namespace kestrix::session {
 // Rows of the list as ranges, first and last row of each.
 using RowRanges = std::vector<std::pair<int, int>>;
 
-// The entries of the file list, in display order. The list is never sorted:
-// only appending, moving and removing change positions. Paths stay native
-// bytes; a view converts them to text only to draw them.
+// The entries of the file list, in display order: only appending, moving,
+// reordering as a whole (a sort) and removing change positions. Paths stay
+// native bytes; a view converts them to text only to draw them. Entries can
+// be dragged within a view (as RowsMimeType); nothing else is dropped on them.
 class EntryList : public QAbstractListModel {
     Q_OBJECT
 
@@ -24,10 +25,16 @@ public:
     // ConflictRole: whether the entry's rename is predicted to fail (bool).
     enum Roles { CurrentPathRole = Qt::UserRole + 1, ProposedPathRole, ConflictRole };
 
+    // The type of the data a view drags its selected entries with.
+    static constexpr const char* RowsMimeType = "application/x-kestrix-rows";
+
     explicit EntryList(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    Qt::DropActions supportedDropActions() const override;
 
     int count() const { return static_cast<int>(entries_.size()); }
     const ListEntry& at(int row) const { return entries_[static_cast<size_t>(row)]; }
@@ -46,6 +53,10 @@ public:
     void rebuildRows(int first, int last, const Rebuild& rebuild);
     void rebuildWhere(const Rebuild& rebuild) { rebuildRows(0, count() - 1, rebuild); }
     void swap(int row1, int row2);
+    // Puts the entry of row `order[i]` at row i, for every row (`order` is a
+    // permutation of the rows); marks, a view's selection and current item
+    // move with their entries.
+    void reorder(const std::vector<std::size_t>& order);
     void removeRowsAt(const std::vector<int>& rows);  // ascending, unique
     void setEntries(std::vector<ListEntry> entries);
     void clear();

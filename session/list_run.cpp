@@ -64,7 +64,9 @@ void ListRun::entryDone(std::int64_t index, const EntryOutcome& outcome, bool fr
     const int row = static_cast<int>(index);
     if (reloading_ && row < list_.count()) {
         const std::string& where = failed ? outcome.from : outcome.to;
-        reload(row, rules_ ? TransformPath(where, row, list_.count(), *rules_) : ListEntry{where, where});
+        const ItemKind kind = list_.at(row).kind;
+        reload(row, rules_ ? TransformPath(where, row, list_.count(), *rules_, kind)
+                           : ListEntry{where, where, kind});
         settled_[static_cast<std::size_t>(row)] = outcome.folderMovesSoFar;
     }
 }

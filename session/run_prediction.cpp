@@ -174,6 +174,7 @@ private:
     }
 
     ConflictMark play(const ListEntry& entry) {
+        if (entry.missing != MissingFact::None) return {Conflict::LacksFact, 0};
         RunPlanner::Decision& decision = decision_;
         planner_.decide(entry.current, entry.proposed, decision);
         if (decision.unchanged()) return {};
@@ -266,6 +267,8 @@ std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry) {
             return "ten sam element jest wyżej na liście i wcześniej zmieni nazwę";
         case Conflict::FolderError:
             return platform::ErrorText(mark.error);
+        case Conflict::LacksFact:
+            return std::string(MissingFactReason(entry.missing));
     }
     return std::string();
 }
@@ -282,6 +285,10 @@ std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entri
     proposals.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         const ListEntry& entry = entries[i];
+        if (entry.missing != MissingFact::None) {
+            marks[i].conflict = Conflict::LacksFact;
+            continue;
+        }
         if (entry.current == entry.proposed) continue;
         if (!RefusedReason(entry.current, entry.proposed).empty()) {
             marks[i].conflict = Conflict::Refused;

@@ -20,6 +20,7 @@ enum class Conflict : std::uint8_t {
     Missing,        // the item no longer exists
     ListedTwice,    // the item is listed earlier too, and has been renamed by then
     FolderError,    // its folder cannot be read or changed; the errno says why
+    LacksFact,      // the rules need a fact the item lacks (ListEntry::missing), so it keeps its name
 };
 
 struct ConflictMark {
@@ -32,8 +33,9 @@ struct ConflictMark {
 // Why the rename of `entry` will not be done, in the user's words; empty when it will.
 std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry);
 
-// The conflicts that show without the disk: refused names, and a later entry
-// that proposes the path an earlier one proposes.
+// The conflicts that show without the disk: entries that lack a fact the
+// rules need, refused names, and a later entry that proposes the path an
+// earlier one proposes.
 std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entries);
 
 // Every conflict of a run over `entries` started now: the run is played in

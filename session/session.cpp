@@ -7,7 +7,9 @@
 #include <QScopeGuard>
 
 #include "engine/duplicates.h"
+#include "engine/entry_order.h"
 #include "engine/name_transform.h"
+#include "engine/natural_order.h"
 #include "engine/path_parts.h"
 #include "engine/repoint.h"
 #include "engine/rule_summary.h"
@@ -15,6 +17,8 @@
 #include "platform/error_text.h"
 #include "platform/folder_tree.h"
 #include "platform/folders.h"
+#include "platform/item_stats.h"
+#include "platform/item_times.h"
 #include "platform/path_limits.h"
 #include "session/apply_seams.h"
 #include "session/journal_store.h"
@@ -22,6 +26,7 @@
 #include "session/list_run.h"
 #include "session/picked_paths.h"
 #include "session/recovery.h"
+#include "session/regex_rewriter.h"
 #include "session/rename_failures.h"
 #include "session/rename_run.h"
 #include "session/undo_run.h"
@@ -39,13 +44,13 @@ public:
     EntryBuilder(const RenameRules& rules, int existing, LeftOutItems& leftOut)
         : rules_(rules), existing_(existing), leftOut_(leftOut) {}
 
-    void add(const std::string& path) {
+    void add(const std::string& path, ItemKind kind) {
         if (platform::TooLongToRename(path)) {
             leftOut_.add(path);
             return;
         }
         const auto position = static_cast<std::int64_t>(existing_) + static_cast<std::int64_t>(built_.size());
-        built_.push_back(TransformPath(path, position, position, rules_));
+        built_.push_back(TransformPath(path, position, position, rules_, kind));
     }
 
     std::vector<ListEntry> take() { return std::move(built_); }
@@ -57,9 +62,18 @@ private:
     std::vector<ListEntry> built_;
 };
 
+bool SamePaths(const std::vector<ListEntry>& entries, const std::vector<std::string>& paths) {
+    if (entries.size() != paths.size()) return false;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (entries[i].current != paths[i]) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Session::Session(QObject* parent) : QObject(parent) {
+    setExtendedOptions(extended_);
     for (const auto signal : {&EntryList::rowsInserted, &EntryList::rowsRemoved}) {
         connect(&entries_, signal, this, &Session::entryCountMayHaveChanged);
         connect(&entries_, signal, &conflicts_, &ConflictWatch::recheckSoon);
@@ -67,6 +81,10 @@ Session::Session(QObject* parent) : QObject(parent) {
     connect(&entries_, &EntryList::modelReset, this, &Session::entryCountMayHaveChanged);
     connect(&entries_, &EntryList::modelReset, &conflicts_, &ConflictWatch::recheckSoon);
     connect(&entries_, &EntryList::dataChanged, &conflicts_, &ConflictWatch::recheckSoon);
+    connect(&entries_, &EntryList::layoutChanged, &conflicts_, &ConflictWatch::recheckSoon);
+    // A list with entries added is no longer in the order of its last sort.
+    connect(&entries_, &EntryList::rowsInserted, this, [this] { sortedBy_.reset(); });
+    connect(&entries_, &EntryList::modelReset, this, [this] { sortedBy_.reset(); });
     connect(&conflicts_, &ConflictWatch::marksChanged, this, &Session::conflictsMarked);
 }
 
@@ -103,9 +121,51 @@ int Session::settleConflicts() {
 }
 
 std::optional<RenameRules> Session::rulesInForce() {
-    std::optional<RenameRules> rules = RenameRules::From(options_);
+    std::optional<RenameRules> rules = makeRules();
     if (!rules) emit failed(QString::fromStdString(StartValueError(options_.NumberStart)));
     return rules;
+}
+
+std::optional<RenameRules> Session::makeRules(bool asShown) const {
+    std::optional<RenameRules> rules = RenameRules::From(options_);
+    if (rules) rules->setExtended(asShown ? extendedRules_ : usableExtended_);
+    return rules;
+}
+
+bool Session::positionsMatter() const {
+    return options_.numberingInForce() || (usableExtended_ && usableExtended_->dependOnPosition());
+}
+
+// --- The further rules.
+
+void Session::setExtendedOptions(const ExtendedOptions& options) {
+    if (extendedRules_ && options == extended_) return;
+    extended_ = options;
+    std::string regexError;
+    std::shared_ptr<const RegexRewriter> regex;
+    if (extended_.regexInForce()) regex = RegexRewriter::Make(extended_, regexError, regex_.get());
+    if (regex) regex_ = regex;
+    extendedRules_ = std::make_shared<const ExtendedRules>(
+        extended_, std::move(regex), std::move(regexError),
+        [this](std::string_view path, FactKinds wanted) { return factsOf(path, wanted); });
+    if (extendedRules_->valid()) usableExtended_ = extendedRules_;
+}
+
+QString Session::regexProblem() const { return QString::fromStdString(extendedRules_->regexError()); }
+
+QString Session::templateProblem() const { return QString::fromStdString(extendedRules_->templateError()); }
+
+ItemFacts Session::factsOf(std::string_view path, FactKinds wanted) const {
+    ItemFacts facts;
+    if (wanted & Bit(Fact::Folder)) {
+        std::string_view folder = FolderPart(path);
+        while (!folder.empty() && folder.back() == '/') folder.remove_suffix(1);
+        if (!NamePart(folder).empty()) facts.folder = std::string(NamePart(folder));
+    }
+    if (wanted & Bit(Fact::Modified)) facts.modified = platform::ModifiedLocalTime(std::string(path));
+    const FactKinds fromFiles = wanted & static_cast<FactKinds>(~(Bit(Fact::Folder) | Bit(Fact::Modified)));
+    if (fromFiles != 0 && factsSource_) factsSource_(std::string(path), fromFiles, facts);
+    return facts;
 }
 
 // --- The preview.
@@ -113,8 +173,10 @@ std::optional<RenameRules> Session::rulesInForce() {
 void Session::refreshPreview() {
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return;
-    summaryRules_ = rules;
-    if (previewMode_ == PreviewMode::Live && proposeAnew(0, entries_.count() - 1, *rules)) {
+    summaryRules_ = makeRules(true);
+    // A pattern or template that cannot be used changes no proposed path while it stands.
+    if (previewMode_ == PreviewMode::Live && extendedRules_->valid() &&
+        proposeAnew(0, entries_.count() - 1, *rules)) {
         conflicts_.recheckNow();
     }
     emitRuleSummary();
@@ -124,7 +186,9 @@ void Session::refreshPreview() {
 void Session::optionsWindowClosed() {
     if (previewMode_ != PreviewMode::OnClose) return;
     const std::optional<RenameRules> rules = rulesInForce();
-    if (rules && proposeAnew(0, entries_.count() - 1, *rules)) conflicts_.recheckNow();
+    if (rules && extendedRules_->valid() && proposeAnew(0, entries_.count() - 1, *rules)) {
+        conflicts_.recheckNow();
+    }
 }
 
 bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
@@ -133,9 +197,10 @@ bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
     // Only the proposed path decides whether an entry is rewritten; the list
     // signals the rewritten rows in runs, so a view keeps its current item.
     entries_.rebuildRows(first, last, [&](int row, ListEntry& entry) {
-        ListEntry rebuilt = TransformPath(entry.current, row, count, rules);
-        if (rebuilt.proposed == entry.proposed) return false;
+        ListEntry rebuilt = TransformPath(entry.current, row, count, rules, entry.kind);
+        if (rebuilt.proposed == entry.proposed && rebuilt.missing == entry.missing) return false;
         entry.proposed = std::move(rebuilt.proposed);
+        entry.missing = rebuilt.missing;
         changed = true;
         return true;
     });
@@ -143,9 +208,36 @@ bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
 }
 
 void Session::renumberFrom(int first) {
-    if (!options_.numberingInForce()) return;
+    if (!positionsMatter()) return;
     if (const std::optional<RenameRules> rules = rulesInForce())
         proposeAnew(first, entries_.count() - 1, *rules);
+}
+
+void Session::renumberMoved(const std::vector<bool>& moved) {
+    if (!positionsMatter()) return;
+    const std::optional<RenameRules> rules = rulesInForce();
+    if (!rules) return;
+    const int count = std::min(entries_.count(), static_cast<int>(moved.size()));
+    for (int row = 0; row < count;) {
+        if (!moved[static_cast<size_t>(row)]) {
+            ++row;
+            continue;
+        }
+        int last = row;
+        while (last + 1 < count && moved[static_cast<size_t>(last + 1)]) ++last;
+        proposeAnew(row, last, *rules);
+        row = last + 1;
+    }
+}
+
+// Each entry was built with the count of the moment it was appended, which
+// gives zero-padded numbers of too few digits; once the adding is over they
+// take the width of the list as it stands: the new entries, and the earlier
+// ones too where the count has gained digits.
+void Session::addingEnded(int firstAdded) {
+    if (!options_.NumberLeadingZeros) return;
+    const auto digits = [](int count) { return std::to_string(count).size(); };
+    renumberFrom(digits(firstAdded) == digits(entries_.count()) ? firstAdded : 0);
 }
 
 // --- Adding.
@@ -163,12 +255,14 @@ Session::PickedFilesAdded Session::addPickedFiles(const QStringList& picked) {
     }
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return added;
-    EntryBuilder built(*rules, entries_.count(), added.leftOut);
-    for (const std::string& path : paths) built.add(path);
+    const int before = entries_.count();
+    EntryBuilder built(*rules, before, added.leftOut);
+    for (const std::string& path : paths) built.add(path, ItemKind::File);
     entries_.append(built.take());
     // The folder chooser starts where the last chosen files were.
     if (!paths.empty()) platform::SetCurrentFolder(std::string(FolderPart(paths.back())));
     removeDuplicates();
+    addingEnded(std::min(before, entries_.count()));
     return added;
 }
 
@@ -176,9 +270,11 @@ LeftOutItems Session::addPath(const std::string& path) {
     LeftOutItems leftOut;
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return leftOut;
-    EntryBuilder built(*rules, entries_.count(), leftOut);
-    built.add(path);
+    const int before = entries_.count();
+    EntryBuilder built(*rules, before, leftOut);
+    built.add(path, platform::IsFolder(path) ? ItemKind::Folder : ItemKind::File);
     entries_.append(built.take());
+    addingEnded(before);
     return leftOut;
 }
 
@@ -186,14 +282,17 @@ LeftOutItems Session::addFolderContents(const std::string& folder, FolderContent
     LeftOutItems leftOut;
     const std::optional<RenameRules> rules = rulesInForce();
     if (!rules) return leftOut;
-    EntryBuilder built(*rules, entries_.count(), leftOut);
+    const int before = entries_.count();
+    EntryBuilder built(*rules, before, leftOut);
     // Depth first, each subfolder's own entry before its contents. Links to
     // folders get their entry but are never descended into, so the walk ends.
     platform::WalkFolder(folder, what.recurse,
                          [&](const std::string& path, const platform::FolderItem& item) {
-                             if (item.isFolder ? what.folders : what.files) built.add(path);
+                             if (item.isFolder ? what.folders : what.files)
+                                 built.add(path, item.isFolder ? ItemKind::Folder : ItemKind::File);
                          });
     entries_.append(built.take());
+    addingEnded(before);
     emit folderContentsAdded(folder, what);
     return leftOut;
 }
@@ -251,21 +350,165 @@ std::optional<ListSelection> Session::moveRows(ListSelection selection, int step
         }
     }
 
+    sortedBy_.reset();
     // The moved entries take the numbers of their new places; the others keep theirs.
-    if (!options_.numberingInForce()) return selection;
-    const std::optional<RenameRules> rules = rulesInForce();
-    if (!rules) return selection;
-    for (int row = 0; row < count;) {
-        if (!moved[static_cast<size_t>(row)]) {
-            ++row;
-            continue;
-        }
-        int last = row;
-        while (last + 1 < count && moved[static_cast<size_t>(last + 1)]) ++last;
-        proposeAnew(row, last, *rules);
-        row = last + 1;
-    }
+    renumberMoved(moved);
     return selection;
+}
+
+std::optional<ListSelection> Session::moveRowsTo(ListSelection selection, int row) {
+    const int count = entries_.count();
+    std::vector<bool>& selected = selection.rows;
+    selected.resize(static_cast<size_t>(count), false);
+    row = std::clamp(row, 0, count);
+    std::vector<std::size_t> block;
+    for (int i = 0; i < count; ++i) {
+        if (selected[static_cast<size_t>(i)]) block.push_back(static_cast<size_t>(i));
+    }
+    if (block.empty()) return std::nullopt;
+
+    std::vector<std::size_t> order;
+    order.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < row; ++i) {
+        if (!selected[static_cast<size_t>(i)]) order.push_back(static_cast<size_t>(i));
+    }
+    const std::size_t blockStart = order.size();
+    order.insert(order.end(), block.begin(), block.end());
+    for (int i = row; i < count; ++i) {
+        if (!selected[static_cast<size_t>(i)]) order.push_back(static_cast<size_t>(i));
+    }
+
+    std::fill(selected.begin(), selected.end(), false);
+    std::fill(selected.begin() + static_cast<std::ptrdiff_t>(blockStart),
+              selected.begin() + static_cast<std::ptrdiff_t>(blockStart + block.size()), true);
+    if (selection.current >= 0 && selection.current < count) {
+        const auto current = std::find(order.begin(), order.end(), static_cast<size_t>(selection.current));
+        selection.current = static_cast<int>(current - order.begin());
+    }
+    sortedBy_.reset();
+    applyOrder(order);
+    return selection;
+}
+
+void Session::applyOrder(const std::vector<std::size_t>& order) {
+    if (KeepsPlaces(order)) return;
+    std::vector<bool> moved(order.size());
+    for (std::size_t row = 0; row < order.size(); ++row) moved[row] = order[row] != row;
+    entries_.reorder(order);
+    renumberMoved(moved);
+}
+
+// --- Sorting.
+
+void Session::sortEntries(SortKey key) {
+    const bool descending = sortedBy_ && sortedBy_->key == key && !sortedBy_->descending;
+    const std::vector<ListEntry>& entries = entries_.entries();
+    const std::size_t count = entries.size();
+    auto nameKeys = [&] {
+        std::vector<std::string> keys;
+        keys.reserve(count);
+        for (const ListEntry& entry : entries) keys.push_back(NaturalSortKey(NamePart(entry.current)));
+        return keys;
+    };
+    auto stats = [&] {
+        std::vector<std::string_view> paths;
+        paths.reserve(count);
+        for (const ListEntry& entry : entries) paths.emplace_back(entry.current);
+        return platform::StatItems(paths);
+    };
+
+    std::vector<std::size_t> order;
+    switch (key) {
+        case SortKey::Name:
+            order = OrderByText(nameKeys(), descending);
+            break;
+        case SortKey::Extension: {
+            // ".JPG" and ".jpg" are one extension; a folder has none.
+            const std::vector<platform::ItemStat> stat = stats();
+            std::vector<std::string> keys(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (stat[i].isFolder) continue;
+                keys[i] = NaturalSortKey(Extension(NamePart(entries[i].current)));
+                keys[i].resize(keys[i].find('\0'));
+            }
+            order = OrderByText(keys, descending);
+            break;
+        }
+        case SortKey::Size:
+        case SortKey::Modified: {
+            // A folder has no size of its own that a user would sort by.
+            const std::vector<platform::ItemStat> stat = stats();
+            std::vector<std::optional<std::int64_t>> keys(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (!stat[i].known) continue;
+                if (key == SortKey::Modified) {
+                    keys[i] = stat[i].modifiedNs;
+                } else if (!stat[i].isFolder) {
+                    keys[i] = static_cast<std::int64_t>(stat[i].size);
+                }
+            }
+            order = OrderByNumber(keys, descending);
+            break;
+        }
+        case SortKey::DateTaken: {
+            std::vector<std::optional<std::string>> dates(count);
+            if (datesTaken_) {
+                std::vector<std::string> paths;
+                paths.reserve(count);
+                for (const ListEntry& entry : entries) paths.push_back(entry.current);
+                std::optional<std::vector<std::optional<std::string>>> read = datesTaken_(paths);
+                // Stopped, or the list changed while the dates were read (a
+                // reader may let the window take input meanwhile).
+                if (!read || read->size() != count || !SamePaths(entries_.entries(), paths)) return;
+                dates = std::move(*read);
+            }
+            order = OrderByDateTaken(dates, nameKeys(), descending);
+            break;
+        }
+    }
+    applyOrder(order);
+    sortedBy_ = SortedBy{key, descending};
+}
+
+void Session::reverseEntries() {
+    const std::size_t count = static_cast<std::size_t>(entries_.count());
+    std::vector<std::size_t> order(count);
+    for (std::size_t row = 0; row < count; ++row) order[row] = count - 1 - row;
+    applyOrder(order);
+    if (sortedBy_) sortedBy_->descending = !sortedBy_->descending;
+}
+
+// --- Picking.
+
+std::vector<bool> Session::pickEntries(EntryPick pick) const {
+    const std::vector<ListEntry>& entries = entries_.entries();
+    std::vector<bool> picked(entries.size(), false);
+    switch (pick) {
+        case EntryPick::Hidden:
+            for (std::size_t i = 0; i < entries.size(); ++i) picked[i] = IsHiddenPath(entries[i].current);
+            break;
+        case EntryPick::Folders: {
+            std::vector<std::string_view> paths;
+            paths.reserve(entries.size());
+            for (const ListEntry& entry : entries) paths.emplace_back(entry.current);
+            const std::vector<platform::ItemStat> stats = platform::StatItems(paths);
+            for (std::size_t i = 0; i < entries.size(); ++i) picked[i] = stats[i].isFolder;
+            break;
+        }
+        case EntryPick::Conflicts:
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                picked[i] = entries_.markAt(static_cast<int>(i)).failing();
+            }
+            break;
+    }
+    return picked;
+}
+
+std::vector<bool> Session::pickEntriesNamed(const NameMasks& masks) const {
+    const std::vector<ListEntry>& entries = entries_.entries();
+    std::vector<bool> picked(entries.size(), false);
+    for (std::size_t i = 0; i < entries.size(); ++i) picked[i] = masks.matches(NamePart(entries[i].current));
+    return picked;
 }
 
 // --- Runs of renames.
@@ -277,6 +520,8 @@ QString Session::applyRenames() {
     if (!run.beginListRun(entries_.entries())) return JournalFailureText(journals, run.error());
 
     RenameFailures failures;
+    // Reloaded entries need not keep the order of the last sort.
+    sortedBy_.reset();
     // The disk changes under the prediction during the run; it starts again afterwards.
     conflicts_.pause();
     const auto resume = qScopeGuard([this] { conflicts_.resume(); });
@@ -285,7 +530,7 @@ QString Session::applyRenames() {
         ListRun::Hooks hooks;
         hooks.progressed = [this](int percent) { emit runProgress(percent); };
         hooks.reloadedQuietly = [this](const RowRanges& rows) { emit entriesReloadedQuietly(rows); };
-        hooks.rules = [this] { return RenameRules::From(options_); };
+        hooks.rules = [this] { return makeRules(); };
         hooks.reloadAfterApply = [this] { return reloadAfterApply_; };
         ListRun listRun(entries_, run, std::move(hooks));
         listRun.run();
@@ -313,6 +558,7 @@ QString Session::undoLastRun() {
         return JournalFailureText(journals, run.error());
     }
     RenameFailures failures(RenameFailures::Of::UndoneRenames);
+    sortedBy_.reset();
     conflicts_.pause();
     const auto resume = qScopeGuard([this] { conflicts_.resume(); });
     emit runStarted();
@@ -330,7 +576,8 @@ QString Session::undoLastRun() {
             entries_.rebuildWhere([&](int row, ListEntry& entry) {
                 std::string current = restored.repoint(entry.current, 0, true);
                 if (current == entry.current) return false;
-                entry = rules ? TransformPath(current, row, count, *rules) : ListEntry{current, current};
+                entry = rules ? TransformPath(current, row, count, *rules, entry.kind)
+                              : ListEntry{current, current, entry.kind};
                 return true;
             });
         }

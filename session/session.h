@@ -10,15 +10,21 @@
 #include <QObject>
 #include <QStringList>
 
+#include "engine/extended_options.h"
+#include "engine/extended_rules.h"
+#include "engine/name_masks.h"
 #include "engine/rename_options.h"
 #include "engine/rename_rules.h"
 #include "session/conflict_watch.h"
 #include "session/entry_list.h"
+#include "session/item_facts_source.h"
 #include "session/left_out_items.h"
 #include "session/metadata_cache.h"
 #include "session/metadata_job.h"
 
 namespace kestrix::session {
+
+class RegexRewriter;
 
 // Which items of a folder are added to the list.
 struct FolderContents {
@@ -37,6 +43,25 @@ struct ListSelection {
     std::vector<bool> rows;
     int current = -1;
 };
+
+// What the list can be sorted by. Name and extension compare as people read
+// them (NaturalSortKey); size and modification time are those of the item
+// itself; the date taken comes from the reader set with setDatesTakenReader.
+enum class SortKey { Name, Modified, DateTaken, Size, Extension };
+
+// Entries picked by what they are, to be selected in a view.
+enum class EntryPick {
+    Hidden,     // the name, or a folder the entry lies in, starts with a dot
+    Folders,    // the entry is a folder (a link to one is not)
+    Conflicts,  // the entry's rename is predicted to fail (it is marked)
+};
+
+// The dates taken of the items at `paths`, one per path, each as EXIF writes
+// it ("2024:07:15 10:31:02", so that byte order is time order), none for an
+// item without one; nullopt when the reading was stopped, and the list then
+// stays as it is.
+using DatesTakenReader = std::function<std::optional<std::vector<std::optional<std::string>>>(
+    const std::vector<std::string>& paths)>;
 
 // Everything the windows work on, without a window of its own: the entries of
 // the list, the rename options in force, and the runs of renames with their
@@ -66,6 +91,20 @@ public:
     bool reloadAfterApply() const { return reloadAfterApply_; }
     void setReloadAfterApply(bool reload) { reloadAfterApply_ = reload; }
 
+    // The further rules, applied after the options' rules; stored like the
+    // options, without changing any entry.
+    const ExtendedOptions& extendedOptions() const { return extended_; }
+    void setExtendedOptions(const ExtendedOptions& options);
+    // Why the pattern or the template of the further rules cannot be used, in
+    // Polish; empty when it can. While either cannot, a refresh rewrites the
+    // summary but changes no proposed path, and new entries follow the last
+    // further rules that could be used.
+    QString regexProblem() const;
+    QString templateProblem() const;
+    // Where the date a photo was taken, the camera model and the audio tags
+    // come from; without a source every item lacks them.
+    void setItemFactsSource(ItemFactsSource source) { factsSource_ = std::move(source); }
+
     // Rebuilds the rule summary and, in live preview mode, the proposed paths.
     void refreshPreview();
     // The options window has closed: in the on-close preview mode the proposed paths follow now.
@@ -73,7 +112,8 @@ public:
 
     // --- Adding. Every entry gets its proposed path from the options as they
     // stand, with the position it takes and the entry count of the moment it
-    // is added. A path too long to rename is left out and returned.
+    // is added; once the adding is over, zero-padded numbers take the width of
+    // the list as it stands. A path too long to rename is left out and returned.
     struct PickedFilesAdded {
         QStringList unmatched;  // picked paths that name no single item on disk
         LeftOutItems leftOut;
@@ -98,6 +138,28 @@ public:
     // moves as a block; a move with an entry already at that end selected, or
     // with nothing selected, is refused as a whole (nullopt).
     std::optional<ListSelection> moveRows(ListSelection selection, int step);
+
+    // Moves the selected entries as a block to stand before the entry of
+    // `row` (the count: at the end), in their order, and gives the selection
+    // as it stands afterwards; the moved entries take the numbers of their
+    // new places, as with moveRows. Refused (nullopt) with nothing selected.
+    std::optional<ListSelection> moveRowsTo(ListSelection selection, int row);
+
+    // --- Sorting the whole list, stably: equal keys keep their order. A sort
+    // by the key the list was last sorted by, while no entry was added and
+    // none moved since, sorts the other way. The moved entries take the
+    // numbers of their new places and the conflict marks follow, as after
+    // moving entries; a view's selection moves with its entries.
+    void sortEntries(SortKey key);
+    // Puts the list in the opposite order.
+    void reverseEntries();
+    // Where sorting by the date taken reads it; without a reader no entry has one.
+    void setDatesTakenReader(DatesTakenReader reader) { datesTaken_ = std::move(reader); }
+
+    // --- Picking entries: for each row, whether it is picked.
+    std::vector<bool> pickEntries(EntryPick pick) const;
+    // The entries whose name (not path) matches `masks`.
+    std::vector<bool> pickEntriesNamed(const NameMasks& masks) const;
 
     // --- Conflicts: the entries whose rename will fail when the list is
     // applied now, marked in the list (EntryList::markAt). The marks that need
@@ -164,12 +226,26 @@ private:
     // The rules of the options in force; none (and the reason signalled) when
     // the start value does not convert.
     std::optional<RenameRules> rulesInForce();
+    // The same without a word of a start value that does not convert; with
+    // the further rules as they stand (errors included) when `asShown`,
+    // otherwise with the last of them that could be used.
+    std::optional<RenameRules> makeRules(bool asShown = false) const;
+    // Whether numbering, or a number of the further rules, follows the positions of entries.
+    bool positionsMatter() const;
+    // What is known about the item at `path`, as far as `wanted` asks.
+    ItemFacts factsOf(std::string_view path, FactKinds wanted) const;
     // The one renumbering: proposes anew, from `rules`, the entries of rows
     // `first` to `last`, rewriting only those whose proposed path changes;
     // whether any did.
     bool proposeAnew(int first, int last, const RenameRules& rules);
     // After positions changed from `first` on: only numbering depends on them.
     void renumberFrom(int first);
+    // The entries of the rows marked in `moved` take the numbers of their places.
+    void renumberMoved(const std::vector<bool>& moved);
+    // Puts the list in `order` (EntryList::reorder) and renumbers what moved.
+    void applyOrder(const std::vector<std::size_t>& order);
+    // Once entries from row `firstAdded` on were added to a list of that many.
+    void addingEnded(int firstAdded);
     void entryCountMayHaveChanged();
     void emitRuleSummary();
     void conflictsMarked(int count);
@@ -181,9 +257,22 @@ private:
     std::optional<RenameRules> summaryRules_;
     int summaryConflicts_ = 0;
     RenameOptions options_;
+    ExtendedOptions extended_;
+    std::shared_ptr<const ExtendedRules> extendedRules_;   // of extended_, errors included
+    std::shared_ptr<const ExtendedRules> usableExtended_;  // the last without errors
+    ItemFactsSource factsSource_;
+    // The last regular expression that could be used, which a new one of the same pattern builds on.
+    std::shared_ptr<const RegexRewriter> regex_;
     PreviewMode previewMode_ = PreviewMode::Live;
     bool reloadAfterApply_ = true;
     int knownCount_ = 0;
+    DatesTakenReader datesTaken_;
+    // The key and direction of the last sort, while the list is still in that order.
+    struct SortedBy {
+        SortKey key;
+        bool descending;
+    };
+    std::optional<SortedBy> sortedBy_;
 };
 
 }  // namespace kestrix::session

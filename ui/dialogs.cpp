@@ -1,6 +1,9 @@
 #include "ui/dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+
+#include "ui/mask_dialog.h"
 
 namespace kestrix::ui {
 namespace {
@@ -27,6 +30,12 @@ QStringList realOpenFiles(QWidget* owner) {
     return dialog->selectedFiles();
 }
 
+std::optional<QString> realAskMasks(QWidget* owner, const QString& masks) {
+    MaskDialog dialog(masks, owner);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.masks();
+}
+
 }  // namespace
 
 std::unique_ptr<QFileDialog> MakeOpenFilesDialog(QWidget* owner) {
@@ -40,11 +49,11 @@ std::unique_ptr<QFileDialog> MakeOpenFilesDialog(QWidget* owner) {
 }
 
 DialogSeams& dialogSeams() {
-    static DialogSeams seams{realMessageBox, realOpenFiles};
+    static DialogSeams seams{realMessageBox, realOpenFiles, {}, {}, realAskMasks};
     return seams;
 }
 
-void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFiles}; }
+void resetDialogSeams() { dialogSeams() = DialogSeams{realMessageBox, realOpenFiles, {}, {}, realAskMasks}; }
 
 QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text, QMessageBox::StandardButtons buttons) {
@@ -63,6 +72,16 @@ QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, 
         return seams.messageBox(owner, icon, caption, text, buttons);
     }
     return realInformativeMessageBox(owner, icon, caption, text, informative, buttons);
+}
+
+std::optional<QString> AskText(QWidget* owner, const QString& caption, const QString& label,
+                               const QString& text) {
+    if (const DialogSeams& seams = dialogSeams(); seams.askText)
+        return seams.askText(owner, caption, label, text);
+    bool accepted = false;
+    const QString answer = QInputDialog::getText(owner, caption, label, QLineEdit::Normal, text, &accepted);
+    if (!accepted) return std::nullopt;
+    return answer;
 }
 
 }  // namespace kestrix::ui

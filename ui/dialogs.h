@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QMessageBox>
 #include <QStringList>
@@ -29,6 +30,14 @@ struct DialogSeams {
                                               const QString& text, const QString& informative,
                                               QMessageBox::StandardButtons buttons)>
         informativeMessageBox;
+    // A question answered with a line of text, `text` offered at first;
+    // nullopt when cancelled. Unset, the real input dialog asks.
+    std::function<std::optional<QString>(QWidget* owner, const QString& caption, const QString& label,
+                                         const QString& text)>
+        askText;
+    // The question for masks of names to select by (MaskDialog), starting
+    // from `masks`; the masks typed, or none when cancelled.
+    std::function<std::optional<QString>(QWidget* owner, const QString& masks)> askMasks;
 };
 
 DialogSeams& dialogSeams();
@@ -47,5 +56,9 @@ QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, 
 QMessageBox::StandardButton ShowMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                                         const QString& text, const QString& informative,
                                         QMessageBox::StandardButtons buttons);
+
+// Shorthand for dialogSeams().askText(...), or the real input dialog.
+std::optional<QString> AskText(QWidget* owner, const QString& caption, const QString& label,
+                               const QString& text = {});
 
 }  // namespace kestrix::ui

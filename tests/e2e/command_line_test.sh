@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # command_line_test.sh KESTRIX
 #
-# The command line of the real program. --help and --version print to
-# standard output and exit 0, and an unknown option prints a short usage to
-# standard error and exits 2, all without a display (Qt is never started for
+# The command line of the real program, in Polish. --help (-h) and --version
+# (-v) print to standard output and exit 0, and an unknown option prints a
+# short usage to standard error and exits 2, all without a display (Qt is never started for
 # them). Then, on a private X server, files and a folder named on the command
 # line are listed as a drop lists them: a relative name starts from the
 # current folder, the folder's name is not UTF-8 and a look-alike spelled
@@ -36,20 +36,28 @@ run_options() {
         status=$?
     echo "$status"
 }
-[[ $(run_options --help) == 0 ]] || fail "--help exited with status $(run_options --help): $(cat "$options/err")"
-[[ $(head -n 1 "$options/out") == 'Usage: kestrix [OPTION]... [FILE|FOLDER]...' ]] ||
-    fail "--help printed: $(cat "$options/out")"
-grep -q -- '--version' "$options/out" || fail "--help does not mention --version"
-[[ ! -s $options/err ]] || fail "--help wrote to standard error: $(cat "$options/err")"
+for option in --help -h; do
+    [[ $(run_options "$option") == 0 ]] || fail "$option exited with status $(run_options "$option"): $(cat "$options/err")"
+    [[ $(head -n 1 "$options/out") == 'Użycie: kestrix [OPCJA]... [PLIK|KATALOG]...' ]] ||
+        fail "$option printed: $(cat "$options/out")"
+    grep -qF -- '-v, --version  pokazuje wersję i kończy działanie' "$options/out" ||
+        fail "$option does not tell of --version: $(cat "$options/out")"
+    [[ ! -s $options/err ]] || fail "$option wrote to standard error: $(cat "$options/err")"
+done
 
-[[ $(run_options --version) == 0 ]] || fail "--version failed: $(cat "$options/err")"
-[[ $(cat "$options/out") == 'kestrix 2.0.5' ]] || fail "--version printed: $(cat "$options/out")"
-[[ ! -s $options/err ]] || fail "--version wrote to standard error: $(cat "$options/err")"
+for option in --version -v; do
+    [[ $(run_options "$option") == 0 ]] || fail "$option failed: $(cat "$options/err")"
+    [[ $(cat "$options/out") == 'kestrix 2.0.5'$'\n''Wolny program na licencji GNU GPL w wersji 3 lub późniejszej.' ]] ||
+        fail "$option printed: $(cat "$options/out")"
+    [[ ! -s $options/err ]] || fail "$option wrote to standard error: $(cat "$options/err")"
+done
 
 [[ $(run_options some.jpg --bogus) == 2 ]] || fail "an unknown option did not exit with status 2"
 [[ ! -s $options/out ]] || fail "an unknown option wrote to standard output: $(cat "$options/out")"
-grep -qF "kestrix: unknown option '--bogus'" "$options/err" || fail "the misuse message is: $(cat "$options/err")"
-grep -qF 'Usage: kestrix' "$options/err" || fail "no usage after a misuse: $(cat "$options/err")"
+[[ $(cat "$options/err") == "kestrix: nieznana opcja '--bogus'"$'\n''Użycie: kestrix [OPCJA]... [PLIK|KATALOG]...'$'\n''Więcej informacji: kestrix --help' ]] ||
+    fail "the misuse message is: $(cat "$options/err")"
+[[ $(run_options -style) == 2 ]] || fail "a Qt option without its value did not exit with status 2"
+grep -qxF "kestrix: opcja '-style' wymaga wartości" "$options/err" || fail "the misuse message is: $(cat "$options/err")"
 rm -rf "$options"
 trap - EXIT
 
@@ -89,7 +97,7 @@ if ! timeout 60 "$python" "$here/read_list.py" "$title" 30 "$first" "$lookalike/
     fail "the file list does not hold the items named: $(cat "$work/list.log")"
 fi
 cat "$work/list.log"
-grep -qF "kestrix: $work/files/missing.txt: no such file or folder" "$work/kestrix-errors.log" ||
+grep -qxF "kestrix: $work/files/missing.txt: nie ma takiego pliku ani katalogu" "$work/kestrix-errors.log" ||
     fail "the missing file was not reported: $(cat "$work/kestrix-errors.log")"
 
 wmctrl -i -c "$main_window"

@@ -86,7 +86,10 @@ struct TransformCase {
     std::string expected;
     std::int64_t index = 0;
     std::int64_t count = 1;
+    ItemKind kind = ItemKind::File;
 };
+
+constexpr auto kFolder = ItemKind::Folder;
 
 const TransformCase kCases[] = {
     // The whole chain, every rule in its place.
@@ -262,9 +265,64 @@ const TransformCase kCases[] = {
     {"InsertAfterInvalidByte", "/d/a\xFF" "b", {Insert(kAfter, "X", 2)}, "/d/a\xFFXb"},
     {"TruncatedSequenceIsSingleBytes", "/d/\xE2\x82" "a", {Delete(kStart, 1)}, "/d/\x82" "a"},
     {"OverlongSequenceIsSingleBytes", "/d/\xC0\xAF" "a", {Delete(kEnd, 2)}, "/d/\xC0"},
+    // Overlong forms and other ill-formed sequences pass letter case unchanged,
+    // though a lax decoder would read "A", "a" or "Ł" in them.
+    {"OverlongTwoBytesStayInLowerCase", "/d/\xC1\x81\xC0\x80" "B", {Case(true)}, "/d/\xC1\x81\xC0\x80" "b"},
+    {"OverlongTwoBytesStayInUpperCase", "/d/\xC1\xA1" "b", {Case(false)}, "/d/\xC1\xA1" "B"},
+    {"OverlongThreeBytesStay", "/d/\xE0\x81\x81\xE0\x85\x81" "B", {Case(true)}, "/d/\xE0\x81\x81\xE0\x85\x81" "b"},
+    {"OverlongFourBytesStay", "/d/\xF0\x80\x81\xA1\xF0\x80\x85\x81" "b", {Case(false)}, "/d/\xF0\x80\x81\xA1\xF0\x80\x85\x81" "B"},
+    {"LetterCutShortStays", "/d/\xC5" "A\xF0\x90\x90", {Case(true)}, "/d/\xC5" "a\xF0\x90\x90"},
     {"StrayByteDoesNotMatchInsideLetter", "/d/ł", {Replace("\xC5", "Y")}, "/d/ł"},
     {"StrayByteMatchesStrayByte", "/d/\xC5x", {Replace("\xC5", "Y")}, "/d/Yx"},
     // clang-format on
+
+    // A folder's name has no extension, whatever dots it holds.
+    {"FileNameWithDotsTakesNewExtension", "/m/D. Podsiadło - Małomiasteczkowy", {Ext("mp3")}, "/m/D.mp3"},
+    {"FolderKeepsNameUnderNewExtension",
+     "/m/D. Podsiadło - Małomiasteczkowy",
+     {Ext("mp3")},
+     "/m/D. Podsiadło - Małomiasteczkowy",
+     0,
+     1,
+     kFolder},
+    {"FolderKeepsNameUnderEmptyNewExtension", "/m/zdjęcia.2020", {Ext("")}, "/m/zdjęcia.2020", 0, 1, kFolder},
+    {"FolderWholeNameInScopeBoth",
+     "/m/D. Podsiadło",
+     {Ext("mp3"), ScopeIs(0), Replace(".", "")},
+     "/m/D Podsiadło",
+     0,
+     1,
+     kFolder},
+    {"FolderWholeNameInNameScope",
+     "/m/D. Podsiadło",
+     {Ext("mp3"), ScopeIs(1), Insert(kAtEnd, " (2020)")},
+     "/m/D. Podsiadło (2020)",
+     0,
+     1,
+     kFolder},
+    {"FolderUpperCaseInNameScope", "/m/a.b.c", {ScopeIs(1), Case(false)}, "/m/A.B.C", 0, 1, kFolder},
+    {"FolderNumberedInNameScope",
+     "/m/a.b",
+     {ScopeIs(1), Number("1", true, false, kAtEnd)},
+     "/m/a.b2",
+     1,
+     2,
+     kFolder},
+    {"FolderUntouchedInExtensionScope",
+     "/m/a.b",
+     {Ext("mp3"), ScopeIs(2), Case(false), Insert(kAtEnd, "x"), Number("1", true, false, kAtEnd)},
+     "/m/a.b",
+     0,
+     1,
+     kFolder},
+    {"FolderWithoutDotUntouchedInExtensionScope",
+     "/m/ab",
+     {ScopeIs(2), Insert(kAtEnd, "x")},
+     "/m/ab",
+     0,
+     1,
+     kFolder},
+    {"FileInNameScopeKeepsExtension", "/m/a.b", {ScopeIs(1), Insert(kAtEnd, "x")}, "/m/ax.b"},
 };
 
 class TransformPathTest : public testing::TestWithParam<TransformCase> {};
@@ -273,9 +331,11 @@ TEST_P(TransformPathTest, ProposesPath) {
     const TransformCase& c = GetParam();
     RenameOptions options;
     for (const Rule& rule : c.rules) rule(options);
-    const ListEntry entry = TransformPath(c.path, c.index, c.count, RenameRules::From(options).value());
+    const ListEntry entry =
+        TransformPath(c.path, c.index, c.count, RenameRules::From(options).value(), c.kind);
     EXPECT_EQ(entry.current, c.path);
     EXPECT_EQ(entry.proposed, c.expected);
+    EXPECT_EQ(entry.kind, c.kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TransformPathTest, testing::ValuesIn(kCases), [](const auto& info) {

@@ -62,7 +62,13 @@ TEST_F(AboutWindowTest, OneLineLabelsShowTheirWholeTextCentredOnTheWindow) {
         ASSERT_NE(l, nullptr);
         EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width());
         EXPECT_NEAR(l->geometry().center().x(), 177, 2);
+        EXPECT_TRUE(form->rect().contains(l->geometry()));
     }
+}
+
+TEST_F(AboutWindowTest, TheNoticeStatesTheLicence) {
+    EXPECT_EQ(form->noticeLabel->text(),
+              QStringLiteral("Wolny program na licencji GNU GPL w wersji 3 lub późniejszej"));
 }
 
 TEST_F(AboutWindowTest, AClickAnywhereButOnALinkClosesTheWindow) {

@@ -137,6 +137,23 @@ TEST_F(AddingTest, DroppedFolderAnsweredYesAddsItsTreeFolderFirstThenItself) {
         (std::vector<kestrix::session::FolderContents>{{.recurse = true, .folders = true, .files = true}}));
 }
 
+TEST_F(AddingTest, AddedFoldersHaveNoExtensionInThePreview) {
+    makeFile("D. Podsiadło - Małomiasteczkowy/CD.1/01. Nim zajdzie słońce.flac");
+    answers = {QMessageBox::Yes};
+    drop({path("D. Podsiadło - Małomiasteczkowy")});
+    kestrix::RenameOptions options;
+    options.ChangeExtension = true;
+    options.NewExtension = "mp3";
+    session->setOptions(options);
+    session->refreshPreview();
+    EXPECT_EQ(relative(proposedPaths()),
+              (std::vector<std::string>{
+                  "D. Podsiadło - Małomiasteczkowy/CD.1",
+                  "D. Podsiadło - Małomiasteczkowy/CD.1/01. Nim zajdzie słońce.mp3",
+                  "D. Podsiadło - Małomiasteczkowy",
+              }));
+}
+
 TEST_F(AddingTest, FolderContentsFollowTheThreeFlags) {
     makeTree();
     struct Case {

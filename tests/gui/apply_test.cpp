@@ -20,6 +20,7 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "gui_fixture.h"
@@ -117,6 +118,21 @@ protected:
         return report;
     }
 };
+
+TEST_F(ApplyTest, ReloadedFolderStillHasNoExtension) {
+    makeTree({"a.b/", "c.d"});
+    check("RadioGroup2Item1");  // name only
+    check("CheckBox9");
+    check("RadioButton5");
+    type("Edit3", "X");
+    add("a.b");
+    add("c.d");
+    ASSERT_EQ(relative(proposedPaths()), (std::vector<std::string>{"a.bX", "cX.d"}));
+    reload(true);
+    apply();
+    EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"a.bX", "cX.d"}));
+    EXPECT_EQ(relative(proposedPaths()), (std::vector<std::string>{"a.bXX", "cXX.d"}));
+}
 
 TEST_F(ApplyTest, AnsweringNoChangesNothing) {
     makeTree({"A.TXT", "B.TXT"});
@@ -498,16 +514,27 @@ TEST_F(ApplyTest, HardLinkPair) {
 TEST_F(ApplyTest, ReadOnlyFolder) {
     makeTree({"ro/", "ro/A"});
     const std::string folder = path("ro");
-    if (std::system(("chattr +i '" + folder + "' 2>/dev/null").c_str()) != 0) {
-        GTEST_SKIP() << "chattr +i is not available here (root ignores permission bits, so only the "
-                        "immutable attribute makes a folder read-only)";
+    // Root ignores permission bits, so only the immutable attribute makes a
+    // folder read-only for root; another user takes away the write bits of
+    // the folder and of the one holding it.
+    const bool root = geteuid() == 0;
+    const bool locked = root ? std::system(("chattr +i '" + folder + "' 2>/dev/null").c_str()) == 0
+                             : chmod(folder.c_str(), 0555) == 0 && chmod(base().c_str(), 0555) == 0;
+    if (!locked) {
+        GTEST_SKIP() << "chattr +i is not available here (it needs chattr, root's CAP_LINUX_IMMUTABLE and a "
+                        "file system with the attribute, such as ext4)";
     }
     lowerCase();
     add("ro/A");
     add("ro", "rw");
 
     apply();
-    std::system(("chattr -i '" + folder + "'").c_str());
+    if (root) {
+        std::system(("chattr -i '" + folder + "'").c_str());
+    } else {
+        chmod(base().c_str(), 0755);
+        chmod(folder.c_str(), 0755);
+    }
 
     EXPECT_EQ(tree(), (std::map<std::string, std::string>{{"ro/", "/"}, {"ro/A", "<ro/A>"}}));
     EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"ro/A", "ro"}));

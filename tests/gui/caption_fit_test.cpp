@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -14,6 +15,7 @@
 #include "about/about_window.h"
 #include "folderchooser/folder_chooser.h"
 #include "gui_fixture.h"
+#include "options/extra_rules_window.h"
 
 namespace {
 
@@ -91,6 +93,11 @@ void CollectCaptions(QWidget* window, std::vector<Caption>& captions) {
             add(radio->text(), ButtonCaptionRoom(radio, true));
         } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
             add(box->text(), ButtonCaptionRoom(box, false));
+        } else if (auto* push = qobject_cast<QPushButton*>(control)) {
+            QStyleOptionButton option;
+            option.initFrom(push);
+            add(push->text(),
+                push->width() - 2 * push->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, push));
         } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
             add(group->title(), group->width() - 2 * GroupCaptionInset);
         }
@@ -102,10 +109,11 @@ class CaptionFitTest : public GuiTest {};
 TEST_F(CaptionFitTest, EveryCaptionOfEveryWindowFitsItsControl) {
     auto chooser = std::make_unique<FolderChooser>(*session, mainWindow);
     auto about = std::make_unique<AboutWindow>(mainWindow);
+    auto extraRules = std::make_unique<ExtraRulesWindow>(*session, *optionsWindow);
 
     std::vector<Caption> captions;
-    for (QWidget* window :
-         std::initializer_list<QWidget*>{mainWindow, optionsWindow, chooser.get(), about.get()}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{mainWindow, optionsWindow, chooser.get(),
+                                                           about.get(), extraRules.get()}) {
         // Shown, so laid-out captions have their final geometry.
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << window->objectName().toStdString();

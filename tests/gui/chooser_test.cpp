@@ -355,4 +355,36 @@ TEST_F(ChooserTest, RowsAreDrawnByTheChooserAndKeysPressNoButton) {
     EXPECT_TRUE(asked.empty());
 }
 
+TEST_F(ChooserTest, ReturnEntersBackspaceGoesUpAndTypingFindsAName) {
+    for (const char* folder : {"alfa", "beta", "bravo", "beta/inner"})
+        std::filesystem::create_directory(base + folder);
+    mainWindow->show();
+    FolderChooser chooser(*session, mainWindow);
+    chooser.show();
+    chooser.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&chooser));
+    chooser.folderList->setFocus();
+
+    QTest::keyClicks(chooser.folderList, "br");
+    EXPECT_EQ(chooser.folderRowName(chooser.folderList->currentRow()), "bravo");
+    EXPECT_EQ(chooser.chosenFolder(), base + "bravo/");
+    EXPECT_EQ(chooser.currentFolder(), base) << "found, not entered";
+
+    QTest::keyClick(chooser.folderList, Qt::Key_Up);
+    QTest::keyClick(chooser.folderList, Qt::Key_Return);
+    EXPECT_EQ(chooser.currentFolder(), base + "beta/");
+    EXPECT_EQ(rows(chooser), (std::vector<std::string>{"..", "inner"}));
+
+    QTest::keyClick(chooser.folderList, Qt::Key_Down);
+    QTest::keyClick(chooser.folderList, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(chooser.currentFolder(), base + "beta/inner/");
+
+    QTest::keyClick(chooser.folderList, Qt::Key_Backspace);
+    QTest::keyClick(chooser.folderList, Qt::Key_Backspace);
+    EXPECT_EQ(chooser.currentFolder(), base);
+    EXPECT_EQ(chooser.chosenFolder(), base);
+    EXPECT_TRUE(chooser.isVisible()) << "no key closes the chooser";
+    EXPECT_TRUE(asked.empty());
+}
+
 }  // namespace

@@ -55,20 +55,25 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
     };
     const Case cases[] = {
         {{"kestrix", "--help"}, CommandLine::Action::Help, ""},
+        {{"kestrix", "-h"}, CommandLine::Action::Help, ""},
         {{"kestrix", "a.jpg", "--version"}, CommandLine::Action::Version, ""},
-        {{"kestrix", "--bogus", "--help"}, CommandLine::Action::Misuse, "unknown option '--bogus'"},
-        {{"kestrix", "-x"}, CommandLine::Action::Misuse, "unknown option '-x'"},
-        {{"kestrix", "-h"}, CommandLine::Action::Misuse, "unknown option '-h'"},
-        {{"kestrix", "-style"}, CommandLine::Action::Misuse, "option '-style' needs a value"},
+        {{"kestrix", "-v"}, CommandLine::Action::Version, ""},
+        {{"kestrix", "--", "-h"}, CommandLine::Action::Run, ""},
+        {{"kestrix", "--bogus", "--help"}, CommandLine::Action::Misuse, "nieznana opcja '--bogus'"},
+        {{"kestrix", "-x"}, CommandLine::Action::Misuse, "nieznana opcja '-x'"},
+        {{"kestrix", "-help"}, CommandLine::Action::Misuse, "nieznana opcja '-help'"},
+        {{"kestrix", "-style"}, CommandLine::Action::Misuse, "opcja '-style' wymaga wartości"},
     };
     for (const Case& c : cases) {
         const CommandLine command = Parse(c.arguments);
         EXPECT_EQ(command.action, c.action) << c.arguments[1];
         EXPECT_EQ(command.problem, c.problem);
     }
-    EXPECT_EQ(kestrix::ui::VersionText(), "kestrix 2.0.5\n");
-    EXPECT_EQ(kestrix::ui::UsageText().rfind("Usage: kestrix [OPTION]... [FILE|FOLDER]...\n", 0), 0u);
-    EXPECT_EQ(kestrix::ui::HelpText().rfind("Usage: kestrix [OPTION]... [FILE|FOLDER]...\n", 0), 0u);
+    EXPECT_EQ(kestrix::ui::VersionText(),
+              "kestrix 2.0.5\nWolny program na licencji GNU GPL w wersji 3 lub późniejszej.\n");
+    EXPECT_EQ(kestrix::ui::UsageText(),
+              "Użycie: kestrix [OPCJA]... [PLIK|KATALOG]...\nWięcej informacji: kestrix --help\n");
+    EXPECT_EQ(kestrix::ui::HelpText().rfind("Użycie: kestrix [OPCJA]... [PLIK|KATALOG]...\n", 0), 0u);
 }
 
 TEST(CommandLine, QtsOwnOptionsGoOnToQtAndNeverBecomePaths) {
@@ -78,6 +83,41 @@ TEST(CommandLine, QtsOwnOptionsGoOnToQtAndNeverBecomePaths) {
     EXPECT_EQ(command.toolkitArguments, (Strings{"kestrix", "-platform", "offscreen", "--style=fusion",
                                                  "-reverse", "-session", "1a2b"}));
     EXPECT_EQ(command.paths, Strings{"/home/ala/zdjęcia/x.jpg"});
+}
+
+// Every option Qt reads itself, in each of its spellings: the value after it
+// goes on to Qt too, even one that looks like a file or an option.
+TEST(CommandLine, EveryOptionOfQtsOwnGoesOnToQtWithItsValue) {
+    const Strings withValue = {
+        "platform",    "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+        "qwindowicon", "qwindowtitle",       "session",       "style",  "stylesheet",
+        "display",     "geometry",           "title",         "name"};
+    for (const std::string& option : withValue) {
+        for (const Strings& given : {Strings{"-" + option, "/tmp/value"}, Strings{"--" + option, "-x"},
+                                     Strings{"-" + option + "=/tmp/value"}}) {
+            Strings arguments = {"kestrix"};
+            arguments.insert(arguments.end(), given.begin(), given.end());
+            arguments.push_back("a.jpg");
+            const CommandLine command = Parse(arguments);
+            EXPECT_EQ(command.action, CommandLine::Action::Run) << given[0];
+            Strings expected = {"kestrix"};
+            expected.insert(expected.end(), given.begin(), given.end());
+            EXPECT_EQ(command.toolkitArguments, expected) << given[0];
+            EXPECT_EQ(command.paths, Strings{"/home/ala/zdjęcia/a.jpg"}) << given[0];
+        }
+    }
+    for (const std::string& flag : {"-reverse", "--reverse", "-widgetcount", "--widgetcount"}) {
+        const CommandLine command = Parse({"kestrix", flag, "a.jpg"});
+        EXPECT_EQ(command.action, CommandLine::Action::Run) << flag;
+        EXPECT_EQ(command.toolkitArguments, (Strings{"kestrix", flag})) << flag;
+        EXPECT_EQ(command.paths, Strings{"/home/ala/zdjęcia/a.jpg"}) << flag;
+    }
+    // A flag takes no value, and a name that only starts like an option of Qt's is none.
+    for (const std::string& misuse : {"-reverse=1", "-styles", "--platforms=x"}) {
+        const CommandLine command = Parse({"kestrix", misuse});
+        EXPECT_EQ(command.action, CommandLine::Action::Misuse) << misuse;
+        EXPECT_EQ(command.problem, "nieznana opcja '" + misuse + "'");
+    }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "gui_fixture.h"
+#include "options/up_down_spinner.h"
 
 namespace {
 
@@ -208,6 +209,38 @@ TEST_F(ConflictMarksTest, AnItemListedTwiceIsMarkedOnItsLaterEntry) {
     EXPECT_EQ(markedRows(), std::vector<int>{1});
     EXPECT_TRUE(toolTip(1).endsWith(QStringLiteral(
         "\nNie uda się zmienić nazwy: ten sam element jest wyżej na liście i wcześniej zmieni nazwę")));
+}
+
+// Forty entries whose new names come in turn from two: the first entry to
+// get each name renames, every later one is marked, from the first marks
+// shown after the change (before the disk has been read) to the settled ones.
+TEST_F(ConflictMarksTest, OfEntriesTakingTwoNamesInTurnOnlyTheLaterOnesAreMarkedAtOnce) {
+    std::vector<int> later;
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = (i < 10 ? "0" : "") + std::to_string(i) + (i % 2 == 0 ? "x" : "y");
+        makeFile(name);
+        add(name);
+        if (i >= 2) later.push_back(i);
+    }
+    waitForMarks();
+    ASSERT_TRUE(markedRows().empty());
+
+    std::vector<std::vector<int>> beforeTheDisk;
+    const QObject listening;  // the connection ends with it
+    QObject::connect(session.get(), &kestrix::session::Session::conflictsChanged, &listening, [&] {
+        if (!session->conflictsSettled()) beforeTheDisk.push_back(markedRows());
+    });
+    // The two digits go: "00x" and "01y" become "x1" and "y1", and so on.
+    check("CheckBox10");
+    check("RadioButton1");
+    optionsWindow->deleteCountSpinner->userStep(2);
+    ASSERT_FALSE(beforeTheDisk.empty());
+    EXPECT_EQ(beforeTheDisk.front(), later);
+    waitForMarks();
+    EXPECT_EQ(markedRows(), later);
+    const std::vector<std::string> proposed = proposedPaths();
+    EXPECT_EQ(std::vector<std::string>(proposed.begin(), proposed.begin() + 3),
+              (std::vector<std::string>{path("x1"), path("y1"), path("x1")}));
 }
 
 }  // namespace

@@ -39,27 +39,36 @@ TEST_F(MainWindowTest, StartsEmptyWithItsCaptionsAndFlags) {
     EXPECT_FALSE(optionsWindow->isVisible());
 }
 
-TEST_F(MainWindowTest, ToolBarButtonsCarryTheirHintsAndStartStates) {
+TEST_F(MainWindowTest, ToolBarButtonsCarryTheirHintsKeysAndStartStates) {
     struct Button {
         const char* name;
         const char* hint;
+        QKeySequence key;
         bool enabled;
     };
     const Button buttons[] = {
-        {"ToolButton1", "Dodaj pliki do listy", true},
-        {"ToolButton2", "Dodaj pliki z wybranego katalogu", true},
-        {"ToolButton3", "Jakie zmiany nazw zastosować", true},
-        {"ToolButton4", "Zmień nazwy plików", false},
-        {"ToolButton5", "Wyczyść listę", true},
-        {"ToolButton6", "Informacje o programie", true},
-        {"ToolButton7", "Zamknij program", true},
+        {"ToolButton1", "Dodaj pliki do listy", QKeySequence(Qt::CTRL | Qt::Key_O), true},
+        {"ToolButton2", "Dodaj pliki z wybranego katalogu", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+         true},
+        {"ToolButton3", "Jakie zmiany nazw zastosować", QKeySequence(Qt::CTRL | Qt::Key_Comma), true},
+        {"ToolButton4", "Zmień nazwy plików", QKeySequence(Qt::CTRL | Qt::Key_Return), false},
+        {"ToolButton5", "Wyczyść listę", QKeySequence(), true},
+        {"ToolButton6", "Informacje o programie", QKeySequence(Qt::Key_F1), true},
+        {"ToolButton7", "Zamknij program", QKeySequence(), true},
     };
     int x = -1;
     mainWindow->show();
     for (const Button& expected : buttons) {
         auto* button = mainWindow->findChild<QToolButton*>(QLatin1String(expected.name));
         ASSERT_NE(button, nullptr) << expected.name;
-        EXPECT_EQ(button->toolTip(), QString::fromUtf8(expected.hint)) << expected.name;
+        const QString hint = QString::fromUtf8(expected.hint);
+        EXPECT_EQ(button->toolTip(),
+                  expected.key.isEmpty()
+                      ? hint
+                      : hint + " (" + expected.key.toString(QKeySequence::NativeText) + ")")
+            << expected.name;
+        EXPECT_EQ(button->shortcut(), expected.key) << expected.name;
+        EXPECT_EQ(button->accessibleName(), hint) << expected.name;
         EXPECT_EQ(button->isEnabled(), expected.enabled) << expected.name;
         EXPECT_FALSE(button->icon().isNull()) << expected.name;
         EXPECT_EQ(button->size(), QSize(60, 60)) << expected.name;
@@ -67,6 +76,7 @@ TEST_F(MainWindowTest, ToolBarButtonsCarryTheirHintsAndStartStates) {
         EXPECT_GT(left, x) << expected.name << " stands left to right";
         x = left;
     }
+    EXPECT_EQ(mainWindow->addFilesButton->toolTip(), QStringLiteral("Dodaj pliki do listy (Ctrl+O)"));
 }
 
 TEST_F(MainWindowTest, PopupMenuHoldsItsItemsShortcutsAndViewMarks) {
@@ -96,11 +106,14 @@ TEST_F(MainWindowTest, PopupMenuHoldsItsItemsShortcutsAndViewMarks) {
     EXPECT_TRUE(mainWindow->fullPathViewAction->isChecked());
     EXPECT_FALSE(mainWindow->nameOnlyViewAction->isChecked());
     const QList<QAction*> order = mainWindow->fileListMenu->actions();
-    ASSERT_EQ(order.size(), 6);
+    // The designed entries first; sorting and selecting below them.
+    ASSERT_EQ(order.size(), 8);
     EXPECT_EQ(order[0], mainWindow->moveUpAction);
     EXPECT_EQ(order[2], mainWindow->removeSelectedAction);
     EXPECT_EQ(order[3], mainWindow->undoAction);
     EXPECT_EQ(order[5], mainWindow->viewMenu->menuAction());
+    EXPECT_EQ(order[6], mainWindow->sortMenu->menuAction());
+    EXPECT_EQ(order[7], mainWindow->selectMenu->menuAction());
     // Nothing to take back before any run.
     EXPECT_FALSE(mainWindow->undoAction->isEnabled());
 }

@@ -197,39 +197,15 @@ TEST_F(OptionsTest, IsAFixedSizeDialogInTheDesignedFont) {
 }
 
 TEST_F(OptionsTest, TabKeyVisitsTheControlsInTheDesignedOrder) {
-    const QStringList expected = {"CheckBox1",
-                                  "CheckBox3",
-                                  "CheckBox4",
-                                  "CheckBox10",
-                                  "RadioButton1",
-                                  "RadioButton2",
-                                  "RadioButton3",
-                                  "CheckBox9",
-                                  "Edit3",
-                                  "RadioButton4",
-                                  "RadioButton5",
-                                  "RadioButton6",
-                                  "CheckBox2",
-                                  "CheckBox5",
-                                  "CheckBox6",
-                                  "CheckBox8",
-                                  "Edit1",
-                                  "Edit2",
-                                  "CheckBox7",
-                                  "Edit8",
-                                  "Button4",
-                                  "CheckBox11",
-                                  "RadioButton7",
-                                  "RadioButton8",
-                                  "RadioButton9",
-                                  "RadioGroup1Item0",
-                                  "RadioGroup1Item1",
-                                  "RadioGroup2Item0",
-                                  "RadioGroup2Item1",
-                                  "RadioGroup2Item2",
-                                  "CheckBox12",
-                                  "Edit6",
-                                  "CheckBox13"};
+    const QStringList expected = {"CheckBox1", "CheckBox3", "CheckBox4", "CheckBox10", "UpDown1", "UpDown2",
+                                  "RadioButton1", "RadioButton2", "RadioButton3", "CheckBox9", "Edit3",
+                                  "UpDown3", "RadioButton4", "RadioButton5", "RadioButton6", "CheckBox2",
+                                  "CheckBox5", "CheckBox6", "CheckBox8", "Edit1", "Edit2", "CheckBox7",
+                                  "Edit8", "UpDown4", "Button4", "CheckBox11", "RadioButton7", "RadioButton8",
+                                  "RadioButton9", "RadioGroup1Item0", "RadioGroup1Item1", "RadioGroup2Item0",
+                                  "RadioGroup2Item1", "RadioGroup2Item2", "CheckBox12", "Edit6", "CheckBox13",
+                                  // The button to the further rules comes after the designed controls.
+                                  "MoreRulesButton"};
     QStringList visited;
     QWidget* first = control("CheckBox1");
     QWidget* widget = first;

@@ -234,7 +234,10 @@ TEST_F(SettingsTest, ALinkOfAnotherUserIsLeftAloneAndTheCloseSaysSo) {
     const std::string victim = QDir(dir.path()).filePath(QStringLiteral("victim.txt")).toStdString();
     std::ofstream(victim, std::ios::binary) << "[Wyglad]\nWys=700\n";
     ASSERT_EQ(symlink(victim.c_str(), iniPath.c_str()), 0);
-    if (lchown(iniPath.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "cannot give the link to another user";
+    if (lchown(iniPath.c_str(), 65534, 65534) != 0) {
+        GTEST_SKIP() << "cannot give the link to another user (that needs root); not covered: a link of "
+                        "another user's in place of the settings file";
+    }
 
     start();
     EXPECT_NE(form->frameGeometry().height(), 700);
@@ -308,6 +311,29 @@ TEST(SettingsLocation, AnInstalledCopyIsKnownByItsFolderStagedOrNot) {
     ASSERT_TRUE(QDir(prefix.path()).mkpath(QStringLiteral("share/applications")));
     std::ofstream(prefix.path().toStdString() + "/share/applications/kestrix.desktop") << "[Desktop Entry]\n";
     EXPECT_TRUE(kestrix::settings::IsInstalledCopy(bin, installed));
+}
+
+// A portable copy whose folder its user may not write to keeps its settings in
+// the user's configuration folder instead. Root may write anywhere, so the
+// path is asked for in a child process that has given up that power.
+TEST(SettingsLocation, APortableCopyThatCannotWriteBesideItselfUsesTheConfigurationFolder) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root, to ask as another user who may not write to the test program's folder "
+                        "(the folder choice for an unwritable folder is not covered)";
+    }
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    ASSERT_EQ(chmod(config.path().toLocal8Bit().constData(), 0777), 0);
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    kestrix::settings::SetPathOverride({});
+    const std::string expected = config.path().toStdString() + "/Kestrix/kestrix.ini";
+    const int outcome = kestrix::platform::testing::RunUnprivileged(
+        [&] { return kestrix::settings::SettingsPath() == expected ? 0 : 1; });
+    qputenv("XDG_CONFIG_HOME", saved);
+    if (outcome < 0) GTEST_SKIP() << "cannot run a child process without root's file access";
+    EXPECT_EQ(outcome, 0) << "the settings path is not " << expected;
+    EXPECT_TRUE(QFileInfo(config.path() + QStringLiteral("/Kestrix")).isDir());
 }
 
 TEST(ScreenFit, AReachablePositionStaysAnyOtherBringsTheWindowWholeOntoTheScreen) {

@@ -51,7 +51,8 @@ done
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 for path in ./usr/bin/kestrix ./usr/share/applications/kestrix.desktop \
     ./usr/share/metainfo/org.example.Kestrix.metainfo.xml ./usr/share/icons/hicolor/scalable/apps/kestrix.svg \
-    ./usr/share/icons/hicolor/48x48/apps/kestrix.png ./usr/share/doc/kestrix/copyright; do
+    ./usr/share/icons/hicolor/48x48/apps/kestrix.png ./usr/share/doc/kestrix/copyright \
+    ./usr/share/man/man1/kestrix.1.gz ./usr/share/man/pl/man1/kestrix.1.gz; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 

@@ -5,7 +5,9 @@
 # checks what lands there: exactly the expected files with sane permissions,
 # the icon at every size, a desktop entry and AppStream metadata that the
 # desktop's own validators accept and that point at the installed program and
-# icon, and release notes that carry the version being built.
+# icon, that file managers offer for folders and the common media and
+# document types, manual pages in English and Polish that man renders without
+# a warning, and release notes that carry the version being built.
 set -euo pipefail
 
 if [[ $# -ne 2 ]]; then
@@ -23,9 +25,11 @@ fail() {
     failures=$((failures + 1))
 }
 
-for tool in desktop-file-validate appstreamcli file gzip; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (Debian packages desktop-file-utils appstream file gzip)" >&2; exit 1; }
+for tool in desktop-file-validate appstreamcli file gzip man; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (Debian packages desktop-file-utils appstream file gzip man-db)" >&2; exit 1; }
 done
+readonly mime_types=/usr/share/mime
+[[ -f $mime_types/inode/directory.xml ]] || { echo "FAIL: the MIME database is missing (Debian package shared-mime-info)" >&2; exit 1; }
 
 stage=$(mktemp -d /tmp/kestrix-install.XXXXXX)
 trap 'rm -rf "$stage"' EXIT
@@ -46,6 +50,7 @@ expected=(
     "share/metainfo/$metainfo"
     share/icons/hicolor/scalable/apps/kestrix.svg
     share/man/man1/kestrix.1.gz
+    share/man/pl/man1/kestrix.1.gz
     share/doc/kestrix/copyright
     share/doc/kestrix/changelog.gz
 )
@@ -87,7 +92,28 @@ if [[ -f $desktop ]]; then
     [[ $(key Exec) == "kestrix %F" ]] || fail "Exec is '$(key Exec)', expected the installed program taking files (kestrix %F)"
     [[ $(key Icon) == kestrix ]] || fail "Icon is '$(key Icon)', expected the installed icon name kestrix"
     [[ -n $(key 'Comment\[pl\]') && -n $(key Comment) ]] || fail "the desktop entry lacks an English or a Polish comment"
+    # "Open with" in a file manager: folders, and the common images, sounds,
+    # films and documents, each a type the MIME database knows.
+    IFS=';' read -r -a types <<<"$(key MimeType)"
+    for wanted in inode/directory image/jpeg image/png audio/mpeg audio/flac video/mp4 video/x-matroska \
+        application/pdf application/vnd.oasis.opendocument.text text/plain; do
+        printf '%s\n' "${types[@]}" | grep -qxF "$wanted" || fail "MimeType lacks $wanted: $(key MimeType)"
+    done
+    for type in "${types[@]}"; do
+        [[ -f $mime_types/$type.xml ]] || fail "MimeType names $type, which the MIME database does not know"
+    done
 fi
+
+# --- Manual pages: English and Polish, each rendered by man without a warning.
+for page in share/man/man1/kestrix.1.gz share/man/pl/man1/kestrix.1.gz; do
+    [[ -f $root/$page ]] || continue
+    warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$root/$page" 2>&1 >/dev/null)
+    [[ -z $warnings ]] || fail "man warns about $page: $warnings"
+    LC_ALL=C.UTF-8 MANWIDTH=80 man -E UTF-8 -l "$root/$page" 2>/dev/null | grep -q -- '--version' ||
+        fail "$page does not render or tells nothing of --version"
+done
+grep -qF 'zmiana nazw wielu plików i katalogów naraz' <(gzip -dc "$root/share/man/pl/man1/kestrix.1.gz" 2>/dev/null) ||
+    fail "the Polish manual page is not in Polish"
 
 # --- AppStream metadata: valid on its own and together with the installed tree.
 meta=$root/share/metainfo/$metainfo

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "exfat_mount.h"
 #include "session/journal_store.h"
@@ -78,6 +80,12 @@ const Scenario kScenarios[] = {
      {"d/", "d/x", "d/y", "d/sub/", "d/sub/z"},
      {{"d/x", "d/x1"}, {"d", "e"}, {"d/y", "d/x1"}, {"d/sub/z", "d/sub/z1"}, {"d/sub", "d/x1"}},
      {2, 4}},
+    // "e" is taken, so "d" stays where it is with what it holds: "d/c" is
+    // renamed in "d", onto the name "d/a" gave up before.
+    {"a folder whose rename fails keeps its contents in place",
+     {"d/", "d/a", "d/c", "e/"},
+     {{"d/a", "d/b"}, {"d", "e"}, {"d/c", "d/a"}},
+     {1}},
     {"a vanished item", {"a"}, {{"gone", "g2"}, {"a", "a1"}, {"nowhere/b", "nowhere/b1"}}, {0, 2}},
     {"an item listed twice", {"a", "b"}, {{"a", "a1"}, {"b", "b1"}, {"a", "a2"}}, {2}},
 };
@@ -89,13 +97,23 @@ TEST_F(PredictionTest, PredictsExactlyTheRenamesThatFail) {
 TEST_F(PredictionTest, PredictsAFolderThatCannotBeChanged) {
     makeTree({"ro/", "ro/A", "b"});
     const std::string folder = at("ro");
-    if (std::system(("chattr +i '" + folder + "' 2>/dev/null").c_str()) != 0) {
-        GTEST_SKIP() << "chattr +i is not available here (root ignores permission bits)";
+    // Root ignores permission bits: only the immutable attribute makes a
+    // folder read-only for root, and a user without root takes away its write bits.
+    const bool root = geteuid() == 0;
+    const bool locked = root ? std::system(("chattr +i '" + folder + "' 2>/dev/null").c_str()) == 0
+                             : chmod(folder.c_str(), 0555) == 0;
+    if (!locked) {
+        GTEST_SKIP() << "chattr +i is not available here (it needs chattr, root's CAP_LINUX_IMMUTABLE and a "
+                        "file system with the attribute, such as ext4)";
     }
     const std::vector<ListEntry> list = entries({{"ro/A", "ro/a"}, {"b", "b1"}});
     const auto marks = PredictRun(list);
     const auto outcomes = run(list);
-    std::system(("chattr -i '" + folder + "'").c_str());
+    if (root) {
+        std::system(("chattr -i '" + folder + "'").c_str());
+    } else {
+        chmod(folder.c_str(), 0755);
+    }
 
     ASSERT_TRUE(marks.has_value());
     EXPECT_EQ(Failing(*marks), std::vector<int>{0});
@@ -137,6 +155,26 @@ TEST_F(PredictionTest, WithoutTheDiskSeesRefusedNamesAndSharedNames) {
     EXPECT_EQ(Failing(marks), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(ConflictReason(marks[2], list[2]), "tę samą nazwę otrzyma wcześniej inny element listy");
     EXPECT_EQ(ConflictReason(marks[3], list[3]), "pusta nazwa");
+}
+
+// Entries proposing two names in turn: the first entry to propose each name
+// gets it, every later one is marked, with the disk and without it.
+TEST_F(PredictionTest, OfEntriesProposingTheSameNameOnlyTheLaterOnesAreMarked) {
+    std::vector<std::string> tree;
+    std::vector<std::pair<std::string, std::string>> renames;
+    std::vector<int> later;
+    for (int i = 0; i < 40; ++i) {
+        tree.push_back(std::to_string(i).insert(0, 1, 'f'));
+        renames.emplace_back(tree.back(), i % 2 == 0 ? "even" : "odd");
+        if (i >= 2) later.push_back(i);
+    }
+    makeTree(tree);
+    const std::vector<ListEntry> list = entries(renames);
+
+    EXPECT_EQ(Failing(PredictWithoutDisk(list)), later) << "without the disk";
+    const auto marks = PredictRun(list);
+    ASSERT_TRUE(marks.has_value());
+    EXPECT_EQ(Failing(*marks), later) << "with the disk";
 }
 
 TEST_F(PredictionTest, GivesEachReasonInTheUsersWords) {

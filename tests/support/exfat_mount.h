@@ -58,7 +58,10 @@ public:
 
     // Mounts; returns why it could not, or an empty string.
     std::string mount() {
-        if (geteuid() != 0) return "attaching a loop device and mounting need root";
+        if (geteuid() != 0) {
+            return "attaching a loop device and mounting need root; not covered: a file system that holds "
+                   "names equal but for letter case as one name, without hard links or RENAME_NOREPLACE";
+        }
         if (access("/dev/loop-control", F_OK) != 0) return "no /dev/loop-control";
         if (access("/dev/fuse", F_OK) != 0) return "no /dev/fuse";
         const std::string mkfs = FindTool("mkfs.exfat");
