@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <memory>
+#include <numeric>
 #include <utility>
 
 #include <QAction>
@@ -536,7 +537,16 @@ void MainWindow::sortByName() { session_.sortEntries(SortKey::Name); }
 
 void MainWindow::sortByModified() { session_.sortEntries(SortKey::Modified); }
 
-void MainWindow::sortByDateTaken() { session_.sortEntries(SortKey::DateTaken); }
+void MainWindow::sortByDateTaken() {
+    // The dates are read with the window going on (a long read shows its
+    // progress and Escape stops it, leaving the order); the sort then finds
+    // them in the cache.
+    std::vector<int> rows(static_cast<std::size_t>(session_.entryCount()));
+    std::iota(rows.begin(), rows.end(), 0);
+    readMetadataWithProgress(
+        rows, kestrix::platform::DateTakenField,
+        [this](const kestrix::session::MetadataJob&) { session_.sortEntries(SortKey::DateTaken); });
+}
 
 void MainWindow::sortBySize() { session_.sortEntries(SortKey::Size); }
 
@@ -595,6 +605,9 @@ void MainWindow::nameOnlyViewChosen() {
 // --- Runs of renames.
 
 void MainWindow::applyRenames() {
+    // The question counts the entries that keep their names for want of a
+    // fact only once the facts were read.
+    if (session_.factsPending()) session_.settleFacts();
     const int conflicts = session_.settleConflicts();
     if (kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
                                  QStringLiteral("Czy zastosować wybrane zmiany dla plików z listy ?"),

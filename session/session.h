@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <QObject>
@@ -184,6 +185,11 @@ public:
                                                    platform::MetadataFields wanted);
     // The date each entry of `rows` was taken; none where its file has none.
     std::vector<std::optional<platform::DateTime>> dateTakenOf(const std::vector<int>& rows);
+    // Whether facts a rule needs are still being read for some entries (their
+    // proposed names wait for them; a run reads them first).
+    bool factsPending() const { return factsRead_ != nullptr || !factsMissing_.empty(); }
+    // Reads here and now what the rules still miss and proposes anew.
+    void settleFacts();
 
     // --- Runs of renames. Each returns what went wrong in the user's words
     // (empty when all went well).
@@ -249,6 +255,14 @@ private:
     void entryCountMayHaveChanged();
     void emitRuleSummary();
     void conflictsMarked(int count);
+    // The facts the further rules need, from the cache; an item not read yet
+    // is read in the background and the preview follows when it was.
+    void cachedFacts(const std::string& path, FactKinds wanted, ItemFacts& facts);
+    void readMissingFacts();
+    void missingFactsRead();
+    void proposeWithReadFacts();
+    std::optional<std::vector<std::optional<std::string>>> cachedDatesTaken(
+        const std::vector<std::string>& paths);
 
     EntryList entries_;
     ConflictWatch conflicts_{entries_};
@@ -273,6 +287,11 @@ private:
         bool descending;
     };
     std::optional<SortedBy> sortedBy_;
+    // The items whose facts were asked for and not found in the cache, and what of them.
+    std::unordered_set<std::string> factsMissing_;
+    platform::MetadataFields factsMissingFields_ = 0;
+    bool factsReadScheduled_ = false;
+    std::unique_ptr<MetadataJob> factsRead_;
 };
 
 }  // namespace kestrix::session
