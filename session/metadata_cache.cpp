@@ -145,6 +145,22 @@ std::optional<ItemMetadata> MetadataCache::cachedFieldsOf(const std::string& pat
     return *it->second.metadata;
 }
 
+MetadataCache::Shared MetadataCache::cachedFieldsOfCaughtUp(const std::string& path, MetadataFields wanted) {
+    const std::lock_guard lock(mutex_);
+    const auto trusted = trusted_.find(path);
+    if (trusted != trusted_.end()) {
+        const auto it = items_.find(trusted->second);
+        if (it != items_.end() && !(wanted & ~it->second.metadata->asked)) return it->second.metadata;
+    }
+    const std::optional<platform::MetadataStamp> stamp = platform::StampOf(path);
+    if (!stamp) return nullptr;
+    const auto it = items_.find(Key{stamp->device, stamp->inode});
+    if (it == items_.end() || it->second.stamp != *stamp || (wanted & ~it->second.metadata->asked)) {
+        return nullptr;
+    }
+    return it->second.metadata;
+}
+
 std::size_t MetadataCache::size() const {
     const std::lock_guard lock(mutex_);
     return items_.size();

@@ -54,6 +54,10 @@ public:
                                        std::vector<Shared>& results);
     // Only what the cache holds and is still true of the item: none unless
     // every wanted field was read.
+    // The same without catching up with the changes seen (a caller asking for
+    // many items calls catchUp() once first) and without a copy; null when
+    // not every wanted field was read.
+    Shared cachedFieldsOfCaughtUp(const std::string& path, platform::MetadataFields wanted);
     std::optional<platform::ItemMetadata> cachedFieldsOf(const std::string& path,
                                                          platform::MetadataFields wanted);
 

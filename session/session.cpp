@@ -198,6 +198,8 @@ void Session::optionsWindowClosed() {
 }
 
 bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
+    proposing_ = true;
+    const auto proposed = qScopeGuard([this] { proposing_ = factsCaughtUp_ = false; });
     const std::int64_t count = entries_.count();
     bool changed = false;
     // Only the proposed path decides whether an entry is rewritten; the list
@@ -668,7 +670,12 @@ std::optional<std::uint32_t> Counted(const std::optional<int>& value) {
 void Session::cachedFacts(const std::string& path, FactKinds wanted, ItemFacts& facts) {
     const platform::MetadataFields fields = FieldsOf(wanted);
     if (fields == 0) return;
-    const std::optional<platform::ItemMetadata> known = metadata_.cachedFieldsOf(path, fields);
+    // Once per proposal of the whole list, not once per entry.
+    if (!factsCaughtUp_) {
+        metadata_.catchUp();
+        factsCaughtUp_ = proposing_;
+    }
+    const MetadataCache::Shared known = metadata_.cachedFieldsOfCaughtUp(path, fields);
     if (!known) {
         factsMissing_.insert(path);
         factsMissingFields_ |= fields;

@@ -291,6 +291,9 @@ private:
     std::unordered_set<std::string> factsMissing_;
     platform::MetadataFields factsMissingFields_ = 0;
     bool factsReadScheduled_ = false;
+    // While the list is proposed anew, and whether the cache caught up with the disk meanwhile.
+    bool proposing_ = false;
+    bool factsCaughtUp_ = false;
     std::unique_ptr<MetadataJob> factsRead_;
 };
 
