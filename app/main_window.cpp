@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <memory>
+#include <numeric>
 #include <utility>
 
 #include <QAction>
@@ -23,6 +24,7 @@
 
 #include "about/about_window.h"
 #include "app/adding_reports.h"
+#include "app/metadata_read_progress.h"
 #include "app/settings_location.h"
 #include "app/uri_list.h"
 #include "app/window_settings.h"
@@ -542,7 +544,16 @@ void MainWindow::sortByName() { session_.sortEntries(SortKey::Name); }
 
 void MainWindow::sortByModified() { session_.sortEntries(SortKey::Modified); }
 
-void MainWindow::sortByDateTaken() { session_.sortEntries(SortKey::DateTaken); }
+void MainWindow::sortByDateTaken() {
+    // The dates are read with the window going on (a long read shows its
+    // progress and Escape stops it, leaving the order); the sort then finds
+    // them in the cache.
+    std::vector<int> rows(static_cast<std::size_t>(session_.entryCount()));
+    std::iota(rows.begin(), rows.end(), 0);
+    readMetadataWithProgress(
+        rows, kestrix::platform::DateTakenField,
+        [this](const kestrix::session::MetadataJob&) { session_.sortEntries(SortKey::DateTaken); });
+}
 
 void MainWindow::sortBySize() { session_.sortEntries(SortKey::Size); }
 
@@ -602,6 +613,9 @@ void MainWindow::nameOnlyViewChosen() {
 
 void MainWindow::applyRenames() {
     if (session_.runGoingOn()) return;
+    // The question counts the entries that keep their names for want of a
+    // fact only once the facts were read.
+    if (session_.factsPending()) session_.settleFacts();
     const int conflicts = session_.settleConflicts();
     if (kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
                                  QStringLiteral("Czy zastosować wybrane zmiany dla plików z listy ?"),
@@ -657,6 +671,22 @@ void MainWindow::settleInterruptedRuns() {
         return kestrix::ui::ShowMessage(this, QMessageBox::Question, QStringLiteral("Zapytanie"), question,
                                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     }));
+}
+
+void MainWindow::readMetadataWithProgress(
+    const std::vector<int>& rows, kestrix::platform::MetadataFields wanted,
+    std::function<void(const kestrix::session::MetadataJob& read)> whenRead) {
+    // A later read replaces the one going on, which stops unanswered.
+    delete metadataRead_;
+    auto* read = new MetadataReadProgress(*this, *progressGauge, session_.metadataJob(rows, wanted));
+    metadataRead_ = read;
+    connect(read, &MetadataReadProgress::finished, this,
+            [this, read, whenRead = std::move(whenRead)](bool completed) {
+                if (metadataRead_ == read) metadataRead_ = nullptr;
+                read->deleteLater();
+                if (completed && whenRead) whenRead(read->job());
+            });
+    read->start();
 }
 
 // During a run the window takes no input but its question to stop the run;

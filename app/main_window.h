@@ -1,11 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <QWidget>
 
 #include "filelist/file_list_view.h"
+#include "platform/item_metadata.h"
 #include "session/entry_list.h"
 
 class QAction;
@@ -22,12 +24,14 @@ class QToolButton;
 
 class FileListDelegate;
 class PassiveNote;
+class MetadataReadProgress;
 class ProgressGauge;
 class RenameOptionsWindow;
 class WindowSettings;
 
 namespace kestrix::session {
 class LeftOutItems;
+class MetadataJob;
 class Session;
 struct RunReport;
 }  // namespace kestrix::session
@@ -124,6 +128,16 @@ public:
     // The selected entries were dragged to stand before the entry of `row`.
     void moveDroppedSelection(int row);
 
+    // Reads `wanted` of the entries at `rows` into the session's cache on
+    // worker threads while the window goes on; a read that lasts longer than
+    // half a second shows its progress in the gauge, and Escape stops it.
+    // `whenRead` follows once every entry was read, not when the read was
+    // stopped or replaced by a later one.
+    void readMetadataWithProgress(const std::vector<int>& rows, kestrix::platform::MetadataFields wanted,
+                                  std::function<void(const kestrix::session::MetadataJob& read)> whenRead);
+    // The read going on, if any.
+    MetadataReadProgress* metadataRead() const { return metadataRead_; }
+
     // Adds dropped items, or those named on the command line: a folder's
     // contents too when the user says so.
     void addDroppedPaths(const std::vector<std::string>& paths);
@@ -172,4 +186,5 @@ private:
     QShortcut* stopRunShortcut_ = nullptr;
     // The window was closed during a run and closes once it has stopped.
     bool closeAfterRun_ = false;
+    MetadataReadProgress* metadataRead_ = nullptr;
 };

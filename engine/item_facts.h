@@ -1,5 +1,6 @@
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,7 +16,7 @@ struct DateTime {
     int hour = 0;
     int minute = 0;
     int second = 0;
-    friend bool operator==(const DateTime&, const DateTime&) = default;
+    friend auto operator<=>(const DateTime&, const DateTime&) = default;
 };
 
 // Which facts about an item a rule needs, as bits.

@@ -3,7 +3,7 @@
 
 KESTRIX_BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  libutf8proc-dev
+  libutf8proc-dev libexiv2-dev libtag1-dev
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-translations-l10n zlib1g-dev
   fonts-liberation2 fonts-dejavu-core
 )
@@ -14,6 +14,7 @@ KESTRIX_TEST_PACKAGES=(
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
   exfatprogs exfat-fuse fuse3 bindfs
   desktop-file-utils appstream shared-mime-info man-db lintian dpkg-dev file
+  libimage-exiftool-perl
 )
 
 kestrix_install_packages() {

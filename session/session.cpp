@@ -1,8 +1,12 @@
 #include "session/session.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <utility>
+
+#include <QScopeGuard>
+#include <QTimer>
 
 #include "engine/duplicates.h"
 #include "engine/entry_order.h"
@@ -91,6 +95,10 @@ Session::Session(QObject* parent) : QObject(parent) {
     connect(&entries_, &EntryList::rowsInserted, this, [this] { sortedBy_.reset(); });
     connect(&entries_, &EntryList::modelReset, this, [this] { sortedBy_.reset(); });
     connect(&conflicts_, &ConflictWatch::marksChanged, this, &Session::conflictsMarked);
+    factsSource_ = [this](const std::string& path, FactKinds wanted, ItemFacts& facts) {
+        cachedFacts(path, wanted, facts);
+    };
+    datesTaken_ = [this](const std::vector<std::string>& paths) { return cachedDatesTaken(paths); };
 }
 
 Session::~Session() = default;
@@ -197,6 +205,8 @@ void Session::optionsWindowClosed() {
 }
 
 bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
+    proposing_ = true;
+    const auto proposed = qScopeGuard([this] { proposing_ = factsCaughtUp_ = false; });
     const std::int64_t count = entries_.count();
     bool changed = false;
     // Only the proposed path decides whether an entry is rewritten; the list
@@ -556,6 +566,8 @@ void Session::cancelRun() {
 
 bool Session::applyRenames() {
     if (job_) return false;
+    // No entry is renamed while the facts its new name is made of are still being read.
+    if (factsPending()) settleFacts();
     // Nothing is renamed before the run's plan is safely on disk.
     const std::string journals = run::DefaultJournalFolder();
     auto run = std::make_unique<run::RenameRun>(journals, applySeams().frameMilliseconds);
@@ -689,6 +701,149 @@ QString Session::settleInterruptedRuns(const std::function<bool(const QString& q
     conflicts_.recheckSoon();
     emit undoAvailableChanged(undoAvailable());
     return problems.empty() ? QString() : UnsettledText(problems);
+}
+
+std::unique_ptr<MetadataJob> Session::metadataJob(const std::vector<int>& rows,
+                                                  platform::MetadataFields wanted) {
+    std::vector<std::string> paths;
+    paths.reserve(rows.size());
+    for (int row : rows) paths.push_back(entries_.at(row).current);
+    return std::make_unique<MetadataJob>(metadata_, std::move(paths), wanted);
+}
+
+std::vector<platform::ItemMetadata> Session::metadataOf(const std::vector<int>& rows,
+                                                        platform::MetadataFields wanted) {
+    const std::unique_ptr<MetadataJob> job = metadataJob(rows, wanted);
+    job->waitForEnd();
+    std::vector<platform::ItemMetadata> read;
+    read.reserve(job->results().size());
+    for (const MetadataCache::Shared& one : job->results()) read.push_back(*one);
+    return read;
+}
+
+std::vector<std::optional<platform::DateTime>> Session::dateTakenOf(const std::vector<int>& rows) {
+    std::vector<std::optional<platform::DateTime>> dates;
+    dates.reserve(rows.size());
+    const std::unique_ptr<MetadataJob> job = metadataJob(rows, platform::DateTakenField);
+    job->waitForEnd();
+    for (const MetadataCache::Shared& read : job->results()) dates.push_back(read->dateTaken);
+    return dates;
+}
+
+// --- Facts of the further rules, from the cache of what the files say.
+
+namespace {
+
+platform::MetadataFields FieldsOf(FactKinds wanted) {
+    platform::MetadataFields fields = 0;
+    if (wanted & Bit(Fact::DateTaken)) fields |= platform::DateTakenField;
+    if (wanted & Bit(Fact::Camera)) fields |= platform::CameraModelField;
+    if (wanted & Bit(Fact::Artist)) fields |= platform::ArtistField;
+    if (wanted & Bit(Fact::Title)) fields |= platform::TitleField;
+    if (wanted & Bit(Fact::Album)) fields |= platform::AlbumField;
+    if (wanted & Bit(Fact::Track)) fields |= platform::TrackField;
+    if (wanted & Bit(Fact::Year)) fields |= platform::YearField;
+    return fields;
+}
+
+std::optional<std::uint32_t> Counted(const std::optional<int>& value) {
+    if (!value || *value <= 0) return std::nullopt;
+    return static_cast<std::uint32_t>(*value);
+}
+
+}  // namespace
+
+void Session::cachedFacts(const std::string& path, FactKinds wanted, ItemFacts& facts) {
+    const platform::MetadataFields fields = FieldsOf(wanted);
+    if (fields == 0) return;
+    // Once per proposal of the whole list, not once per entry.
+    if (!factsCaughtUp_) {
+        metadata_.catchUp();
+        factsCaughtUp_ = proposing_;
+    }
+    const MetadataCache::Shared known = metadata_.cachedFieldsOfCaughtUp(path, fields);
+    if (!known) {
+        factsMissing_.insert(path);
+        factsMissingFields_ |= fields;
+        if (!factsReadScheduled_) {
+            factsReadScheduled_ = true;
+            QTimer::singleShot(0, this, &Session::readMissingFacts);
+        }
+        return;
+    }
+    facts.dateTaken = known->dateTaken;
+    facts.camera = known->cameraModel;
+    facts.artist = known->artist;
+    facts.title = known->title;
+    facts.album = known->album;
+    facts.track = Counted(known->track);
+    facts.year = Counted(known->year);
+}
+
+void Session::readMissingFacts() {
+    factsReadScheduled_ = false;
+    // One read at a time; what was missed meanwhile is read when it ends.
+    if (factsRead_ || factsMissing_.empty()) return;
+    std::vector<std::string> paths(factsMissing_.begin(), factsMissing_.end());
+    factsMissing_.clear();
+    factsRead_ = std::make_unique<MetadataJob>(metadata_, std::move(paths), factsMissingFields_);
+    factsMissingFields_ = 0;
+    connect(factsRead_.get(), &MetadataJob::ended, this, &Session::missingFactsRead, Qt::QueuedConnection);
+    factsRead_->start();
+}
+
+void Session::missingFactsRead() {
+    if (!factsRead_ || !factsRead_->hasEnded()) return;
+    factsRead_.reset();
+    proposeWithReadFacts();
+}
+
+void Session::proposeWithReadFacts() {
+    // An item that could not be read at all keeps its name with the reason
+    // and is not read again before the next change.
+    factsReadScheduled_ = true;
+    if (previewMode_ == PreviewMode::Live) {
+        refreshPreview();
+    } else {
+        const std::optional<RenameRules> rules = rulesInForce();
+        if (rules && extendedRules_->valid() && proposeAnew(0, entries_.count() - 1, *rules)) {
+            conflicts_.recheckNow();
+        }
+    }
+    factsMissing_.clear();
+    factsMissingFields_ = 0;
+    factsReadScheduled_ = false;
+}
+
+void Session::settleFacts() {
+    if (factsRead_) factsRead_->waitForEnd();
+    factsRead_.reset();
+    if (!factsMissing_.empty()) {
+        MetadataJob read(metadata_, std::vector<std::string>(factsMissing_.begin(), factsMissing_.end()),
+                         factsMissingFields_);
+        read.waitForEnd();
+    }
+    proposeWithReadFacts();
+}
+
+std::optional<std::vector<std::optional<std::string>>> Session::cachedDatesTaken(
+    const std::vector<std::string>& paths) {
+    MetadataJob read(metadata_, paths, platform::DateTakenField);
+    read.waitForEnd();
+    std::vector<std::optional<std::string>> dates;
+    dates.reserve(paths.size());
+    char text[32];
+    for (const MetadataCache::Shared& one : read.results()) {
+        if (!one || !one->dateTaken) {
+            dates.emplace_back();
+            continue;
+        }
+        const DateTime& d = *one->dateTaken;
+        std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", d.year, d.month, d.day, d.hour,
+                      d.minute, d.second);
+        dates.emplace_back(text);
+    }
+    return dates;
 }
 
 }  // namespace kestrix::session

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <QObject>
@@ -20,6 +21,8 @@
 #include "session/entry_list.h"
 #include "session/item_facts_source.h"
 #include "session/left_out_items.h"
+#include "session/metadata_cache.h"
+#include "session/metadata_job.h"
 #include "session/run_report.h"
 
 namespace kestrix::session {
@@ -178,6 +181,24 @@ public:
     // how many renames will fail.
     int settleConflicts();
 
+    // --- What the files say about themselves (size, modification time, date
+    // taken, camera, audio tags): read only when asked for, kept per item.
+    MetadataCache& metadataCache() { return metadata_; }
+    // A job, not yet started, that reads `wanted` of the entries at `rows`
+    // (their current paths) into the cache, with progress and a way to stop.
+    std::unique_ptr<MetadataJob> metadataJob(const std::vector<int>& rows, platform::MetadataFields wanted);
+    // The `wanted` fields of the entries at `rows`, in that order: from the
+    // cache, and what it lacks read here and now on every core.
+    std::vector<platform::ItemMetadata> metadataOf(const std::vector<int>& rows,
+                                                   platform::MetadataFields wanted);
+    // The date each entry of `rows` was taken; none where its file has none.
+    std::vector<std::optional<platform::DateTime>> dateTakenOf(const std::vector<int>& rows);
+    // Whether facts a rule needs are still being read for some entries (their
+    // proposed names wait for them; a run reads them first).
+    bool factsPending() const { return factsRead_ != nullptr || !factsMissing_.empty(); }
+    // Reads here and now what the rules still miss and proposes anew.
+    void settleFacts();
+
     // --- Runs of renames. Each starts a job and returns at once: runStarted()
     // follows, then runProgress() as it goes, and runFinished() with the
     // report at the end (at once, without runStarted(), when the run could not
@@ -254,9 +275,18 @@ private:
     void startJob(std::unique_ptr<run::RenameRun> run, run::RunListener& listener);
     void applyEnded();
     void undoEnded();
+    // The facts the further rules need, from the cache; an item not read yet
+    // is read in the background and the preview follows when it was.
+    void cachedFacts(const std::string& path, FactKinds wanted, ItemFacts& facts);
+    void readMissingFacts();
+    void missingFactsRead();
+    void proposeWithReadFacts();
+    std::optional<std::vector<std::optional<std::string>>> cachedDatesTaken(
+        const std::vector<std::string>& paths);
 
     EntryList entries_;
     ConflictWatch conflicts_{entries_};
+    MetadataCache metadata_;
     // The rules of the last refresh, which the summary shows.
     std::optional<RenameRules> summaryRules_;
     int summaryConflicts_ = 0;
@@ -281,6 +311,14 @@ private:
     std::unique_ptr<ListRun> listRun_;
     std::unique_ptr<UndoRun> undoRun_;
     std::unique_ptr<RunJob> job_;
+    // The items whose facts were asked for and not found in the cache, and what of them.
+    std::unordered_set<std::string> factsMissing_;
+    platform::MetadataFields factsMissingFields_ = 0;
+    bool factsReadScheduled_ = false;
+    // While the list is proposed anew, and whether the cache caught up with the disk meanwhile.
+    bool proposing_ = false;
+    bool factsCaughtUp_ = false;
+    std::unique_ptr<MetadataJob> factsRead_;
 };
 
 }  // namespace kestrix::session

@@ -241,6 +241,7 @@ TEST_F(ConflictMarksTest, AFolderChangedBetweenTwoKeystrokesGivesNewMarks) {
     // names a and b1, and b, listed again, is gone.
     answers = {QMessageBox::Yes};
     mainWindow->applyRenames();
+    waitForRun();
     add("b");
     waitForMarks();
     EXPECT_EQ(markedRows(), (std::vector<int>{0, 2}));

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "media_files.h"
 #include "options/extra_rules_window.h"
 #include "options/radio_group.h"
 #include "options_fixture.h"
@@ -147,11 +148,57 @@ TEST_F(ExtraRulesTest, ATemplateUsesTheFactsSourceAndAnItemLackingOneKeepsItsNam
 
     answers.push_back(QMessageBox::Yes);
     mainWindow->applyRenames();
+    waitForRun();
     EXPECT_TRUE(std::filesystem::exists(path("2024-07-05_09-03-07 Niemen 01.jpg")));
     EXPECT_TRUE(std::filesystem::exists(path("b.jpg")));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tempDir.path().toStdString()),
                             std::filesystem::directory_iterator()),
               2);
+}
+
+TEST_F(ExtraRulesTest, ADateTakenTemplateNamesRealPhotosAndAnUndatedOneKeepsItsName) {
+    media::MakeJpeg(path("a.jpg"), {{"Exif.Photo.DateTimeOriginal", "2024:07:15 10:31:02"}});
+    media::MakeJpeg(path("b.jpg"), {{"Exif.Photo.DateTimeOriginal", "2023:01:02 03:04:05"}});
+    media::MakeJpeg(path("c.jpg"));
+    addEntries({path("a.jpg"), path("b.jpg"), path("c.jpg")});
+    extraClick("TemplateBox");
+    extraType("TemplateEdit", QStringLiteral("[data:RRRR-MM-DD] [nazwa]"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !session->factsPending(); }));
+    waitForMarks();
+    EXPECT_EQ(proposedPaths(),
+              (std::vector<std::string>{path("2024-07-15 a.jpg"), path("2023-01-02 b.jpg"), path("c.jpg")}));
+    EXPECT_TRUE(session->entryList()
+                    .index(2)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .endsWith(QStringLiteral("brak daty wykonania zdjęcia")));
+}
+
+TEST_F(ExtraRulesTest, ARunStartedWhileDatesAreReadWaitsForThem) {
+    media::MakeJpeg(path("a.jpg"), {{"Exif.Photo.DateTimeOriginal", "2024:07:15 10:31:02"}});
+    media::MakeJpeg(path("c.jpg"));
+    addEntries({path("a.jpg"), path("c.jpg")});
+    extraClick("TemplateBox");
+    extraType("TemplateEdit", QStringLiteral("[data:RRRR-MM-DD] [nazwa]"));
+    answers.push_back(QMessageBox::Yes);
+    mainWindow->applyRenames();
+    waitForRun();
+    EXPECT_TRUE(std::filesystem::exists(path("2024-07-15 a.jpg")));
+    EXPECT_TRUE(std::filesystem::exists(path("c.jpg")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tempDir.path().toStdString()),
+                            std::filesystem::directory_iterator()),
+              2);
+}
+
+TEST_F(ExtraRulesTest, AnAudioTagTokenNamesARealMp3) {
+    media::MakeMp3(path("a.mp3"), {.artist = "Niemen", .title = "Dziwny jest ten świat"});
+    addEntries({path("a.mp3")});
+    click("RadioGroup2Item1");
+    extraClick("TemplateBox");
+    extraType("TemplateEdit", QStringLiteral("[wykonawca] - [tytuł]"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !session->factsPending(); }));
+    waitForMarks();
+    EXPECT_EQ(proposedPaths(), std::vector<std::string>{path("Niemen - Dziwny jest ten świat.mp3")});
 }
 
 TEST_F(ExtraRulesTest, WithoutAFactsSourceTheTagsAreMissingAndTheModificationTimeIsRead) {

@@ -26,6 +26,7 @@
 
 #include "filelist/file_list_view.h"
 #include "gui_fixture.h"
+#include "media_files.h"
 #include "ui/mask_dialog.h"
 
 namespace {
@@ -50,6 +51,8 @@ protected:
         auto* action = mainWindow->findChild<QAction*>(QLatin1String(name));
         ASSERT_NE(action, nullptr) << name;
         action->trigger();
+        // Sorting by the date taken reads the dates first, with the window going on.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow->metadataRead() == nullptr; }));
     }
 
     // Each entry as "<name>=<proposed name>", separated by spaces.
@@ -163,6 +166,18 @@ TEST_P(SortTest, RenumbersInTheNewOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, SortTest, testing::ValuesIn(kSortCases),
                          [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(ListOrderTest, SortsRealPhotosByTheDateTheyWereTakenUndatedLast) {
+    numberFromOne();
+    media::MakeJpeg(path("late.jpg"), {{"Exif.Photo.DateTimeOriginal", "2024:07:15 10:31:02"}});
+    media::MakeJpeg(path("a_none.jpg"));
+    media::MakeJpeg(path("early.jpg"), {{"Exif.Photo.DateTimeOriginal", "2019:03:01 08:00:00"}});
+    media::MakeJpeg(path("mid.jpg"), {{"Exif.Image.DateTime", "2020:01:01 00:00:00"},
+                                      {"Exif.Photo.DateTimeDigitized", "2021:05:05 12:00:00"}});
+    for (const char* name : {"late.jpg", "a_none.jpg", "early.jpg", "mid.jpg"}) session->addPath(path(name));
+    trigger("wedugdatywykonaniazdjcia1");
+    EXPECT_EQ(list(), "early.jpg=1early.jpg mid.jpg=2mid.jpg late.jpg=3late.jpg a_none.jpg=4a_none.jpg");
+}
 
 TEST_F(ListOrderTest, StoppedReadingOfDatesLeavesTheOrder) {
     numberFromOne();

@@ -43,7 +43,7 @@ fail() {
 # uses without linking: the SVG icon engine, Qt's Polish texts, the fonts.
 depends=$(dpkg-deb -f "$deb" Depends)
 depends_names=$(sed 's/ *([^)]*)//g; s/ *, */\n/g' <<<"$depends")
-for package in libc6 libstdc++6 libutf8proc2 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 \
+for package in libc6 libstdc++6 libutf8proc2 libexiv2-27 libtag1v5 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 \
     qt6-translations-l10n fonts-liberation2 fonts-dejavu-core; do
     grep -qxF "$package" <<<"$depends_names" || fail "Depends lacks $package: $depends"
 done
