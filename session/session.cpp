@@ -547,6 +547,22 @@ QString CancelledSummary(const run::RunEnd& end) {
         .arg(end.notReached);
 }
 
+// What a run that has begun tells at its end.
+RunReport EndReport(run::RunKind kind, const run::RunEnd& end, const RenameFailures& failures) {
+    RunReport report;
+    report.kind = kind;
+    report.started = true;
+    report.renamed = end.renamed;
+    report.cancelled = end.cancelled;
+    report.notReached = end.notReached;
+    if (end.cancelled) report.summary = CancelledSummary(end);
+    report.problems = failures.empty() ? QString() : failures.messageText();
+    if (failures.empty() && !end.cancelled && end.renamed > 0) {
+        report.succeeded = RunSucceededNote(kind, end.renamed);
+    }
+    return report;
+}
+
 }  // namespace
 
 void Session::startJob(std::unique_ptr<run::RenameRun> run, run::RunListener& listener) {
@@ -601,17 +617,7 @@ void Session::applyEnded() {
                            "uruchomieniu program zapyta o tę zmianę nazw.")
                 .arg(QString::fromStdString(platform::ErrorText(end.error))));
     }
-    RunReport report;
-    report.kind = run::RunKind::Rename;
-    report.started = true;
-    report.renamed = end.renamed;
-    report.cancelled = end.cancelled;
-    report.notReached = end.notReached;
-    if (end.cancelled) report.summary = CancelledSummary(end);
-    report.problems = failures.empty() ? QString() : failures.messageText();
-    if (failures.empty() && !end.cancelled && end.renamed > 0) {
-        report.succeeded = RunSucceededNote(report.kind, end.renamed);
-    }
+    const RunReport report = EndReport(run::RunKind::Rename, end, failures);
     job_.release()->deleteLater();
     listRun_.reset();
     conflicts_.resume();
@@ -665,17 +671,7 @@ void Session::undoEnded() {
             return true;
         });
     }
-    RunReport report;
-    report.kind = run::RunKind::Undo;
-    report.started = true;
-    report.renamed = end.renamed;
-    report.cancelled = end.cancelled;
-    report.notReached = end.notReached;
-    if (end.cancelled) report.summary = CancelledSummary(end);
-    report.problems = failures.empty() ? QString() : failures.messageText();
-    if (failures.empty() && !end.cancelled && end.renamed > 0) {
-        report.succeeded = RunSucceededNote(report.kind, end.renamed);
-    }
+    const RunReport report = EndReport(run::RunKind::Undo, end, failures);
     job_.release()->deleteLater();
     undoRun_.reset();
     conflicts_.resume();
