@@ -100,17 +100,23 @@ double Milliseconds(Clock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();
 }
 
+// A folder of the benchmark's own, with its slash (another benchmark may run
+// beside it); empty, and the benchmark skipped, when none can be made.
+std::string OwnFolder(benchmark::State& state, const char* pattern) {
+    std::string root = (std::filesystem::temp_directory_path() / pattern).string();
+    if (!mkdtemp(root.data())) {
+        state.SkipWithError("no temporary folder");
+        return {};
+    }
+    return root + '/';
+}
+
 // Each iteration times both on fresh files: the plain loop, then the run
 // through the window. The benchmark's own time is the window's run.
 void BM_ApplyRenames(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    // A folder of this run's own: another benchmark may run beside it.
-    std::string root = (std::filesystem::temp_directory_path() / "kestrix-bench-apply-XXXXXX").string();
-    if (!mkdtemp(root.data())) {
-        state.SkipWithError("no temporary folder");
-        return;
-    }
-    root += '/';
+    const std::string root = OwnFolder(state, "kestrix-bench-apply-XXXXXX");
+    if (root.empty()) return;
     Windows windows;
     kestrix::session::Session& session = windows.session();
     double plainTotal = 0;
@@ -172,12 +178,8 @@ BENCHMARK(BM_ApplyRenames)->Arg(100'000)->Iterations(5)->UseManualTime()->Unit(b
 // settled). The run of the whole list is what the gauge would have gone on for.
 void BM_StopRun(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
-    std::string root = (std::filesystem::temp_directory_path() / "kestrix-bench-stop-XXXXXX").string();
-    if (!mkdtemp(root.data())) {
-        state.SkipWithError("no temporary folder");
-        return;
-    }
-    root += '/';
+    const std::string root = OwnFolder(state, "kestrix-bench-stop-XXXXXX");
+    if (root.empty()) return;
     Windows windows;
     kestrix::session::Session& session = windows.session();
     double total = 0;
