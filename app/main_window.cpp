@@ -782,6 +782,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+// Another window of the program may have run or taken back a run meanwhile.
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        undoAction->setEnabled(session_.undoAvailable());
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     settings_->adjustToFrame();

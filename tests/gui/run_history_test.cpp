@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -163,6 +164,21 @@ TEST_F(RunHistoryTest, ARunTakenBackElsewhereMeanwhileIsReported) {
         << asked[1].text.toStdString();
     EXPECT_TRUE(fs::exists(path("a")));
     EXPECT_TRUE(fs::exists(path("a1")));
+}
+
+// Ctrl+Z follows the runs of other windows: a run made elsewhere while this
+// window was open can be taken back once it is active again.
+TEST_F(RunHistoryTest, UndoFollowsTheRunsOfOtherWindows) {
+    makeFile("a");
+    mainWindow->show();
+    ASSERT_FALSE(mainWindow->undoAction->isEnabled());
+    runOver({{"a", "a1"}}, true);
+    mainWindow->runHistoryAction->trigger();
+
+    mainWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWindow));
+
+    EXPECT_TRUE(mainWindow->undoAction->isEnabled());
 }
 
 }  // namespace
