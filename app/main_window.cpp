@@ -2,11 +2,13 @@
 
 #include <memory>
 #include <numeric>
+#include <optional>
 #include <utility>
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -34,6 +36,7 @@
 #include "filelist/list_selection.h"
 #include "filelist/rule_summary_delegate.h"
 #include "folderchooser/folder_chooser.h"
+#include "history/run_history_window.h"
 #include "options/rename_options_window.h"
 #include "platform/folders.h"
 #include "session/apply_seams.h"
@@ -356,6 +359,8 @@ void MainWindow::buildFileListMenu() {
                             selectConflictsAction, selectAllAction, invertSelectionAction}) {
         selectMenu->addAction(action);
     }
+    runHistoryAction = makeItem("Historiazmian1", QStringLiteral("Historia zmian…"), nullptr, {});
+    fileListMenu->addAction(runHistoryAction);
 
     // Qt toggles a checkable item's mark before `triggered`, as the handlers expect.
     connect(moveUpAction, &QAction::triggered, this, &MainWindow::moveSelectedUp);
@@ -376,6 +381,7 @@ void MainWindow::buildFileListMenu() {
     connect(selectConflictsAction, &QAction::triggered, this, &MainWindow::selectConflicts);
     connect(selectAllAction, &QAction::triggered, this, &MainWindow::selectAll);
     connect(invertSelectionAction, &QAction::triggered, this, &MainWindow::invertSelection);
+    connect(runHistoryAction, &QAction::triggered, this, &MainWindow::showRunHistory);
     connect(fileListView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { fileListMenu->popup(fileListView->viewport()->mapToGlobal(pos)); });
 }
@@ -628,16 +634,35 @@ void MainWindow::applyRenames() {
 
 void MainWindow::undoLastRun() {
     if (session_.runGoingOn()) return;
-    if (!session_.undoAvailable()) {
+    const std::optional<kestrix::run::PastRun> newest = session_.newestRunToTakeBack();
+    if (!newest) {
         undoAction->setEnabled(false);
         return;
     }
-    if (kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"),
-                                 kestrix::session::UndoQuestion(),
+    takeBackRun(*newest);
+}
+
+void MainWindow::takeBackRun(const kestrix::run::PastRun& run) {
+    if (session_.runGoingOn()) return;
+    const QString question =
+        kestrix::session::UndoQuestion(run, session_.ranElsewhere(run), QDateTime::currentDateTime());
+    if (kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Pytanie"), question,
                                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
-    session_.undoLastRun();
+    session_.undoRun(run.runId);
+}
+
+void MainWindow::showRunHistory() {
+    if (!runHistoryWindow) {
+        runHistoryWindow = new RunHistoryWindow(session_, this);
+        connect(runHistoryWindow, &RunHistoryWindow::takeBackAsked, this, &MainWindow::takeBackRun);
+    } else {
+        runHistoryWindow->reload();
+    }
+    runHistoryWindow->show();
+    runHistoryWindow->raise();
+    runHistoryWindow->activateWindow();
 }
 
 bool MainWindow::askToStopRun() {
@@ -755,6 +780,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
                                      .arg(QFile::decodeName(kestrix::settings::SettingsPath().c_str())));
     }
     event->accept();
+}
+
+// Another window of the program may have run or taken back a run meanwhile.
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        undoAction->setEnabled(session_.undoAvailable());
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

@@ -27,7 +27,12 @@ class PassiveNote;
 class MetadataReadProgress;
 class ProgressGauge;
 class RenameOptionsWindow;
+class RunHistoryWindow;
 class WindowSettings;
+
+namespace kestrix::run {
+struct PastRun;
+}  // namespace kestrix::run
 
 namespace kestrix::session {
 class LeftOutItems;
@@ -40,7 +45,7 @@ struct RunReport;
 // every row pairs an item's current path with its proposed path. It shows the
 // session's entries and hands every operation to the session; it opens the
 // rename options window (made with it, hidden until asked for), the folder
-// chooser and the about window.
+// chooser, the about window and the history of runs.
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -89,7 +94,10 @@ public:
     QAction* selectConflictsAction = nullptr;  // zkonfliktem1
     QAction* selectAllAction = nullptr;        // wszystko1
     QAction* invertSelectionAction = nullptr;  // odwrzaznaczenie1
-    PassiveNote* runNote = nullptr;            // runNote: after a run that went well
+    QAction* runHistoryAction = nullptr;       // Historiazmian1
+    // Made at its first opening.
+    RunHistoryWindow* runHistoryWindow = nullptr;  // HistoryForm
+    PassiveNote* runNote = nullptr;                // runNote: after a run that went well
 
     // The file list shows full paths (0) or names only (any other value).
     int listViewMode() const { return viewMode_; }
@@ -108,6 +116,7 @@ public:
     void moveSelectedDown();
     void removeSelected();
     void undoLastRun();
+    void showRunHistory();
     // While a run goes on: asks whether to stop it and, on Yes, stops it
     // after the entry it is on. Whether it was asked to stop.
     bool askToStopRun();
@@ -148,6 +157,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -167,6 +177,8 @@ private:
     void reportLeftOut(const kestrix::session::LeftOutItems& leftOut);
     void reportRunProblems(const QString& report);
     void settleInterruptedRuns();
+    // Asks whether to take `run` back, naming it, and takes it back on Yes.
+    void takeBackRun(const kestrix::run::PastRun& run);
 
     // A run of renames: the window takes no input (the options window stays
     // usable) and the gauge rises until the run has finished.

@@ -24,6 +24,7 @@ enum RecordType : std::uint8_t {
     kStepEnd = 7,
     kFinished = 8,
     kIdentities = 9,
+    kSummary = 10,
 };
 
 using Identity = platform::ItemIdentity;
@@ -182,6 +183,18 @@ private:
     size_t at_ = 0;
 };
 
+bool ParseSummary(std::string_view payload, RunSummary& summary) {
+    Reader in(payload);
+    std::int64_t items = 0;
+    std::uint8_t flags = 0;
+    if (!in.number(items) || !in.bytes(summary.firstFolder) || !in.byte(flags) || !in.bytes(summary.process))
+        return false;
+    summary.items = items;
+    summary.recovered = flags & 0x01;
+    summary.takenBack = flags & 0x02;
+    return in.done();
+}
+
 bool ValidKind(std::uint8_t kind) {
     return kind == static_cast<std::uint8_t>(platform::Intermediate::Temporary) ||
            kind == static_cast<std::uint8_t>(platform::Intermediate::SecondLink) ||
@@ -284,6 +297,12 @@ bool ApplyRecord(std::uint8_t type, std::string_view payload, JournalContents& c
         case kFinished:
             contents.finished = true;
             return in.done();
+        case kSummary: {
+            RunSummary summary;
+            if (!contents.finished || !ParseSummary(payload, summary)) return false;
+            contents.summary = std::move(summary);
+            return true;
+        }
         default:
             return false;
     }
@@ -435,5 +454,58 @@ void AppendStep(bool begin, const StepRecord& step, std::string& out) {
 }
 
 void AppendFinished(std::string& out) { CloseRecord(out, OpenRecord(out), kFinished); }
+
+void AppendSummary(const RunSummary& summary, std::string& out) {
+    const size_t start = OpenRecord(out);
+    PutVarint(out, static_cast<std::uint64_t>(summary.items));
+    PutBytes(out, summary.firstFolder);
+    out.push_back(static_cast<char>((summary.recovered ? 0x01 : 0) | (summary.takenBack ? 0x02 : 0)));
+    PutBytes(out, summary.process);
+    CloseRecord(out, start, kSummary);
+}
+
+namespace {
+
+// The intact record that starts at `at` (and ends where `bytes` do, when
+// `toTheEnd`): its type, then its payload.
+std::optional<std::string_view> RecordAt(std::string_view bytes, size_t at, bool toTheEnd) {
+    if (bytes.size() - at < kFrameSize) return std::nullopt;
+    const char* frame = bytes.data() + at;
+    const std::uint32_t length = GetU32(frame);
+    if (length > bytes.size() - at - kFrameSize) return std::nullopt;
+    if (toTheEnd && length != bytes.size() - at - kFrameSize) return std::nullopt;
+    std::uint32_t crc = Checksum(frame, 4);
+    crc = static_cast<std::uint32_t>(
+        crc32(crc, reinterpret_cast<const Bytef*>(frame + 8), static_cast<uInt>(1 + length)));
+    if (crc != GetU32(frame + 4)) return std::nullopt;
+    return bytes.substr(at + kFrameSize - 1, length + 1);  // the type, then the payload
+}
+
+}  // namespace
+
+std::optional<JournalHeader> HeaderAtStart(std::string_view head) {
+    const auto record = RecordAt(head, 0, false);
+    JournalHeader header;
+    if (!record || static_cast<std::uint8_t>(record->front()) != kHeader ||
+        !ParseHeader(record->substr(1), header)) {
+        return std::nullopt;
+    }
+    return header;
+}
+
+std::optional<RunSummary> SummaryAtEnd(std::string_view tail) {
+    // The summary is the last record: the one frame that ends exactly at the
+    // end of the file, its checksum holding.
+    for (size_t at = tail.size() < kFrameSize ? 0 : tail.size() - kFrameSize + 1; at-- > 0;) {
+        if (GetU32(tail.data() + at) != tail.size() - at - kFrameSize ||
+            static_cast<std::uint8_t>(tail[at + kFrameSize - 1]) != kSummary) {
+            continue;
+        }
+        const auto record = RecordAt(tail, at, true);
+        RunSummary summary;
+        if (record && ParseSummary(record->substr(1), summary)) return summary;
+    }
+    return std::nullopt;
+}
 
 }  // namespace kestrix::run

@@ -28,7 +28,9 @@ namespace kestrix::run {
 // apart after a crash). During the run: outcomes, batched;
 // before and after every intermediate a rename leaves on disk, a record of it;
 // a change of the plan made while the run goes on, synced before it is used.
-// At the end: finished, synced.
+// At the end: finished, then a summary of the run for the history of runs,
+// synced. A reader that does not know the summary stops after the end, so
+// the summary keeps journals readable both ways.
 
 inline constexpr std::uint32_t kJournalVersion = 1;
 
@@ -71,6 +73,18 @@ struct StepRecord {
     friend bool operator==(const StepRecord&, const StepRecord&) = default;
 };
 
+// What the history of runs shows of a finished run, read from the journal's
+// two ends alone.
+struct RunSummary {
+    std::int64_t items = 0;   // renamed by the run
+    std::string firstFolder;  // the folder of the first item renamed
+    bool recovered = false;   // finished at a start after the run was cut off
+    bool takenBack = false;   // taken back by that start
+    std::string process;      // the process that ran it (platform::ProcessToken)
+
+    friend bool operator==(const RunSummary&, const RunSummary&) = default;
+};
+
 struct JournalContents {
     // The file starts with a header of a format this program knows.
     bool readable = false;
@@ -83,6 +97,7 @@ struct JournalContents {
     std::vector<std::optional<OutcomeRecord>> outcomes;  // by entry: the last record of each
     std::vector<StepRecord> openSteps;                   // begun and not ended, in order
     bool finished = false;
+    std::optional<RunSummary> summary;
 };
 
 JournalContents ParseJournal(std::string_view bytes);
@@ -107,5 +122,12 @@ void AppendOutcomeItem(std::int64_t index, Outcome outcome, std::int32_t error, 
 void AppendOutcomesRecord(std::size_t count, std::string_view items, std::string& out);
 void AppendStep(bool begin, const StepRecord& step, std::string& out);
 void AppendFinished(std::string& out);
+// After the end: the run's summary.
+void AppendSummary(const RunSummary& summary, std::string& out);
+
+// The header, from the first bytes of a journal (at least its first record).
+std::optional<JournalHeader> HeaderAtStart(std::string_view head);
+// The summary, from the last bytes of a journal, when its last record is one.
+std::optional<RunSummary> SummaryAtEnd(std::string_view tail);
 
 }  // namespace kestrix::run

@@ -65,12 +65,4 @@ std::optional<std::string> LastFinishedJournal(const std::string& folder) {
     return folder + names.front();
 }
 
-void RemoveOtherFinishedJournals(const std::string& folder, const std::string& keepRunId) {
-    const std::string keep = keepRunId + std::string(kFinished);
-    for (const std::string& name : NamesEndingWith(folder, kFinished)) {
-        int error = 0;
-        if (name != keep) platform::RemoveFile(folder + name, error);
-    }
-}
-
 }  // namespace kestrix::run

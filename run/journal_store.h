@@ -8,8 +8,8 @@ namespace kestrix::run {
 
 // The journals live in one folder, the per-user state folder unless a caller
 // names another: "<run id>.journal" while a run is unfinished (or was cut
-// off), "<run id>.done" once it has finished. Only the last finished run is
-// kept, for undo.
+// off), "<run id>.done" once it has finished; the finished ones make the
+// history of runs (run/run_history.h).
 std::string DefaultJournalFolder();
 
 // A new run id: the time in microseconds and a random part, in hexadecimal,
@@ -23,10 +23,7 @@ std::string FinishedJournalPath(const std::string& folder, const std::string& ru
 // running program is still writing.
 std::vector<std::string> UnfinishedJournals(const std::string& folder);
 
-// The journal of the last finished run, if one is kept.
+// The journal of the newest finished run (an undo's too) not taken back, if one is kept.
 std::optional<std::string> LastFinishedJournal(const std::string& folder);
-
-// Removes the journals of finished runs other than `keepRunId`.
-void RemoveOtherFinishedJournals(const std::string& folder, const std::string& keepRunId);
 
 }  // namespace kestrix::run

@@ -120,6 +120,16 @@ bool JournalWriter::finish() {
     return write(buffer_) && sync();
 }
 
+bool JournalWriter::finish(const RunSummary& summary) {
+    if (!finish()) return false;
+    buffer_.clear();
+    AppendSummary(summary, buffer_);
+    // Only the history shows the summary, and reads the whole journal of a
+    // run without one: the run has ended either way.
+    if (write(buffer_)) sync();
+    return true;
+}
+
 void JournalWriter::close() { file_.close(); }
 
 }  // namespace kestrix::run

@@ -39,6 +39,8 @@ public:
     bool writeStep(bool begin, const StepRecord& step);
     // Flushes, records the end of the run and syncs.
     bool finish();
+    // The same with the run's summary after the end.
+    bool finish(const RunSummary& summary);
     void close();
 
     const std::string& path() const { return path_; }

@@ -10,6 +10,7 @@
 #include "platform/rename.h"
 #include "platform/state_files.h"
 #include "run/journal_store.h"
+#include "run/run_history.h"
 
 namespace kestrix::run {
 
@@ -215,7 +216,11 @@ std::vector<SettleProblem> Recovery::settle(Choice choice) {
     if (contents_.planComplete && !contents_.finished) {
         for (const std::string& probe : probes_) platform::RemovePlaceholder(probe);
         settleIntermediates(choice == Choice::TakeBack, problems);
-        if (choice == Choice::TakeBack) takeBackRenamed(problems);
+        if (choice == Choice::TakeBack) {
+            tookBack_ = renamed_;
+            firstTakenBack_ = firstRenamed();
+            takeBackRenamed(problems);
+        }
     }
     closeJournal(problems);
     return problems;
@@ -306,16 +311,22 @@ void Recovery::closeJournal(std::vector<SettleProblem>& problems) {
     }
     if (header.kind == RunKind::Undo) {
         // An undo that (partly) stands has used up the run it took back.
-        if (contents_.finished || renamed_ > 0)
-            platform::RemoveFile(FinishedJournalPath(folder_, header.undoes), ignored);
+        if (contents_.finished || renamed_ > 0) MarkTakenBack(folder_, header.undoes);
         writer_.close();
         platform::RemoveFile(path_, ignored);
         return;
     }
     if (!contents_.finished) {
         if (renamed_ == 0) {
+            // A run taken back whole stays in the history as such.
+            RunSummary summary = SummaryOfRun(tookBack_, firstTakenBack_);
+            summary.recovered = summary.takenBack = true;
+            const bool kept = tookBack_ > 0 && writer_.finish(summary);
             writer_.close();
-            platform::RemoveFile(path_, ignored);
+            if (!kept || !platform::RenameFile(path_, TakenBackJournalPath(folder_, header.runId), ignored)) {
+                platform::RemoveFile(path_, ignored);
+            }
+            TrimHistory(folder_);
             return;
         }
         // What is renamed now is what undo takes back, with the identities of
@@ -339,16 +350,27 @@ void Recovery::closeJournal(std::vector<SettleProblem>& problems) {
             }
             writer_.addOutcome(static_cast<std::int64_t>(i), std::move(record));
         }
-        if (!writer_.finish()) {
+        RunSummary summary = SummaryOfRun(renamed_, firstRenamed());
+        summary.recovered = true;
+        if (!writer_.finish(summary)) {
             problems.push_back({path_, platform::ErrorText(writer_.error())});
             writer_.close();
             return;
         }
     }
     writer_.close();
-    if (platform::RenameFile(path_, FinishedJournalPath(folder_, header.runId), ignored)) {
-        RemoveOtherFinishedJournals(folder_, header.runId);
+    // Finished before the start came to it: by the run, or by a start cut off in turn.
+    const bool takenBack = contents_.summary && contents_.summary->takenBack;
+    const std::string finished =
+        takenBack ? TakenBackJournalPath(folder_, header.runId) : FinishedJournalPath(folder_, header.runId);
+    if (platform::RenameFile(path_, finished, ignored)) TrimHistory(folder_);
+}
+
+std::string Recovery::firstRenamed() const {
+    for (const State& state : states_) {
+        if (state.place == Place::New) return state.decision.from;
     }
+    return {};
 }
 
 }  // namespace kestrix::run

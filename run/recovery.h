@@ -76,6 +76,8 @@ private:
     void settleIntermediates(bool takeBack, std::vector<SettleProblem>& problems);
     void takeBackRenamed(std::vector<SettleProblem>& problems);
     void closeJournal(std::vector<SettleProblem>& problems);
+    // The path, before the run, of the first entry now at its new name.
+    std::string firstRenamed() const;
 
     std::string folder_;
     std::string path_;
@@ -88,6 +90,9 @@ private:
     std::int64_t renamed_ = 0;
     bool intermediates_ = false;
     bool unsettled_ = false;
+    // Taken back here: how many items were at their new names, and the first of them.
+    std::int64_t tookBack_ = 0;
+    std::string firstTakenBack_;
 };
 
 }  // namespace kestrix::run

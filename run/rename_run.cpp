@@ -10,6 +10,7 @@
 #include "platform/item_identity.h"
 #include "platform/state_files.h"
 #include "run/journal_store.h"
+#include "run/run_history.h"
 
 namespace kestrix::run {
 
@@ -34,12 +35,17 @@ bool RenameRun::beginListRun(const std::vector<ListEntry>& entries) {
 }
 
 bool RenameRun::beginUndoOfLastRun() {
-    const std::optional<std::string> last = LastFinishedJournal(folder_);
-    std::string bytes;
-    if (!last || !platform::ReadWholeFile(*last, bytes, error_)) {
-        if (!last) error_ = ENOENT;
+    const std::optional<PastRun> newest = NewestRunToTakeBack(folder_);
+    if (!newest) {
+        error_ = ENOENT;
         return false;
     }
+    return beginUndoOf(newest->runId);
+}
+
+bool RenameRun::beginUndoOf(const std::string& runId) {
+    std::string bytes;
+    if (!platform::ReadWholeFile(FinishedJournalPath(folder_, runId), bytes, error_)) return false;
     const JournalContents contents = ParseJournal(bytes);
     if (!contents.readable || !contents.finished || contents.header.kind != RunKind::Rename) {
         error_ = EINVAL;
@@ -317,7 +323,7 @@ bool RenameRun::apply(std::int64_t index, EntryOutcome& outcome) {
         platform::RenameResult result = renamer_->rename(decision_.from, decision_.to, index);
         if (result.ok) {
             outcome.outcome = Outcome::Renamed;
-            ++renamed_;
+            if (renamed_++ == 0) firstRenamed_ = kind_ == RunKind::Undo ? decision_.to : decision_.from;
         } else {
             error = result.error != 0 ? result.error : EIO;
             outcome.reason =
@@ -372,7 +378,7 @@ RunEnd RenameRun::finish() {
         platform::RemoveFile(writer_.path(), ignored);
         return end;
     }
-    if (broken_ || !leftAt_.empty() || !writer_.finish()) {
+    if (broken_ || !leftAt_.empty() || !writer_.finish(SummaryOfRun(renamed_, firstRenamed_))) {
         // Unfinished: the next start settles what this run could not.
         end.error = broken_ ? broken_ : (leftAt_.empty() ? writer_.error() : 0);
         if (!broken_) writer_.flush();
@@ -380,19 +386,15 @@ RunEnd RenameRun::finish() {
         return end;
     }
     writer_.close();
-    if (kind_ == RunKind::Undo) {
-        // An undo is not offered for undo again, nor is the run it took back.
-        platform::RemoveFile(FinishedJournalPath(folder_, undoes_), ignored);
-        platform::RemoveFile(writer_.path(), ignored);
-        return end;
-    }
+    // An undo is not offered for undo again, nor is the run it took back.
+    if (kind_ == RunKind::Undo) MarkTakenBack(folder_, undoes_);
     if (!platform::RenameFile(writer_.path(), FinishedJournalPath(folder_, runId_), end.error)) return end;
-    RemoveOtherFinishedJournals(folder_, runId_);
+    TrimHistory(folder_);
     return end;
 }
 
 bool UndoAvailable(const std::string& journalFolder) {
-    return LastFinishedJournal(journalFolder).has_value();
+    return NewestRunToTakeBack(journalFolder).has_value();
 }
 
 std::vector<RenamedEntry> RenamedEntries(const JournalContents& contents) {

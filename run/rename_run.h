@@ -74,9 +74,12 @@ public:
 
     // A run over the entries of the list.
     bool beginListRun(const std::vector<ListEntry>& entries);
-    // An undo of the last finished run whose journal is kept in the journal
-    // folder; false with ENOENT when there is none.
+    // An undo of the newest finished run that can still be taken back;
+    // false with ENOENT when there is none.
     bool beginUndoOfLastRun();
+    // An undo of the finished run `runId`; false with ENOENT when it is no
+    // longer kept, or was taken back.
+    bool beginUndoOf(const std::string& runId);
     // A run over a plan: for an undo, `undoes` names the run taken back.
     // Writes the journal's plan; false (nothing may be renamed then) when the
     // journal cannot be written, with the errno in error().
@@ -114,9 +117,9 @@ private:
     bool start(RunKind kind, std::vector<PlanEntry> plan, std::string undoes, bool identify);
     // The renaming thread: every entry, then the end recorded.
     void renameAll();
-    // Records the end: a run that renamed nothing leaves no journal; a run
-    // over the list becomes the last finished run (older journals go); an
-    // undo removes its own journal and that of the run it took back.
+    // Records the end: a run that renamed nothing leaves no journal; any
+    // other joins the history of runs (the oldest beyond its length go), and
+    // an undo marks the run it took back as taken back.
     RunEnd finish();
     // Stops the renaming thread without recording the end, and waits for it.
     void abandon();
@@ -151,6 +154,8 @@ private:
     int broken_ = 0;
     std::int64_t index_ = 0;
     std::int64_t renamed_ = 0;
+    // The item renamed first, where it was before (for an undo: after) the run.
+    std::string firstRenamed_;
     std::vector<std::string> leftAt_;
     // Kept from entry to entry, so that their strings keep their room.
     RunPlanner::Decision decision_;

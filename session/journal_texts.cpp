@@ -71,6 +71,35 @@ QString RunSucceededNote(run::RunKind kind, std::int64_t renamed) {
     return QStringLiteral("Zmieniono nazwy %1.").arg(Files(renamed));
 }
 
-QString UndoQuestion() { return QStringLiteral("Czy cofnąć ostatnią zmianę nazw plików ?"); }
+QString PastRunKindText(const run::PastRun& run) {
+    if (run.kind == run::RunKind::Undo) return QStringLiteral("cofnięcie");
+    return run.recovered ? QStringLiteral("odzyskanie") : QStringLiteral("zmiana nazw");
+}
+
+QString PastRunTimeText(const run::PastRun& run, const QDateTime& now) {
+    const QDateTime began = QDateTime::fromMSecsSinceEpoch(run.startedMicros / 1000).toLocalTime();
+    const QDateTime here = now.toLocalTime();
+    return began.date() == here.date() ? began.toString(QStringLiteral("HH:mm"))
+                                       : began.toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+}
+
+QString PastRunFolderText(const run::PastRun& run) { return Decoded(run.firstFolder); }
+
+QString PastRunText(const run::PastRun& run, const QDateTime& now) {
+    return QStringLiteral("zmianę nazw %1 z %2 w folderze %3")
+        .arg(Files(run.items), PastRunTimeText(run, now), PastRunFolderText(run));
+}
+
+QString UndoQuestion(const run::PastRun& run, bool ranElsewhere, const QDateTime& now) {
+    QString question = QStringLiteral("Cofnąć %1?").arg(PastRunText(run, now));
+    if (ranElsewhere) question += QStringLiteral("\n\nTej zmiany nazw dokonano w innym oknie programu.");
+    return question;
+}
+
+QString RunGoneText() {
+    return QStringLiteral(
+        "Tej zmiany nazw nie można już cofnąć: została cofnięta w innym oknie programu albo nie ma jej "
+        "już w historii zmian.\n\nNie zmieniono nazwy żadnego pliku.");
+}
 
 }  // namespace kestrix::session

@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include <QDateTime>
 #include <QString>
 
 #include "run/journal_format.h"
 #include "run/recovery.h"
+#include "run/run_history.h"
 
 namespace kestrix::session {
 
@@ -21,7 +23,22 @@ QString InterruptedRunQuestion(run::RunKind kind, std::int64_t renamed, std::int
 // What could not be put right after an interrupted run, with path and reason.
 QString UnsettledText(const std::vector<run::SettleProblem>& problems);
 
-QString UndoQuestion();
+// What the history says of a run: its kind ("zmiana nazw", "cofnięcie",
+// "odzyskanie" for a run settled at a start after it was cut off), when it
+// began ("14:32" on the day of `now`, with the date on another day), where.
+QString PastRunKindText(const run::PastRun& run);
+QString PastRunTimeText(const run::PastRun& run, const QDateTime& now);
+QString PastRunFolderText(const run::PastRun& run);
+
+// A run of renames named for the user: "zmianę nazw 285 plików z 14:32 w folderze …".
+QString PastRunText(const run::PastRun& run, const QDateTime& now);
+
+// The question before undo takes `run` back, naming it: "Cofnąć zmianę nazw
+// 285 plików z 14:32 w folderze …?"; `ranElsewhere` when another window ran it.
+QString UndoQuestion(const run::PastRun& run, bool ranElsewhere, const QDateTime& now);
+
+// Why undo could not take a run back that was offered: it is gone from the history.
+QString RunGoneText();
 
 // The passive note after a run whose every rename succeeded:
 // "Zmieniono nazwy 285 plików." (for an undo, the old names restored).

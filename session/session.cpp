@@ -22,6 +22,7 @@
 #include "platform/item_stats.h"
 #include "platform/item_times.h"
 #include "platform/path_limits.h"
+#include "platform/process_token.h"
 #include "run/journal_store.h"
 #include "run/recovery.h"
 #include "run/rename_run.h"
@@ -81,7 +82,7 @@ bool SamePaths(const std::vector<ListEntry>& entries, const std::vector<std::str
 
 }  // namespace
 
-Session::Session(QObject* parent) : QObject(parent) {
+Session::Session(QObject* parent) : QObject(parent), processToken_(platform::ProcessToken()) {
     setExtendedOptions(extended_);
     for (const auto signal : {&EntryList::rowsInserted, &EntryList::rowsRemoved}) {
         connect(&entries_, signal, this, &Session::entryCountMayHaveChanged);
@@ -629,13 +630,34 @@ bool Session::undoAvailable() const { return run::UndoAvailable(run::DefaultJour
 
 bool Session::undoLastRun() {
     if (job_) return false;
-    const std::string journals = run::DefaultJournalFolder();
-    auto run = std::make_unique<run::RenameRun>(journals, applySeams().frameMilliseconds);
-    if (!run->beginUndoOfLastRun()) {
+    auto run = std::make_unique<run::RenameRun>(run::DefaultJournalFolder(), applySeams().frameMilliseconds);
+    const bool begun = run->beginUndoOfLastRun();
+    return startUndo(std::move(run), begun);
+}
+
+bool Session::undoRun(const std::string& runId) {
+    if (job_) return false;
+    auto run = std::make_unique<run::RenameRun>(run::DefaultJournalFolder(), applySeams().frameMilliseconds);
+    const bool begun = run->beginUndoOf(runId);
+    return startUndo(std::move(run), begun);
+}
+
+std::vector<run::PastRun> Session::runHistory() const { return run::RunHistory(run::DefaultJournalFolder()); }
+
+std::optional<run::PastRun> Session::newestRunToTakeBack() const {
+    return run::NewestRunToTakeBack(run::DefaultJournalFolder());
+}
+
+bool Session::startUndo(std::unique_ptr<run::RenameRun> run, bool begun) {
+    if (!begun) {
         emit undoAvailableChanged(undoAvailable());
         RunReport report;
         report.kind = run::RunKind::Undo;
-        report.problems = JournalFailureText(journals, run->error());
+        const std::string journals = run::DefaultJournalFolder();
+        // Another window took the run back meanwhile, or it left the history.
+        report.problems = run->error() == ENOENT && !journals.empty()
+                              ? RunGoneText()
+                              : JournalFailureText(journals, run->error());
         emit runFinished(report);
         return false;
     }

@@ -17,6 +17,7 @@
 #include "engine/rename_options.h"
 #include "engine/rename_rules.h"
 #include "run/rename_run.h"
+#include "run/run_history.h"
 #include "session/conflict_watch.h"
 #include "session/entry_list.h"
 #include "session/item_facts_source.h"
@@ -207,9 +208,18 @@ public:
     bool applyRenames();
     // Whether a finished run is kept that undo can take back.
     bool undoAvailable() const;
-    // Takes the last finished run back; entries that name a restored item
-    // name its old path again and propose anew.
+    // Takes the newest run not yet taken back back; entries that name a
+    // restored item name its old path again and propose anew.
     bool undoLastRun();
+    // The same for the finished run `runId` of the history.
+    bool undoRun(const std::string& runId);
+    // The history of runs: the user's last finished runs, whichever window
+    // ran them, newest first; and the newest that undo can take back.
+    std::vector<run::PastRun> runHistory() const;
+    std::optional<run::PastRun> newestRunToTakeBack() const;
+    // Whether this process ran `run`, or another one did (neither when not known).
+    bool ranHere(const run::PastRun& run) const { return run.process == processToken_; }
+    bool ranElsewhere(const run::PastRun& run) const { return !run.process.empty() && !ranHere(run); }
     // Whether a run goes on.
     bool runGoingOn() const { return job_ != nullptr; }
     // Stops the run going on after the entry it is on; its report says how
@@ -274,6 +284,8 @@ private:
     // Starts the job of a run that has begun, heard by `listener`.
     void startJob(std::unique_ptr<run::RenameRun> run, run::RunListener& listener);
     void applyEnded();
+    // Starts the undo begun in `run`, or reports why it could not begin.
+    bool startUndo(std::unique_ptr<run::RenameRun> run, bool begun);
     void undoEnded();
     // The facts the further rules need, from the cache; an item not read yet
     // is read in the background and the preview follows when it was.
@@ -319,6 +331,7 @@ private:
     bool proposing_ = false;
     bool factsCaughtUp_ = false;
     std::unique_ptr<MetadataJob> factsRead_;
+    const std::string processToken_;
 };
 
 }  // namespace kestrix::session

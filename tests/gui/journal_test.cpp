@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QAction>
+#include <QDateTime>
 #include <QFile>
 #include <QListView>
 #include <QTest>
@@ -150,6 +151,7 @@ TEST_F(JournalTest, ARunThatCannotBeJournaledRenamesNothing) {
 TEST_F(JournalTest, UndoFromTheListTakesTheLastRunBack) {
     makeTree({"Dir/", "Dir/A.TXT", "IMG.JPG"});
     addLowerCased({"Dir", "Dir/A.TXT", "IMG.JPG"});
+    const QDateTime ran = QDateTime::currentDateTime();
     mainWindow->applyRenames();
     waitForRun();
     ASSERT_EQ(tree(), (Map{{"dir/", "/"}, {"dir/a.txt", "<Dir/A.TXT>"}, {"img.jpg", "<IMG.JPG>"}}));
@@ -167,7 +169,12 @@ TEST_F(JournalTest, UndoFromTheListTakesTheLastRunBack) {
 
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].caption, QStringLiteral("Pytanie"));
-    EXPECT_EQ(asked[0].text, QStringLiteral("Czy cofnąć ostatnią zmianę nazw plików ?"));
+    // The question names the run: what it renamed, when and where (the first item's folder).
+    const QString question =
+        QStringLiteral("Cofnąć zmianę nazw 3 plików z %1 w folderze ") + tempDir.path() + QStringLiteral("?");
+    EXPECT_TRUE(asked[0].text == question.arg(ran.toString(QStringLiteral("HH:mm"))) ||
+                asked[0].text == question.arg(QDateTime::currentDateTime().toString(QStringLiteral("HH:mm"))))
+        << asked[0].text.toStdString();
     EXPECT_EQ(asked[0].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(tree(), (Map{{"Dir/", "/"}, {"Dir/A.TXT", "<Dir/A.TXT>"}, {"IMG.JPG", "<IMG.JPG>"}}));
     EXPECT_EQ(relative(currentPaths()), (std::vector<std::string>{"Dir", "Dir/A.TXT", "IMG.JPG"}));

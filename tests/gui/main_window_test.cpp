@@ -106,14 +106,16 @@ TEST_F(MainWindowTest, PopupMenuHoldsItsItemsShortcutsAndViewMarks) {
     EXPECT_TRUE(mainWindow->fullPathViewAction->isChecked());
     EXPECT_FALSE(mainWindow->nameOnlyViewAction->isChecked());
     const QList<QAction*> order = mainWindow->fileListMenu->actions();
-    // The designed entries first; sorting and selecting below them.
-    ASSERT_EQ(order.size(), 8);
+    // The designed entries first; sorting, selecting and the history of runs below them.
+    ASSERT_EQ(order.size(), 9);
     EXPECT_EQ(order[0], mainWindow->moveUpAction);
     EXPECT_EQ(order[2], mainWindow->removeSelectedAction);
     EXPECT_EQ(order[3], mainWindow->undoAction);
     EXPECT_EQ(order[5], mainWindow->viewMenu->menuAction());
     EXPECT_EQ(order[6], mainWindow->sortMenu->menuAction());
     EXPECT_EQ(order[7], mainWindow->selectMenu->menuAction());
+    EXPECT_EQ(order[8], mainWindow->runHistoryAction);
+    EXPECT_EQ(mainWindow->runHistoryAction->text(), QStringLiteral("Historia zmian…"));
     // Nothing to take back before any run.
     EXPECT_FALSE(mainWindow->undoAction->isEnabled());
 }

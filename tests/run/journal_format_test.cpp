@@ -100,6 +100,30 @@ TEST(JournalFormat, ReadsBackWhatWasWritten) {
     ExpectSame(ParseJournal(sample.bytes), sample.expected);
 }
 
+// The summary after the end is what the history of runs reads, from the two
+// ends of the file alone; cut short, it is simply missing and the run stays finished.
+TEST(JournalFormat, TheSummaryAfterTheEndIsReadFromTheTail) {
+    Sample sample = MakeSample();
+    const RunSummary summary{285, "/photos/Łódź \xFF", true, false, "boot:4242:99"};
+    const size_t end = sample.bytes.size();
+    AppendSummary(summary, sample.bytes);
+
+    const JournalContents contents = ParseJournal(sample.bytes);
+    ExpectSame(contents, sample.expected);
+    EXPECT_EQ(contents.summary, summary);
+    EXPECT_EQ(HeaderAtStart(std::string_view(sample.bytes).substr(0, 100)), sample.expected.header);
+    const std::string_view bytes(sample.bytes);
+    EXPECT_EQ(SummaryAtEnd(bytes.substr(bytes.size() - 80)), summary);
+    EXPECT_EQ(SummaryAtEnd(bytes), summary);
+
+    for (size_t cut = end; cut < sample.bytes.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        EXPECT_EQ(SummaryAtEnd(bytes.substr(0, cut)), std::nullopt);
+        EXPECT_TRUE(ParseJournal(bytes.substr(0, cut)).finished);
+    }
+    EXPECT_EQ(HeaderAtStart(bytes.substr(0, 20)), std::nullopt);
+}
+
 // Cut anywhere inside the last record (a write torn by a crash), the journal
 // reads as if that record had never been written.
 TEST(JournalFormat, IgnoresATornLastRecord) {

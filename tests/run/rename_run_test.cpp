@@ -52,8 +52,8 @@ private:
 
 std::string Numbered(const std::string& stem, int i) { return stem + std::to_string(i); }
 
-// The finished run is kept for undo, with what each entry became; a run
-// before it is no longer kept.
+// The finished run is kept for undo, with what each entry became, beside
+// the run before it.
 TEST_F(RenameRunTest, KeepsTheJournalOfTheLastFinishedRun) {
     makeTree({"a", "b", "taken", "Dir/", "Dir/x"});
     run(entries({{"a", "a1"}}));
@@ -77,7 +77,7 @@ TEST_F(RenameRunTest, KeepsTheJournalOfTheLastFinishedRun) {
     const auto last = LastFinishedJournal(journals());
     ASSERT_TRUE(last);
     EXPECT_NE(*last, *first);
-    EXPECT_EQ(journalFiles(), std::vector<std::string>{".done"});
+    EXPECT_EQ(journalFiles(), (std::vector<std::string>{".done", ".done"}));
     const JournalContents journal = ReadJournal(*last);
     EXPECT_TRUE(journal.finished);
     const std::vector<RenamedEntry> renamed = RenamedEntries(journal);
