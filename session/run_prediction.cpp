@@ -220,7 +220,7 @@ private:
     }
 
     ConflictMark play(const ListEntry& entry) {
-        if (entry.missing != MissingFact::None) return {Conflict::LacksFact, 0};
+        if (entry.missing != MissingFact::None) return {Conflict::LacksFact};
         run::RunPlanner::Decision& decision = decision_;
         planner_.decide(entry.current, entry.proposed, decision);
         if (decision.unchanged()) return {};
@@ -235,12 +235,12 @@ private:
     // folders, so its names are those of the entry, which outlive the play.
     ConflictMark outcome(const run::RunPlanner::Decision& decision, std::string_view fromName,
                          std::string_view toName) {
-        if (!decision.refused.empty()) return {Conflict::Refused, 0};
+        if (!decision.refused.empty()) return {Conflict::Refused, decision.refused};
         const std::string_view fromFolder = FolderPart(decision.from);
         const std::string_view toFolder = FolderPart(decision.to);
         FolderState& source = stateOf(fromFolder);
         if (source.readError() != 0) {
-            return source.readError() == ENOENT ? ConflictMark{Conflict::Missing, 0}
+            return source.readError() == ENOENT ? ConflictMark{Conflict::Missing}
                                                 : ConflictMark{Conflict::FolderError, source.readError()};
         }
         const std::string_view fromKey = source.key(fromName);
@@ -259,11 +259,11 @@ private:
         if (holder && *holder != Holder::Departed && !itself) {
             switch (*holder) {
                 case Holder::Outside:
-                    return {Conflict::TakenOutside, 0};
+                    return {Conflict::TakenOutside};
                 case Holder::Listed:
-                    return {Conflict::TakenByListed, 0};
+                    return {Conflict::TakenByListed};
                 default:
-                    return {Conflict::SameName, 0};
+                    return {Conflict::SameName};
             }
         }
         *item = Holder::Departed;
@@ -307,7 +307,7 @@ std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry) {
         case Conflict::TakenByListed:
             return "nazwę ma element listy, który do tej chwili jej nie zwolni";
         case Conflict::Refused:
-            return run::RefusedReason(entry.current, entry.proposed);
+            return platform::NameFaultText(mark.name);
         case Conflict::Missing:
             return platform::ErrorText(ENOENT);
         case Conflict::ListedTwice:
@@ -337,8 +337,9 @@ std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entri
             continue;
         }
         if (entry.current == entry.proposed) continue;
-        if (!run::RefusedReason(entry.current, entry.proposed).empty()) {
-            marks[i].conflict = Conflict::Refused;
+        const platform::NameFault refused = run::Refusal(entry.current, entry.proposed);
+        if (!refused.empty()) {
+            marks[i] = {Conflict::Refused, refused};
         } else {
             proposals.push_back({PathHash{}(entry.proposed), static_cast<std::uint32_t>(i)});
         }
