@@ -15,10 +15,12 @@
 #include <unistd.h>
 
 #include "exfat_mount.h"
+#include "fat_mount.h"
 #include "platform/folder_names.h"
 #include "run/journal_store.h"
 #include "run_fixture.h"
 #include "session/folder_cache.h"
+#include "session/rename_failures.h"
 #include "session/run_prediction.h"
 
 namespace kestrix::session::testing {
@@ -251,6 +253,73 @@ TEST_F(PredictionTest, ListsAFolderAgainOnlyWhenItChanged) {
 
     EXPECT_EQ(predict(list("1")), (std::vector<int>{0, 2, 3}));
     EXPECT_EQ(cache.reads(), 9u) << "only the four changed folders are read again";
+}
+
+// Names a file system refuses: each kind of volume, each name, the reason
+// predicted, the reason the run gives, and the reason expected are one.
+struct RefusedOnVolume {
+    const char* name;
+    const char* posix;  // the reason expected on an ordinary file system, on exFAT and on FAT
+    const char* exfat;
+    const char* fat;
+};
+
+const RefusedOnVolume kRefusedOnVolumes[] = {
+    {"zwykła nazwa.jpg", "", "", ""},
+    {"a?b", "", "znak ? jest niedozwolony na tym nośniku", "znak ? jest niedozwolony na tym nośniku"},
+    {"a*b", "", "znak * jest niedozwolony na tym nośniku", "znak * jest niedozwolony na tym nośniku"},
+    {"a:b", "", "znak : jest niedozwolony na tym nośniku", "znak : jest niedozwolony na tym nośniku"},
+    {"a\"b", "", "znak \" jest niedozwolony na tym nośniku", "znak \" jest niedozwolony na tym nośniku"},
+    {"a<b>", "", "znak < jest niedozwolony na tym nośniku", "znak < jest niedozwolony na tym nośniku"},
+    {"a\\b", "", "znak \\ jest niedozwolony na tym nośniku", "znak \\ jest niedozwolony na tym nośniku"},
+    {"a|b", "", "znak | jest niedozwolony na tym nośniku", "znak | jest niedozwolony na tym nośniku"},
+    {"a\x01"
+     "b",
+     "", "znak sterujący (kod 1) jest niedozwolony na tym nośniku",
+     "znak sterujący (kod 1) jest niedozwolony na tym nośniku"},
+    {"kropka.", "", "", "nazwa zakończona kropką jest niedozwolona na tym nośniku"},
+    {"spacja ", "", "", "nazwa zakończona spacją jest niedozwolona na tym nośniku"},
+};
+
+class RefusedOnVolumeTest : public PredictionTest {
+protected:
+    // Every name of the table given to a file of its own in `root`.
+    void playIn(const std::string& root, const char* RefusedOnVolume::*expected) {
+        std::vector<ListEntry> list;
+        for (size_t i = 0; i < std::size(kRefusedOnVolumes); ++i) {
+            const std::string from = root + "/f" + std::to_string(i);
+            ASSERT_TRUE(platform::testing::WriteFile(from, "x"));
+            list.push_back({from, root + "/" + kRefusedOnVolumes[i].name});
+        }
+        const std::optional<std::vector<ConflictMark>> marks = PredictRun(list);
+        ASSERT_TRUE(marks.has_value());
+        const std::vector<run::EntryOutcome> outcomes = run(list);
+        ASSERT_EQ(outcomes.size(), list.size());
+        for (size_t i = 0; i < list.size(); ++i) {
+            SCOPED_TRACE(kRefusedOnVolumes[i].name);
+            const std::string applied = outcomes[i].outcome == run::Outcome::Failed
+                                            ? FailureReason(outcomes[i].failure)
+                                            : std::string();
+            EXPECT_EQ(ConflictReason((*marks)[i], list[i]), kRefusedOnVolumes[i].*expected) << "predicted";
+            EXPECT_EQ(applied, kRefusedOnVolumes[i].*expected) << "applied";
+        }
+    }
+};
+
+TEST_F(RefusedOnVolumeTest, OnAnOrdinaryFileSystem) { playIn(files(), &RefusedOnVolume::posix); }
+
+TEST_F(RefusedOnVolumeTest, OnExfatThroughFuse) {
+    kestrix::testing::ExfatMount volume;
+    const std::string reason = volume.mount();
+    if (!reason.empty()) GTEST_SKIP() << "exFAT volume not available: " << reason;
+    playIn(volume.root(), &RefusedOnVolume::exfat);
+}
+
+TEST_F(RefusedOnVolumeTest, OnFat) {
+    kestrix::testing::FatMount volume;
+    const std::string reason = volume.mount();
+    if (!reason.empty()) GTEST_SKIP() << "FAT volume not available: " << reason;
+    playIn(volume.root(), &RefusedOnVolume::fat);
 }
 
 }  // namespace
