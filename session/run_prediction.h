@@ -22,6 +22,9 @@ enum class Conflict : std::uint8_t {
     ListedTwice,    // the item is listed earlier too, and has been renamed by then
     FolderError,    // its folder cannot be read or changed; the errno says why
     LacksFact,      // the rules need a fact the item lacks (ListEntry::missing), so it keeps its name
+    Locked,         // the item is immutable or append-only (chattr +i, +a)
+    ReachedTwice,   // an earlier entry reaches the same item through another path (a linked folder)
+    LinkBroken,     // the path leads through a link to a folder an earlier entry renames
 };
 
 struct ConflictMark {
