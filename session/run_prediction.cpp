@@ -208,7 +208,10 @@ private:
         for (auto& [path, state] : folders_) {
             if (state->readError() != 0) continue;
             std::string resolved = platform::ResolvedFolder(readable(path));
-            if (!resolved.empty() && resolved != readable(path)) linked_.emplace(path, std::move(resolved));
+            if (!resolved.empty() && resolved != readable(path)) {
+                byResolved_.emplace(resolved, path);
+                linked_.emplace(path, std::move(resolved));
+            }
             const platform::FolderStamp& stamp = state->listing->stamp();
             const auto [known, fresh] = byIdentity.emplace(std::pair(stamp.device, stamp.inode), state);
             if (fresh) continue;
@@ -330,6 +333,8 @@ private:
             folders_.insert(std::move(node));
             if (auto linked = linked_.extract(folder)) {
                 linked.key() = to + '/' + folder.substr(prefix.size());
+                for (auto [at, end] = byResolved_.equal_range(linked.mapped()); at != end; ++at)
+                    if (at->second == folder) at->second = linked.key();
                 linked_.insert(std::move(linked));
             }
         }
@@ -345,16 +350,19 @@ private:
         const std::string inside = (holder != linked_.end() ? holder->second : readable(folder)) +
                                    std::string(NamePart(current)) + '/';
         const std::string moved = current + '/';
-        for (auto it = linked_.begin(); it != linked_.end();) {
-            if (!it->second.starts_with(inside) || it->first.starts_with(moved)) {
+        // The resolved paths inside the renamed item sort together, from the item's own on.
+        for (auto it = byResolved_.lower_bound(inside);
+             it != byResolved_.end() && it->first.starts_with(inside);) {
+            if (it->second.starts_with(moved)) {
                 ++it;
                 continue;
             }
             auto broken = std::make_shared<FolderState>();
-            broken->path = it->first;
+            broken->path = it->second;
             broken->broken = true;
-            folders_[it->first] = std::move(broken);
-            it = linked_.erase(it);
+            folders_[it->second] = std::move(broken);
+            linked_.erase(it->second);
+            it = byResolved_.erase(it);
         }
         last_ = nullptr;
     }
@@ -365,8 +373,10 @@ private:
     run::RunPlanner::Decision decision_;  // its strings keep their room from entry to entry
     std::unordered_map<std::string, std::shared_ptr<FolderState>, PathHash, std::equal_to<>> folders_;
     FolderState* last_ = nullptr;  // the folder found last, which the next entry usually shares
-    // The folders reached through a link that no rename has broken yet, with their paths resolved.
+    // The folders reached through a link that no rename has broken yet, with their paths resolved, and
+    // the same by resolved path.
     std::unordered_map<std::string, std::string> linked_;
+    std::multimap<std::string, std::string> byResolved_;
     // Items that left a folder reached by several paths: through which path.
     std::map<std::pair<const FolderState*, std::string>, std::string> departures_;
     std::string lastFolder_;
@@ -400,9 +410,8 @@ std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry) {
             return "ten sam element jest wyżej na liście pod inną ścieżką (przez dowiązanie symboliczne) i "
                    "wcześniej zmieni nazwę";
         case Conflict::LinkBroken:
-            return "ścieżka prowadzi przez dowiązanie symboliczne do katalogu, którego nazwę wcześniej "
-                   "zmieni "
-                   "inny element listy";
+            return "ścieżka prowadzi przez dowiązanie symboliczne do katalogu, którego nazwę "
+                   "wcześniej zmieni inny element listy";
     }
     return std::string();
 }
