@@ -442,14 +442,33 @@ void MainWindow::addFilesFromDialog() {
 }
 
 void MainWindow::addDroppedPaths(const std::vector<std::string>& paths) {
+    std::vector<bool> isFolder(paths.size());
+    std::size_t folders = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        isFolder[i] = kestrix::platform::IsFolder(paths[i]);
+        folders += isFolder[i] ? 1 : 0;
+    }
     kestrix::session::LeftOutItems leftOut;
-    for (const std::string& path : paths) {
-        if (kestrix::platform::IsFolder(path)) {
-            const auto answer = kestrix::ui::ShowMessage(
-                this, QMessageBox::Information, QStringLiteral("Zapytanie"),
-                QStringLiteral("Do dodania na listę wybrano katalog, czy dodać też jego zawartość ?"),
-                QMessageBox::Yes | QMessageBox::No);
-            if (answer == QMessageBox::Yes) {
+    // Several folders: each question offers its answer for all the folders still to come.
+    std::optional<bool> contentsOfAll;
+    std::size_t foldersAsked = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
+        if (isFolder[i]) {
+            bool contents = contentsOfAll.value_or(false);
+            if (!contentsOfAll) {
+                const bool moreToCome = ++foldersAsked < folders;
+                const auto answer =
+                    kestrix::ui::ShowMessage(this, QMessageBox::Information, QStringLiteral("Zapytanie"),
+                                             FolderContentsQuestion(path, folders),
+                                             moreToCome ? QMessageBox::Yes | QMessageBox::YesToAll |
+                                                              QMessageBox::No | QMessageBox::NoToAll
+                                                        : QMessageBox::Yes | QMessageBox::No);
+                contents = answer == QMessageBox::Yes || answer == QMessageBox::YesToAll;
+                if (answer == QMessageBox::YesToAll || answer == QMessageBox::NoToAll)
+                    contentsOfAll = contents;
+            }
+            if (contents) {
                 leftOut += session_.addDroppedFolder(path);
                 continue;
             }

@@ -1,6 +1,7 @@
 #include "error_text.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace kestrix::platform {
@@ -53,6 +54,38 @@ std::string ErrorText(int error) {
         default:
             return std::strerror(error);
     }
+}
+
+std::string NameFaultText(const NameFault& fault) {
+    using Kind = NameFault::Kind;
+    switch (fault.kind) {
+        case Kind::None:
+            return std::string();
+        case Kind::Empty:
+            return "pusta nazwa";
+        case Kind::Dots:
+            return "niedozwolona nazwa";
+        case Kind::Nul:
+            return "nazwa zawiera bajt NUL";
+        case Kind::Slash:
+            return "nazwa zawiera znak /";
+        case Kind::TooLong:
+            return "nazwa dłuższa niż " + std::to_string(NAME_MAX) + " bajtów";
+        case Kind::PathTooLong:
+            return "nowa ścieżka jest dłuższa niż " + std::to_string(PATH_MAX - 1) + " bajtów";
+        case Kind::Character:
+            if (fault.character < 0x20) {
+                return "znak sterujący (kod " + std::to_string(fault.character) +
+                       ") jest niedozwolony na tym nośniku";
+            }
+            return std::string("znak ") + static_cast<char>(fault.character) +
+                   " jest niedozwolony na tym nośniku";
+        case Kind::TrailingSpace:
+            return "nazwa zakończona spacją jest niedozwolona na tym nośniku";
+        case Kind::TrailingDot:
+            return "nazwa zakończona kropką jest niedozwolona na tym nośniku";
+    }
+    return std::string();
 }
 
 }  // namespace kestrix::platform

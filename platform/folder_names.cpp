@@ -184,6 +184,16 @@ std::string LetterCaseKey(const std::string& name) {
     return text.toCaseFolded().toStdString();
 }
 
-int FolderWritable(const std::string& folder) { return access(folder.c_str(), W_OK) == 0 ? 0 : errno; }
+int FolderWritable(const std::string& folder) {
+    if (access(folder.c_str(), W_OK) != 0) return errno;
+    // Access allows writing into an append-only folder, which still keeps every name it holds.
+    return ItemLocked(folder) ? EPERM : 0;
+}
+
+bool ItemLocked(const std::string& path) {
+    struct statx st;
+    if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, 0, &st) != 0) return false;
+    return (st.stx_attributes & st.stx_attributes_mask & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND)) != 0;
+}
 
 }  // namespace kestrix::platform

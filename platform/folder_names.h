@@ -52,7 +52,11 @@ bool FoldsLetterCase(const std::string& folder, const std::vector<std::string>& 
 std::string LetterCaseKey(const std::string& name);
 
 // 0 when items may be renamed in `folder`, or the errno of why not (no
-// permission, a read-only file system).
+// permission, a read-only file system, an append-only or immutable folder).
 int FolderWritable(const std::string& folder);
+
+// Whether the item at `path` (a link not followed) is immutable or
+// append-only (chattr +i, +a): nobody, root included, can rename it.
+bool ItemLocked(const std::string& path);
 
 }  // namespace kestrix::platform

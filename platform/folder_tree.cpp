@@ -41,7 +41,7 @@ bool OnTheWayDown(const std::vector<Level>& levels, const Level& candidate) {
 // its parent, coming back up opens ".." and checks it is the parent that was
 // left (a folder moved away meanwhile ends the walk there). The number of
 // open descriptors thus never limits the depth.
-void WalkFolder(const std::string& folder, bool recurse, const WalkVisit& visit) {
+void WalkFolder(const std::string& folder, bool recurse, const WalkVisit& visit, const WalkSpecial& special) {
     if (folder.empty() || folder.find('\0') != std::string::npos) return;
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -72,6 +72,10 @@ void WalkFolder(const std::string& folder, bool recurse, const WalkVisit& visit)
 
         const SortedNames::Item& item = level.items.items[level.next++];
         const std::string_view name = level.items.name(item);
+        if (item.isSpecial && special) {
+            special(level.path, name);
+            continue;
+        }
         visit(level.path, name, item.isFolder);
         if (!recurse || !item.isFolder || item.isLink) continue;
 

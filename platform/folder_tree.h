@@ -18,7 +18,10 @@ namespace kestrix::platform {
 // parent), so the walk always ends. Folders are opened relative to the one
 // above them, so a tree deeper than the system's longest path is walked
 // whole. A folder that cannot be read contributes nothing.
+// FIFOs, sockets and device nodes go to `special` instead, when it is given.
 using WalkVisit = std::function<void(std::string_view parent, std::string_view name, bool isFolder)>;
-void WalkFolder(const std::string& folder, bool recurse, const WalkVisit& visit);
+using WalkSpecial = std::function<void(std::string_view parent, std::string_view name)>;
+void WalkFolder(const std::string& folder, bool recurse, const WalkVisit& visit,
+                const WalkSpecial& special = nullptr);
 
 }  // namespace kestrix::platform

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include <dirent.h>
@@ -35,6 +36,8 @@ void SortByName(SortedNames& listing) {
                   return std::memcmp(names + a.offset, names + b.offset, common) < 0;
               });
 }
+
+bool IsSpecialMode(mode_t mode) { return S_ISFIFO(mode) || S_ISSOCK(mode) || S_ISCHR(mode) || S_ISBLK(mode); }
 
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
@@ -74,6 +77,7 @@ SortedNames ListFolderNamesAt(int folderFd) {
                     item.isLink = S_ISLNK(st.st_mode);
                     if (!item.isLink) {
                         item.isFolder = S_ISDIR(st.st_mode);
+                        item.isSpecial = IsSpecialMode(st.st_mode);
                         break;
                     }
                 }
@@ -81,6 +85,12 @@ SortedNames ListFolderNamesAt(int folderFd) {
                 item.isFolder = fstatat(fd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
                 break;
             }
+            case DT_FIFO:
+            case DT_SOCK:
+            case DT_CHR:
+            case DT_BLK:
+                item.isSpecial = true;
+                break;
             default:
                 break;
         }
@@ -114,6 +124,22 @@ bool IsFolder(const std::string& path) {
     struct stat st;
     return !path.empty() && path.find('\0') == std::string::npos && stat(path.c_str(), &st) == 0 &&
            S_ISDIR(st.st_mode);
+}
+
+std::string ResolvedFolder(const std::string& folder) {
+    if (folder.find('\0') != std::string::npos) return std::string();
+    char* resolved = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+    if (!resolved) return std::string();
+    std::string path = resolved;
+    free(resolved);
+    if (path.back() != '/') path.push_back('/');
+    return path;
+}
+
+bool IsSpecialItem(const std::string& path) {
+    struct stat st;
+    return !path.empty() && path.find('\0') == std::string::npos && lstat(path.c_str(), &st) == 0 &&
+           IsSpecialMode(st.st_mode);
 }
 
 bool Exists(const std::string& path) {

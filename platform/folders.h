@@ -32,6 +32,7 @@ struct SortedNames {
         std::uint32_t size = 0;
         bool isFolder = false;
         bool isLink = false;
+        bool isSpecial = false;  // a FIFO, a socket or a device node
     };
     std::string names;
     std::vector<Item> items;
@@ -41,6 +42,13 @@ SortedNames ListFolderNamesAt(int folderFd);
 
 // Whether `path` is a folder, following links.
 bool IsFolder(const std::string& path);
+
+// The path of `folder` with every link on the way resolved, ending with '/';
+// empty when it cannot be resolved.
+std::string ResolvedFolder(const std::string& folder);
+
+// Whether `path` itself (a link not followed) is a FIFO, a socket or a device node.
+bool IsSpecialItem(const std::string& path);
 
 // Whether anything (even a dangling link) exists at `path`.
 bool Exists(const std::string& path);

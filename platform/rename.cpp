@@ -372,14 +372,7 @@ RenameResult RenameNoReplaceFallback(const std::string& from, const std::string&
     return result;
 }
 
-std::string RefusedNameReason(std::string_view name) {
-    if (name.empty()) return "pusta nazwa";
-    if (name == "." || name == "..") return "niedozwolona nazwa";
-    if (name.find('\0') != std::string_view::npos) return "nazwa zawiera bajt NUL";
-    if (name.find('/') != std::string_view::npos) return "nazwa zawiera znak /";
-    if (name.size() > NAME_MAX) return "nazwa dłuższa niż " + std::to_string(NAME_MAX) + " bajtów";
-    return std::string();
-}
+std::string RefusedNameReason(std::string_view name) { return NameFaultText(NameFaultOf(name)); }
 
 RenameResult RemovePlaceholder(const std::string& path) {
     struct stat st;

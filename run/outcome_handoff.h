@@ -9,17 +9,33 @@
 #include <optional>
 #include <vector>
 
+#include "platform/name_rules.h"
 #include "run/journal_format.h"
 
 namespace kestrix::run {
 
+// Why the rename of an entry failed, as a value: the run core has no words of
+// its own; the report composes them.
+struct RunFailure {
+    enum class Kind : std::uint8_t {
+        None,
+        System,         // the system refused the rename: `error` says why
+        RefusedName,    // the new name cannot be made there (`name`); nothing was touched
+        JournalBroken,  // the journal could not be written (`error`), so nothing more is renamed
+        ReplacedSince,  // another item is under the name now (an undo)
+    };
+    Kind kind = Kind::None;
+    int error = 0;
+    platform::NameFault name;
+    std::string leftAt;  // where a step that could neither finish nor go back left the item
+};
+
 // What happened to one entry of a run.
 struct EntryOutcome {
     Outcome outcome = Outcome::Unchanged;
-    std::string from;    // where the item was when its turn came
-    std::string to;      // where it was to go
-    std::string reason;  // why it failed
-    std::string leftAt;  // where a step that could neither finish nor go back left the item
+    std::string from;  // where the item was when its turn came
+    std::string to;    // where it was to go
+    RunFailure failure;
     // How many folder renames the run had recorded once this entry was done.
     std::size_t folderMovesSoFar = 0;
 };

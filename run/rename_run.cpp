@@ -6,21 +6,12 @@
 #include <exception>
 #include <thread>
 
-#include "platform/error_text.h"
 #include "platform/item_identity.h"
 #include "platform/state_files.h"
 #include "run/journal_store.h"
 #include "run/run_history.h"
 
 namespace kestrix::run {
-
-namespace {
-
-std::string JournalBrokenReason(int error) {
-    return "nie można zapisać dziennika zmian nazw: " + platform::ErrorText(error);
-}
-
-}  // namespace
 
 RenameRun::RenameRun(std::string journalFolder, int frameMilliseconds)
     : folder_(std::move(journalFolder)), frame_(frameMilliseconds) {}
@@ -300,25 +291,29 @@ bool RenameRun::apply(std::int64_t index, EntryOutcome& outcome) {
     outcome.outcome = Outcome::Unchanged;
     outcome.from.assign(decision_.from);
     outcome.to.assign(decision_.to);
-    outcome.reason.clear();
-    outcome.leftAt.clear();
+    outcome.failure.kind = RunFailure::Kind::None;
+    outcome.failure.error = 0;
+    outcome.failure.name = {};
+    outcome.failure.leftAt.clear();
     outcome.folderMovesSoFar = planner_->moves().size();
     if (decision_.unchanged()) return !repointed;
 
     int error = 0;
+    RunFailure& failure = outcome.failure;
     if (!decision_.refused.empty()) {
         error = EINVAL;
-        outcome.reason = decision_.refused;
+        failure.kind = RunFailure::Kind::RefusedName;
+        failure.name = decision_.refused;
     } else if (broken_) {
         error = broken_;
-        outcome.reason = JournalBrokenReason(broken_);
+        failure.kind = RunFailure::Kind::JournalBroken;
     } else if (kind_ == RunKind::Undo && entry.identity.type != platform::ItemIdentity::Type::Unknown && [&] {
                    const auto now = platform::IdentifyItem(decision_.from);
                    return now && !platform::SameItem(entry.identity, *now);
                }()) {
         // Someone else renamed the item since and put another one here.
         error = EEXIST;
-        outcome.reason = "pod tą nazwą jest teraz inny plik lub katalog";
+        failure.kind = RunFailure::Kind::ReplacedSince;
     } else {
         platform::RenameResult result = renamer_->rename(decision_.from, decision_.to, index);
         if (result.ok) {
@@ -326,17 +321,19 @@ bool RenameRun::apply(std::int64_t index, EntryOutcome& outcome) {
             if (renamed_++ == 0) firstRenamed_ = kind_ == RunKind::Undo ? decision_.to : decision_.from;
         } else {
             error = result.error != 0 ? result.error : EIO;
-            outcome.reason =
-                result.reason.empty() ? "błąd " + std::to_string(result.error) : std::move(result.reason);
-            outcome.leftAt = std::move(result.leftAt);
-            if (!outcome.leftAt.empty()) leftAt_.push_back(outcome.leftAt);
+            failure.kind = RunFailure::Kind::System;
+            failure.leftAt = std::move(result.leftAt);
+            if (!failure.leftAt.empty()) leftAt_.push_back(failure.leftAt);
         }
     }
-    if (outcome.outcome != Outcome::Renamed) outcome.outcome = Outcome::Failed;
-    if (outcome.leftAt.empty()) {
+    if (outcome.outcome != Outcome::Renamed) {
+        outcome.outcome = Outcome::Failed;
+        failure.error = error;
+    }
+    if (failure.leftAt.empty()) {
         planner_->settle(decision_, outcome.outcome == Outcome::Renamed);
     } else {
-        planner_->settleAt(decision_, outcome.leftAt);
+        planner_->settleAt(decision_, failure.leftAt);
     }
     outcome.folderMovesSoFar = planner_->moves().size();
 

@@ -3,19 +3,23 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/list_entry.h"
 #include "engine/repoint.h"
+#include "platform/name_rules.h"
 #include "run/journal_format.h"
 
 namespace kestrix::run {
 
-// Why a proposed path must not be applied, or an empty string. The rules only
-// ever change an item's name; a new name that is empty, "." or "..", has a
-// '/' or NUL inside or is too long would move the item out of its folder or
-// cannot exist.
-std::string RefusedReason(std::string_view current, std::string_view proposed);
+// Why a proposed path must not be applied, or no fault. The rules only ever
+// change an item's name; a new name that is empty, "." or "..", has a '/' or
+// NUL inside or is too long would move the item out of its folder or cannot
+// exist, nor can a name the folder's file system refuses (`rules`), nor a
+// path longer than the system takes.
+platform::NameFault Refusal(std::string_view current, std::string_view proposed,
+                            platform::NameRules rules = platform::NameRules::Posix);
 
 // The decisions a run takes for each entry in list order, kept apart from the
 // renames themselves so that a prediction of a run can take them too: where
@@ -32,8 +36,8 @@ public:
     struct Decision {
         std::string from;
         std::string to;
-        std::string refused;       // why `to` must not be applied, or empty
-        bool holdsOthers = false;  // the item may be a folder holding items of later entries
+        platform::NameFault refused;  // why `to` must not be applied, or empty
+        bool holdsOthers = false;     // the item may be a folder holding items of later entries
         bool unchanged() const { return from == to; }
     };
 
@@ -54,7 +58,15 @@ public:
     const FolderMoves& moves() const { return moves_; }
 
 private:
+    // The name rules of every folder holding an item of the plan, read before anything moves.
+    void learnRulesOf(std::string_view path);
+    platform::NameRules rulesOf(std::string_view folder) const;
+
     Assumes assumes_;
+    std::unordered_map<std::string, platform::NameRules, PathHash, std::equal_to<>> rules_;
+    // The folder asked about last: most entries share their folder with the one before.
+    mutable std::string lastRulesFolder_;
+    mutable platform::NameRules lastRules_ = platform::NameRules::Posix;
     HoldingFolders holding_;
     FolderMoves moves_;
 };

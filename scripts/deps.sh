@@ -12,7 +12,7 @@ KESTRIX_TEST_PACKAGES=(
   clang libclang-rt-dev clang-format
   xvfb xauth xdotool x11-utils imagemagick openbox wmctrl libxcb1-dev
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
-  exfatprogs exfat-fuse fuse3 bindfs
+  exfatprogs exfat-fuse fuse3 bindfs dosfstools
   desktop-file-utils appstream shared-mime-info man-db lintian dpkg-dev file
   libimage-exiftool-perl
 )

@@ -26,6 +26,13 @@ FolderListing::FolderListing(const std::string& folder, const std::function<bool
     }
 }
 
+bool FolderListing::locked(std::uint32_t slot, const std::string& path) const {
+    if (locked_.empty()) locked_.assign(slots_.size(), -1);
+    std::int8_t& known = locked_[slot];
+    if (known < 0) known = platform::ItemLocked(path) ? 1 : 0;
+    return known == 1;
+}
+
 void FolderListing::insert(std::string_view key) {
     const std::size_t fullHash = PathHash{}(key);
     if (find(key, fullHash) != kNone) return;  // two names with one key: the folder holds them as one

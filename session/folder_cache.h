@@ -36,6 +36,13 @@ public:
     std::uint32_t find(std::string_view key) const { return find(key, PathHash{}(key)); }
     std::uint32_t slotCount() const { return static_cast<std::uint32_t>(slots_.size()); }
 
+    // Whether the item of `slot`, at `path`, is immutable or append-only:
+    // asked of the disk once per listing, since a stat per entry at every
+    // keystroke would cost more than the whole listing. (Changing the
+    // attribute moves no stamp of the folder: the answer holds until the
+    // folder is read again.)
+    bool locked(std::uint32_t slot, const std::string& path) const;
+
 private:
     struct Slot {
         std::uint32_t offset = 0;
@@ -51,6 +58,8 @@ private:
     platform::FolderStamp stamp_;
     std::string keys_;  // every key, one after the other
     std::vector<Slot> slots_;
+    // By slot: -1 not asked yet, else whether locked. Filled by the one thread using the cache.
+    mutable std::vector<std::int8_t> locked_;
 };
 
 // The listings of the folders a prediction read, kept for the next one: a

@@ -2,16 +2,25 @@
 
 namespace kestrix::session {
 
-void LeftOutItems::add(const std::string& path) {
-    ++count_;
-    if (named_.size() < kNamed) named_.push_back(path);
+void LeftOutItems::Group::add(const std::string& path) {
+    ++count;
+    if (named.size() < kNamed) named.push_back(path);
+}
+
+void LeftOutItems::Group::add(const Group& other) {
+    for (const std::string& path : other.named) {
+        if (named.size() < kNamed) named.push_back(path);
+    }
+    count += other.count;
+}
+
+void LeftOutItems::add(const std::string& path, Why why) {
+    (why == Why::Special ? special_ : tooLong_).add(path);
 }
 
 LeftOutItems& LeftOutItems::operator+=(const LeftOutItems& other) {
-    for (const std::string& path : other.named_) {
-        if (named_.size() < kNamed) named_.push_back(path);
-    }
-    count_ += other.count_;
+    tooLong_.add(other.tooLong_);
+    special_.add(other.special_);
     return *this;
 }
 

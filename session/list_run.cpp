@@ -60,11 +60,7 @@ void ListRun::entryDone(std::int64_t index, const run::EntryOutcome& outcome) {
         refreshRules();
     }
     const bool failed = outcome.outcome == run::Outcome::Failed;
-    if (failed) {
-        std::string reason = outcome.reason;
-        if (!outcome.leftAt.empty()) reason += " (element jest teraz pod nazwą " + outcome.leftAt + ")";
-        failures_.add(outcome.from, outcome.to, reason);
-    }
+    if (failed) failures_.add(outcome);
     if (progress_.advance()) hooks_.progressed(progress_.percent());
     const int row = static_cast<int>(index);
     if (reloading_ && row < list_.count()) {

@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include "engine/name_transform.h"
+#include "platform/error_text.h"
 
 namespace kestrix::session {
 
@@ -21,8 +22,31 @@ std::string_view NewName(std::string_view from, std::string_view to) {
 
 }  // namespace
 
-void RenameFailures::add(const std::string& from, const std::string& to, const std::string& reason) {
-    if (count_ < kListed) listed_.push_back(Failure{from, to, reason});
+std::string FailureReason(const run::RunFailure& failure) {
+    using Kind = run::RunFailure::Kind;
+    std::string reason;
+    switch (failure.kind) {
+        case Kind::None:
+            return std::string();
+        case Kind::System:
+            reason = platform::ErrorText(failure.error);
+            break;
+        case Kind::RefusedName:
+            reason = platform::NameFaultText(failure.name);
+            break;
+        case Kind::JournalBroken:
+            reason = "nie można zapisać dziennika zmian nazw: " + platform::ErrorText(failure.error);
+            break;
+        case Kind::ReplacedSince:
+            reason = "pod tą nazwą jest teraz inny plik lub katalog";
+            break;
+    }
+    if (!failure.leftAt.empty()) reason += " (element jest teraz pod nazwą " + failure.leftAt + ")";
+    return reason;
+}
+
+void RenameFailures::add(const run::EntryOutcome& outcome) {
+    if (count_ < kListed) listed_.push_back(Failure{outcome.from, outcome.to, outcome.failure});
     ++count_;
 }
 
@@ -38,7 +62,7 @@ QString RenameFailures::messageText() const {
     for (const Failure& failure : listed_) {
         text += QStringLiteral("\n%1 → %2: %3")
                     .arg(Decoded(failure.from), Decoded(NewName(failure.from, failure.to)),
-                         QString::fromStdString(failure.reason));
+                         QString::fromStdString(FailureReason(failure.failure)));
     }
     if (count_ > static_cast<std::int64_t>(listed_.size())) {
         text += QStringLiteral("\n… i jeszcze %1.").arg(count_ - static_cast<std::int64_t>(listed_.size()));

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "run/outcome_handoff.h"
+
 namespace kestrix::session {
 
 // The renames of one run that could not be done, for the report shown after
@@ -19,7 +21,8 @@ public:
     enum class Of { Renames, UndoneRenames };
     explicit RenameFailures(Of of = Of::Renames) : of_(of) {}
 
-    void add(const std::string& from, const std::string& to, const std::string& reason);
+    // A failed entry: its paths and why, as the run reported them.
+    void add(const run::EntryOutcome& outcome);
     // A line of its own after the list (the end of the run's journal could not be written).
     void addNote(const QString& note) { notes_.append(note); }
     std::int64_t count() const { return count_; }
@@ -35,11 +38,15 @@ private:
     struct Failure {
         std::string from;
         std::string to;
-        std::string reason;
+        run::RunFailure failure;
     };
     std::vector<Failure> listed_;
     std::int64_t count_ = 0;
 };
+
+// Why a rename failed, in the user's words: the system's error, the name's
+// fault, and where the item was left when a step could not be undone.
+std::string FailureReason(const run::RunFailure& failure);
 
 // Under the question whether to apply the list, while `count` renames are
 // predicted to fail: "Nie uda się zmienić nazwy N plików ...".

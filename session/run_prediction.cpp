@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <deque>
+#include <map>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 #include "engine/repoint.h"
 #include "platform/error_text.h"
 #include "platform/folder_names.h"
+#include "platform/folders.h"
 #include "run/run_planner.h"
 #include "session/folder_cache.h"
 
@@ -98,6 +100,8 @@ struct FolderState {
     std::deque<std::string> keys;         // letter case keys made for a folder that folds case
     std::vector<std::string_view> avoid;  // while unread: the names its entries are to get
     size_t entries = 0;                   // how many entries the folder holds
+    bool aliased = false;                 // reached by more than one path (through a link)
+    bool broken = false;                  // a path through a link that an earlier rename broke (no listing)
 
     void attach(std::shared_ptr<const FolderListing> read) {
         listing = std::move(read);
@@ -115,6 +119,13 @@ struct FolderState {
     }
 
     Holder* find(std::string_view key) { return find(key, PathHash{}(key)); }
+
+    // The listing's slot of a name found in it, or kNone for a name that arrived since.
+    std::uint32_t slotOf(const Holder* holder) const {
+        if (held.empty() || holder < held.data() || holder >= held.data() + held.size())
+            return FolderListing::kNone;
+        return static_cast<std::uint32_t>(holder - held.data());
+    }
 
     void set(std::string_view key, Holder holder) {
         const size_t hash = PathHash{}(key);
@@ -178,6 +189,7 @@ private:
             }
         }
 
+        shareLinkedFolders();
         for (const ListEntry& entry : entries_) {
             FolderState* state = find(FolderPart(entry.current));
             ++state->entries;
@@ -186,6 +198,27 @@ private:
         }
         // Each entry may bring its new name to its folder.
         for (auto& [path, state] : folders_) state->arrived.reserve(state->entries);
+    }
+
+    // A folder reached through a link to another folder of the list is that
+    // folder: both paths share one state, so an item renamed through one
+    // path is gone from the other.
+    void shareLinkedFolders() {
+        std::map<std::pair<std::uint64_t, std::uint64_t>, std::shared_ptr<FolderState>> byIdentity;
+        for (auto& [path, state] : folders_) {
+            if (state->readError() != 0) continue;
+            std::string resolved = platform::ResolvedFolder(readable(path));
+            if (!resolved.empty() && resolved != readable(path)) {
+                byResolved_.emplace(resolved, path);
+                linked_.emplace(path, std::move(resolved));
+            }
+            const platform::FolderStamp& stamp = state->listing->stamp();
+            const auto [known, fresh] = byIdentity.emplace(std::pair(stamp.device, stamp.inode), state);
+            if (fresh) continue;
+            known->second->aliased = true;
+            state = known->second;
+        }
+        last_ = nullptr;
     }
 
     static std::string readable(const std::string& folder) {
@@ -204,7 +237,7 @@ private:
     // The state of a folder not met before in this play, with the listing
     // kept for it if any.
     FolderState* open(std::string folder) {
-        auto state = std::make_unique<FolderState>();
+        auto state = std::make_shared<FolderState>();
         state->path = folder;
         if (std::shared_ptr<const FolderListing> kept = cache_.kept(readable(folder)))
             state->attach(std::move(kept));
@@ -220,12 +253,13 @@ private:
     }
 
     ConflictMark play(const ListEntry& entry) {
-        if (entry.missing != MissingFact::None) return {Conflict::LacksFact, 0};
+        if (entry.missing != MissingFact::None) return {Conflict::LacksFact};
         run::RunPlanner::Decision& decision = decision_;
         planner_.decide(entry.current, entry.proposed, decision);
         if (decision.unchanged()) return {};
-        const ConflictMark mark = outcome(decision, NamePart(entry.current), NamePart(entry.proposed));
+        const ConflictMark mark = outcome(decision, entry.current, NamePart(entry.proposed));
         if (!mark.failing() && decision.holdsOthers) moveFoldersInside(decision.from, decision.to);
+        if (!mark.failing() && !linked_.empty()) breakLinksInto(entry.current);
         planner_.settle(decision, !mark.failing());
         return mark;
     }
@@ -233,22 +267,31 @@ private:
     // Whether the rename of `decision` succeeds at this point of the run; the
     // names of its folder follow when it does. The decision only re-points
     // folders, so its names are those of the entry, which outlive the play.
-    ConflictMark outcome(const run::RunPlanner::Decision& decision, std::string_view fromName,
+    ConflictMark outcome(const run::RunPlanner::Decision& decision, const std::string& current,
                          std::string_view toName) {
-        if (!decision.refused.empty()) return {Conflict::Refused, 0};
+        if (!decision.refused.empty()) return {Conflict::Refused, decision.refused};
+        const std::string_view fromName = NamePart(current);
         const std::string_view fromFolder = FolderPart(decision.from);
         const std::string_view toFolder = FolderPart(decision.to);
         FolderState& source = stateOf(fromFolder);
+        if (source.broken) return {Conflict::LinkBroken};
         if (source.readError() != 0) {
-            return source.readError() == ENOENT ? ConflictMark{Conflict::Missing, 0}
+            return source.readError() == ENOENT ? ConflictMark{Conflict::Missing}
                                                 : ConflictMark{Conflict::FolderError, source.readError()};
         }
         const std::string_view fromKey = source.key(fromName);
         Holder* item = source.find(fromKey);
         if (!item || *item == Holder::Departed) {
-            return {item ? Conflict::ListedTwice : Conflict::Missing, 0};
+            if (!item) return {Conflict::Missing};
+            return {source.aliased && departedThrough(fromFolder, fromKey) ? Conflict::ReachedTwice
+                                                                           : Conflict::ListedTwice};
         }
         if (source.writeError != 0) return {Conflict::FolderError, source.writeError};
+        // The disk is as it was before the run: the item is still where the list has it.
+        if (const std::uint32_t slot = source.slotOf(item);
+            slot != FolderListing::kNone && source.listing->locked(slot, current)) {
+            return {Conflict::Locked};
+        }
 
         const bool sameFolder = toFolder == fromFolder;
         FolderState& target = sameFolder ? source : stateOf(toFolder);
@@ -259,16 +302,23 @@ private:
         if (holder && *holder != Holder::Departed && !itself) {
             switch (*holder) {
                 case Holder::Outside:
-                    return {Conflict::TakenOutside, 0};
+                    return {Conflict::TakenOutside};
                 case Holder::Listed:
-                    return {Conflict::TakenByListed, 0};
+                    return {Conflict::TakenByListed};
                 default:
-                    return {Conflict::SameName, 0};
+                    return {Conflict::SameName};
             }
         }
         *item = Holder::Departed;
+        if (source.aliased) departures_[{&source, std::string(fromKey)}] = std::string(fromFolder);
         target.set(toKey, Holder::Arrived);
         return {};
+    }
+
+    // Whether the item of `key` left its aliased folder through a path other than `folder`.
+    bool departedThrough(std::string_view folder, std::string_view key) {
+        const auto departed = departures_.find({find(folder), std::string(key)});
+        return departed != departures_.end() && departed->second != folder;
     }
 
     // A renamed folder takes the folders inside it along.
@@ -281,6 +331,38 @@ private:
             auto node = folders_.extract(folder);
             node.key() = to + '/' + folder.substr(prefix.size());
             folders_.insert(std::move(node));
+            if (auto linked = linked_.extract(folder)) {
+                linked.key() = to + '/' + folder.substr(prefix.size());
+                for (auto [at, end] = byResolved_.equal_range(linked.mapped()); at != end; ++at)
+                    if (at->second == folder) at->second = linked.key();
+                linked_.insert(std::move(linked));
+            }
+        }
+        last_ = nullptr;
+    }
+
+    // The item at `current` was renamed: a folder reached through a link
+    // that resolved into it leads nowhere from then on. (The disk is as it
+    // was before the run, so the item's path still resolves.)
+    void breakLinksInto(const std::string& current) {
+        const std::string folder(FolderPart(current));
+        const auto holder = linked_.find(folder);
+        const std::string inside = (holder != linked_.end() ? holder->second : readable(folder)) +
+                                   std::string(NamePart(current)) + '/';
+        const std::string moved = current + '/';
+        // The resolved paths inside the renamed item sort together, from the item's own on.
+        for (auto it = byResolved_.lower_bound(inside);
+             it != byResolved_.end() && it->first.starts_with(inside);) {
+            if (it->second.starts_with(moved)) {
+                ++it;
+                continue;
+            }
+            auto broken = std::make_shared<FolderState>();
+            broken->path = it->second;
+            broken->broken = true;
+            folders_[it->second] = std::move(broken);
+            linked_.erase(it->second);
+            it = byResolved_.erase(it);
         }
         last_ = nullptr;
     }
@@ -289,8 +371,14 @@ private:
     run::RunPlanner planner_;
     FolderCache& cache_;
     run::RunPlanner::Decision decision_;  // its strings keep their room from entry to entry
-    std::unordered_map<std::string, std::unique_ptr<FolderState>, PathHash, std::equal_to<>> folders_;
+    std::unordered_map<std::string, std::shared_ptr<FolderState>, PathHash, std::equal_to<>> folders_;
     FolderState* last_ = nullptr;  // the folder found last, which the next entry usually shares
+    // The folders reached through a link that no rename has broken yet, with their paths resolved, and
+    // the same by resolved path.
+    std::unordered_map<std::string, std::string> linked_;
+    std::multimap<std::string, std::string> byResolved_;
+    // Items that left a folder reached by several paths: through which path.
+    std::map<std::pair<const FolderState*, std::string>, std::string> departures_;
     std::string lastFolder_;
 };
 
@@ -307,7 +395,7 @@ std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry) {
         case Conflict::TakenByListed:
             return "nazwę ma element listy, który do tej chwili jej nie zwolni";
         case Conflict::Refused:
-            return run::RefusedReason(entry.current, entry.proposed);
+            return platform::NameFaultText(mark.name);
         case Conflict::Missing:
             return platform::ErrorText(ENOENT);
         case Conflict::ListedTwice:
@@ -316,6 +404,14 @@ std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry) {
             return platform::ErrorText(mark.error);
         case Conflict::LacksFact:
             return std::string(MissingFactReason(entry.missing));
+        case Conflict::Locked:
+            return "element jest oznaczony jako niezmienny (chattr +i lub +a)";
+        case Conflict::ReachedTwice:
+            return "ten sam element jest wyżej na liście pod inną ścieżką (przez dowiązanie symboliczne) i "
+                   "wcześniej zmieni nazwę";
+        case Conflict::LinkBroken:
+            return "ścieżka prowadzi przez dowiązanie symboliczne do katalogu, którego nazwę "
+                   "wcześniej zmieni inny element listy";
     }
     return std::string();
 }
@@ -337,8 +433,9 @@ std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entri
             continue;
         }
         if (entry.current == entry.proposed) continue;
-        if (!run::RefusedReason(entry.current, entry.proposed).empty()) {
-            marks[i].conflict = Conflict::Refused;
+        const platform::NameFault refused = run::Refusal(entry.current, entry.proposed);
+        if (!refused.empty()) {
+            marks[i] = {Conflict::Refused, refused};
         } else {
             proposals.push_back({PathHash{}(entry.proposed), static_cast<std::uint32_t>(i)});
         }

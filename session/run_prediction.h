@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/list_entry.h"
+#include "platform/name_rules.h"
 
 namespace kestrix::session {
 
@@ -16,16 +17,24 @@ enum class Conflict : std::uint8_t {
     SameName,       // an earlier entry of the list takes the same name first
     TakenOutside,   // an item that is not on the list has the name
     TakenByListed,  // an item of the list has the name and has not given it up by then
-    Refused,        // the new name is refused before the disk is touched
+    Refused,        // the new name is refused before the disk is touched (the name fault says why)
     Missing,        // the item no longer exists
     ListedTwice,    // the item is listed earlier too, and has been renamed by then
     FolderError,    // its folder cannot be read or changed; the errno says why
     LacksFact,      // the rules need a fact the item lacks (ListEntry::missing), so it keeps its name
+    Locked,         // the item is immutable or append-only (chattr +i, +a)
+    ReachedTwice,   // an earlier entry reaches the same item through another path (a linked folder)
+    LinkBroken,     // the path leads through a link to a folder an earlier entry renames
 };
 
 struct ConflictMark {
+    ConflictMark() = default;
+    ConflictMark(Conflict conflict, int error = 0) : conflict(conflict), error(error) {}
+    ConflictMark(Conflict conflict, platform::NameFault name) : conflict(conflict), name(name) {}
+
     Conflict conflict = Conflict::None;
-    int error = 0;  // the errno of a FolderError
+    platform::NameFault name;  // what is wrong with the new name of a Refused one
+    int error = 0;             // the errno of a FolderError
     bool failing() const { return conflict != Conflict::None; }
     friend bool operator==(const ConflictMark&, const ConflictMark&) = default;
 };

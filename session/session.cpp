@@ -42,15 +42,26 @@ namespace {
 // Builds the entries of one adding operation. The options cannot change while
 // they are built (no events are processed meanwhile), so one set of rules
 // serves them all; every entry still gets the position it takes and the entry
-// count of the moment it is appended. A path too long to rename is left out.
+// count of the moment it is appended. A path too long to rename is left out,
+// and so is a FIFO, a socket or a device node.
 class EntryBuilder {
 public:
     EntryBuilder(const RenameRules& rules, int existing, LeftOutItems& leftOut)
         : rules_(rules), existing_(existing), leftOut_(leftOut) {}
 
+    // An item named by the user (picked, dropped, named on the command line).
     void add(const std::string& path, ItemKind kind) {
+        if (platform::IsSpecialItem(path)) {
+            leftOut_.add(path, LeftOutItems::Why::Special);
+            return;
+        }
         const std::string_view folder = FolderPart(path);
         add(folder, std::string_view(path).substr(folder.size()), kind);
+    }
+
+    // A FIFO, a socket or a device node a walk met.
+    void leaveOutSpecial(std::string_view folder, std::string_view name) {
+        leftOut_.add(std::string(folder).append(name), LeftOutItems::Why::Special);
     }
 
     // The item `name` of `folder`, as a walk gives them.
@@ -310,11 +321,15 @@ LeftOutItems Session::addFolder(const std::string& folder, FolderContents what, 
     EntryBuilder built(*rules, before, leftOut);
     // Depth first, each subfolder's own entry before its contents. Links to
     // folders get their entry but are never descended into, so the walk ends.
-    platform::WalkFolder(folder, what.recurse,
-                         [&](std::string_view parent, std::string_view name, bool isFolder) {
-                             if (isFolder ? what.folders : what.files)
-                                 built.add(parent, name, isFolder ? ItemKind::Folder : ItemKind::File);
-                         });
+    platform::WalkFolder(
+        folder, what.recurse,
+        [&](std::string_view parent, std::string_view name, bool isFolder) {
+            if (isFolder ? what.folders : what.files)
+                built.add(parent, name, isFolder ? ItemKind::Folder : ItemKind::File);
+        },
+        [&](std::string_view parent, std::string_view name) {
+            if (what.files) built.leaveOutSpecial(parent, name);
+        });
     // The folder's own entry joins its contents before they reach the list,
     // which then takes them in one piece.
     if (itself) built.add(folder, ItemKind::Folder);

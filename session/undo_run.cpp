@@ -15,7 +15,7 @@ void UndoRun::entryDone(std::int64_t, const run::EntryOutcome& outcome) {
     if (outcome.outcome == run::Outcome::Renamed) {
         restored_.record(outcome.from, outcome.to);
     } else if (outcome.outcome == run::Outcome::Failed) {
-        failures_.add(outcome.from, outcome.to, outcome.reason);
+        failures_.add(outcome);
     }
     if (progress_.advance()) progressed_(progress_.percent());
 }

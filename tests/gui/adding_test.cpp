@@ -1,4 +1,5 @@
 // Adding files through the dialog, by dropping them, and a folder's contents.
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@
 #include <QUrl>
 
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "../platform/test_support.h"
@@ -332,6 +336,74 @@ TEST_F(AddingTest, ATreeDeeperThanTheLongestPathIsListedOrReportedItemByItem) {
     const int temp = open(QFile::encodeName(tempDir.path()).constData(), O_RDONLY | O_DIRECTORY);
     RemoveTree(temp, "T");
     close(temp);
+}
+
+// Folders dropped together: each question offers its answer for the folders
+// still to come, so that an answer for all is the last question.
+TEST_F(AddingTest, SeveralDroppedFoldersAreAskedAboutOnceWhenAnsweredForAll) {
+    const auto Yes = QMessageBox::Yes, No = QMessageBox::No;
+    struct Case {
+        const char* label;
+        std::vector<QMessageBox::StandardButton> answers;
+        std::size_t questions;
+        std::vector<std::string> entries;
+    };
+    const Case cases[] = {
+        {"yes to all", {QMessageBox::YesToAll}, 1, {"P/p", "P", "Q/q", "Q", "R/r", "R"}},
+        {"no to all", {QMessageBox::NoToAll}, 1, {"P", "Q", "R"}},
+        {"one by one", {Yes, No, Yes}, 3, {"P/p", "P", "Q", "R/r", "R"}},
+        {"the first alone, then no to all", {Yes, QMessageBox::NoToAll}, 2, {"P/p", "P", "Q", "R"}},
+    };
+    for (const char* name : {"P/p", "Q/q", "R/r"}) makeFile(name);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        mainWindow->clearList();
+        asked.clear();
+        answers = c.answers;
+        drop({path("P"), path("Q"), path("R")});
+        EXPECT_EQ(relativeCurrentPaths(), c.entries);
+        ASSERT_EQ(asked.size(), c.questions);
+        EXPECT_EQ(
+            asked[0].text,
+            QStringLiteral("Do dodania na listę wybrano 3 katalogi, czy dodać też zawartość katalogu „P” ?"));
+        EXPECT_EQ(asked[0].buttons,
+                  QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll);
+        if (c.questions == 3) {
+            EXPECT_EQ(asked[2].buttons, QMessageBox::Yes | QMessageBox::No)
+                << "nothing left for an answer for all";
+        }
+    }
+}
+
+// FIFOs, sockets and device nodes are no items to rename: whether dropped or
+// met inside a dropped folder, they are left out and named in one message.
+TEST_F(AddingTest, LeavesOutFifosSocketsAndDevicesAndNamesThemOnce) {
+    makeFile("A/f");
+    ASSERT_EQ(mkfifo(path("A/pipe").c_str(), 0644), 0);
+    ASSERT_EQ(mkfifo(path("loose pipe").c_str(), 0644), 0);
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = path("A/socket");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path)
+        << "the test folder's path is too long for a socket";
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    answers = {QMessageBox::Yes};
+    drop({path("A"), path("loose pipe"), "/dev/null"});
+    close(listener);
+
+    EXPECT_EQ(relativeCurrentPaths(), (std::vector<std::string>{"A/f", "A"}));
+    ASSERT_EQ(asked.size(), 2u) << "the folder question, then one report";
+    EXPECT_EQ(asked[1].caption, QStringLiteral("Błąd"));
+    EXPECT_EQ(asked[1].text,
+              QStringLiteral(
+                  "Tych elementów nie dodano do listy, bo są potokami, gniazdami lub plikami urządzeń, a "
+                  "nie zwykłymi plikami ani katalogami (razem: 4):\n\n") +
+                  QString::fromStdString(path("A/pipe") + "\n" + path("A/socket") + "\n" +
+                                         path("loose pipe") + "\n/dev/null"));
 }
 
 }  // namespace

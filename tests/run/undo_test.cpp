@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "crash_child.h"
+#include "platform/error_text.h"
 #include "run/journal_store.h"
 #include "run_fixture.h"
 
@@ -17,11 +18,14 @@ using Map = std::map<std::string, std::string>;
 
 class UndoTest : public SessionTest {
 protected:
-    // The outcomes that are failures, as "path: reason".
+    // The outcomes that are failures, as "path: the system's error" or "path: replaced since".
     static std::vector<std::string> Failures(const std::vector<EntryOutcome>& outcomes) {
         std::vector<std::string> failures;
         for (const EntryOutcome& outcome : outcomes) {
-            if (outcome.outcome == Outcome::Failed) failures.push_back(outcome.from + ": " + outcome.reason);
+            if (outcome.outcome != Outcome::Failed) continue;
+            const bool replaced = outcome.failure.kind == RunFailure::Kind::ReplacedSince;
+            failures.push_back(outcome.from + ": " +
+                               (replaced ? "replaced since" : platform::ErrorText(outcome.failure.error)));
         }
         return failures;
     }
@@ -65,8 +69,7 @@ TEST_F(UndoTest, SkipsAnItemAnotherProgramRenamedSince) {
     const std::vector<EntryOutcome> outcomes = undo();
 
     EXPECT_EQ(tree(), (Map{{"a1", "another file"}, {"moved", "<a>"}, {"b", "<b>"}}));
-    EXPECT_EQ(Failures(outcomes),
-              std::vector<std::string>{at("a1") + ": pod tą nazwą jest teraz inny plik lub katalog"});
+    EXPECT_EQ(Failures(outcomes), std::vector<std::string>{at("a1") + ": replaced since"});
 }
 
 TEST_F(UndoTest, SkipsAnItemWhoseOldNameIsTakenNow) {

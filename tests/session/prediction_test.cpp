@@ -15,10 +15,12 @@
 #include <unistd.h>
 
 #include "exfat_mount.h"
+#include "fat_mount.h"
 #include "platform/folder_names.h"
 #include "run/journal_store.h"
 #include "run_fixture.h"
 #include "session/folder_cache.h"
+#include "session/rename_failures.h"
 #include "session/run_prediction.h"
 
 namespace kestrix::session::testing {
@@ -251,6 +253,178 @@ TEST_F(PredictionTest, ListsAFolderAgainOnlyWhenItChanged) {
 
     EXPECT_EQ(predict(list("1")), (std::vector<int>{0, 2, 3}));
     EXPECT_EQ(cache.reads(), 9u) << "only the four changed folders are read again";
+}
+
+std::vector<std::string> Reasons(const std::vector<ConflictMark>& marks, const std::vector<ListEntry>& list) {
+    std::vector<std::string> reasons;
+    for (size_t i = 0; i < list.size(); ++i) reasons.push_back(ConflictReason(marks[i], list[i]));
+    return reasons;
+}
+
+const char* const kReachedTwice =
+    "ten sam element jest wyżej na liście pod inną ścieżką (przez dowiązanie symboliczne) i wcześniej zmieni "
+    "nazwę";
+const char* const kLinkBroken =
+    "ścieżka prowadzi przez dowiązanie symboliczne do katalogu, którego nazwę wcześniej zmieni inny element "
+    "listy";
+
+// One item reached through a folder and through a link to it (or to a folder
+// above it) is one item: once renamed through one path it is gone from the
+// other; and a link to a folder that an earlier entry renames leads nowhere.
+TEST_F(PredictionTest, SeesOneItemReachedThroughALinkedFolder) {
+    struct Case {
+        const char* label;
+        std::vector<std::pair<std::string, std::string>> renames;
+        std::vector<std::string> reasons;
+    };
+    const Case cases[] = {
+        {"the folder's path first", {{"real/x", "real/x1"}, {"link/x", "link/x2"}}, {"", kReachedTwice}},
+        {"the link's path first", {{"link/x", "link/x1"}, {"real/x", "real/x2"}}, {"", kReachedTwice}},
+        {"through a link above", {{"up/real/x", "up/real/x1"}, {"real/x", "real/x2"}}, {"", kReachedTwice}},
+        {"a name taken through the other path",
+         {{"real/x", "real/y1"}, {"link/z", "link/y1"}},
+         {"", "tę samą nazwę otrzyma wcześniej inny element listy"}},
+        {"the folder renamed first", {{"real", "real2"}, {"link/x", "link/x1"}}, {"", kLinkBroken}},
+        {"the folder renamed between",
+         {{"real/x", "real/x1"}, {"real", "real2"}, {"link/z", "link/z1"}},
+         {"", "", kLinkBroken}},
+        {"the same path twice",
+         {{"link/x", "link/x1"}, {"link/x", "link/x2"}},
+         {"", "ten sam element jest wyżej na liście i wcześniej zmieni nazwę"}},
+        {"two items of one folder", {{"real/x", "real/x1"}, {"link/z", "link/z1"}}, {"", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::filesystem::remove_all(files());
+        makeTree({"real/", "real/x", "real/z"});
+        ASSERT_EQ(symlink("real", at("link").c_str()), 0);
+        ASSERT_EQ(symlink(".", at("up").c_str()), 0);
+        const std::vector<ListEntry> list = entries(c.renames);
+        const auto marks = PredictRun(list);
+        ASSERT_TRUE(marks.has_value());
+        EXPECT_EQ(Reasons(*marks, list), c.reasons);
+        std::vector<int> expected;
+        for (size_t i = 0; i < c.reasons.size(); ++i)
+            if (!c.reasons[i].empty()) expected.push_back(static_cast<int>(i));
+        EXPECT_EQ(Failing(run(list)), expected) << "applied";
+    }
+}
+
+// chattr +i and +a keep an item's name even from root.
+TEST_F(PredictionTest, SeesAnItemThatCannotBeRenamed) {
+    makeTree({"locked", "appended", "free"});
+    const auto chattr = [&](const char* flags, const char* item) {
+        return std::system(("chattr " + std::string(flags) + " '" + at(item) + "' 2>/dev/null").c_str()) == 0;
+    };
+    if (!chattr("+i", "locked")) {
+        GTEST_SKIP()
+            << "chattr +i is not available here (it needs chattr, root's CAP_LINUX_IMMUTABLE and a file "
+               "system with the attribute, such as ext4)";
+    }
+    ASSERT_TRUE(chattr("+a", "appended"));
+    const std::vector<ListEntry> list = entries({{"locked", "l1"}, {"appended", "a1"}, {"free", "f1"}});
+    const auto marks = PredictRun(list);
+    const auto outcomes = run(list);
+    chattr("-i", "locked");
+    chattr("-a", "appended");
+
+    ASSERT_TRUE(marks.has_value());
+    const char* const locked = "element jest oznaczony jako niezmienny (chattr +i lub +a)";
+    EXPECT_EQ(Reasons(*marks, list), (std::vector<std::string>{locked, locked, ""}));
+    EXPECT_EQ(Failing(outcomes), (std::vector<int>{0, 1}));
+}
+
+// A new path the system cannot take in one call, in a folder deep enough
+// that the item's own path still fits.
+TEST_F(PredictionTest, RefusesANewPathLongerThanTheSystemTakes) {
+    std::string deep = files();
+    while (deep.size() < 3900) {
+        deep += "/" + std::string(100, 'd');
+        ASSERT_EQ(mkdir(deep.c_str(), 0755), 0) << deep.size();
+    }
+    ASSERT_TRUE(platform::testing::WriteFile(deep + "/a", "a"));
+    ASSERT_TRUE(platform::testing::WriteFile(deep + "/b", "b"));
+    const std::vector<ListEntry> list = {{deep + "/a", deep + "/" + std::string(250, 'n')},
+                                         {deep + "/b", deep + "/b1"}};
+    ASSERT_GT(list[0].proposed.size(), 4095u);
+
+    const std::string reason = "nowa ścieżka jest dłuższa niż 4095 bajtów";
+    EXPECT_EQ(Reasons(PredictWithoutDisk(list), list), (std::vector<std::string>{reason, ""}))
+        << "without the disk";
+    const auto marks = PredictRun(list);
+    ASSERT_TRUE(marks.has_value());
+    EXPECT_EQ(Reasons(*marks, list), (std::vector<std::string>{reason, ""}));
+    const std::vector<run::EntryOutcome> outcomes = run(list);
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(FailureReason(outcomes[0].failure), reason) << "applied";
+    EXPECT_EQ(outcomes[1].outcome, run::Outcome::Renamed);
+}
+
+// Names a file system refuses: each kind of volume, each name, the reason
+// predicted, the reason the run gives, and the reason expected are one.
+struct RefusedOnVolume {
+    const char* name;
+    const char* posix;  // the reason expected on an ordinary file system, on exFAT and on FAT
+    const char* exfat;
+    const char* fat;
+};
+
+const RefusedOnVolume kRefusedOnVolumes[] = {
+    {"zwykła nazwa.jpg", "", "", ""},
+    {"a?b", "", "znak ? jest niedozwolony na tym nośniku", "znak ? jest niedozwolony na tym nośniku"},
+    {"a*b", "", "znak * jest niedozwolony na tym nośniku", "znak * jest niedozwolony na tym nośniku"},
+    {"a:b", "", "znak : jest niedozwolony na tym nośniku", "znak : jest niedozwolony na tym nośniku"},
+    {"a\"b", "", "znak \" jest niedozwolony na tym nośniku", "znak \" jest niedozwolony na tym nośniku"},
+    {"a<b>", "", "znak < jest niedozwolony na tym nośniku", "znak < jest niedozwolony na tym nośniku"},
+    {"a\\b", "", "znak \\ jest niedozwolony na tym nośniku", "znak \\ jest niedozwolony na tym nośniku"},
+    {"a|b", "", "znak | jest niedozwolony na tym nośniku", "znak | jest niedozwolony na tym nośniku"},
+    {"a\x01"
+     "b",
+     "", "znak sterujący (kod 1) jest niedozwolony na tym nośniku",
+     "znak sterujący (kod 1) jest niedozwolony na tym nośniku"},
+    {"kropka.", "", "", "nazwa zakończona kropką jest niedozwolona na tym nośniku"},
+    {"spacja ", "", "", "nazwa zakończona spacją jest niedozwolona na tym nośniku"},
+};
+
+class RefusedOnVolumeTest : public PredictionTest {
+protected:
+    // Every name of the table given to a file of its own in `root`.
+    void playIn(const std::string& root, const char* RefusedOnVolume::*expected) {
+        std::vector<ListEntry> list;
+        for (size_t i = 0; i < std::size(kRefusedOnVolumes); ++i) {
+            const std::string from = root + "/f" + std::to_string(i);
+            ASSERT_TRUE(platform::testing::WriteFile(from, "x"));
+            list.push_back({from, root + "/" + kRefusedOnVolumes[i].name});
+        }
+        const std::optional<std::vector<ConflictMark>> marks = PredictRun(list);
+        ASSERT_TRUE(marks.has_value());
+        const std::vector<run::EntryOutcome> outcomes = run(list);
+        ASSERT_EQ(outcomes.size(), list.size());
+        for (size_t i = 0; i < list.size(); ++i) {
+            SCOPED_TRACE(kRefusedOnVolumes[i].name);
+            const std::string applied = outcomes[i].outcome == run::Outcome::Failed
+                                            ? FailureReason(outcomes[i].failure)
+                                            : std::string();
+            EXPECT_EQ(ConflictReason((*marks)[i], list[i]), kRefusedOnVolumes[i].*expected) << "predicted";
+            EXPECT_EQ(applied, kRefusedOnVolumes[i].*expected) << "applied";
+        }
+    }
+};
+
+TEST_F(RefusedOnVolumeTest, OnAnOrdinaryFileSystem) { playIn(files(), &RefusedOnVolume::posix); }
+
+TEST_F(RefusedOnVolumeTest, OnExfatThroughFuse) {
+    kestrix::testing::ExfatMount volume;
+    const std::string reason = volume.mount();
+    if (!reason.empty()) GTEST_SKIP() << "exFAT volume not available: " << reason;
+    playIn(volume.root(), &RefusedOnVolume::exfat);
+}
+
+TEST_F(RefusedOnVolumeTest, OnFat) {
+    kestrix::testing::FatMount volume;
+    const std::string reason = volume.mount();
+    if (!reason.empty()) GTEST_SKIP() << "FAT volume not available: " << reason;
+    playIn(volume.root(), &RefusedOnVolume::fat);
 }
 
 }  // namespace
