@@ -7,7 +7,12 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
 
 #include "disk_steps.h"
 
@@ -18,6 +23,37 @@ namespace {
 std::string WithSlash(std::string folder) {
     if (!folder.empty() && folder.back() != '/') folder += '/';
     return folder;
+}
+
+// Gives `from` the name `to` unless something is there already: without
+// renameat2's no-replace, a second link and dropping the first name; without
+// links either, a plain rename once `to` is seen free (the names are the
+// program's own, in its own folder).
+bool PutInPlace(const std::string& from, const std::string& to, int& error) {
+    if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) {
+        error = errno;
+        return false;
+    }
+    if (link(from.c_str(), to.c_str()) == 0) {
+        unlink(from.c_str());
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
+        error = errno;
+        return false;
+    }
+    struct stat st;
+    if (lstat(to.c_str(), &st) == 0) {
+        error = EEXIST;
+        return false;
+    }
+    if (rename(from.c_str(), to.c_str()) != 0) {
+        error = errno;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -67,24 +103,52 @@ bool AppendFile::lock() {
     return false;
 }
 
-bool AppendFile::create(const std::string& path) {
+bool AppendFile::renameTo(const std::string& path) {
+    if (fd_ < 0) {
+        error_ = EBADF;
+        return false;
+    }
+    if (::rename(path_.c_str(), path.c_str()) != 0) {
+        error_ = errno;
+        return false;
+    }
+    path_ = path;
+    NoteDiskStep(DiskStep::RenameOwnFile, path);
+    return true;
+}
+
+bool AppendFile::create(const std::string& path, std::string_view firstBytes) {
     close();
-    fd_ = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string privateName = folder + "." + name + ".new";
+    fd_ = open(privateName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
     if (fd_ < 0) {
         error_ = errno;
         return false;
     }
+    path_ = privateName;
     NoteDiskStep();
-    return lock();
+    if (!lock() || !append(firstBytes.data(), firstBytes.size()) || !PutInPlace(privateName, path, error_)) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        unlink(privateName.c_str());
+        return false;
+    }
+    path_ = path;
+    NoteDiskStep(DiskStep::RenameOwnFile, path);
+    return true;
 }
 
 bool AppendFile::openExisting(const std::string& path) {
     close();
-    fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
     if (fd_ < 0) {
         error_ = errno;
         return false;
     }
+    path_ = path;
     return lock();
 }
 
@@ -103,7 +167,7 @@ bool AppendFile::append(const char* data, std::size_t size) {
         data += written;
         size -= static_cast<std::size_t>(written);
     }
-    NoteDiskStep();
+    NoteDiskStep(DiskStep::WriteFile, path_);
     return true;
 }
 
@@ -112,7 +176,7 @@ bool AppendFile::syncData() {
         error_ = fd_ < 0 ? EBADF : errno;
         return false;
     }
-    NoteDiskStep();
+    NoteDiskStep(DiskStep::SyncFile, path_);
     return true;
 }
 
@@ -130,7 +194,7 @@ bool SyncFolder(const std::string& folder, int& error) {
     const bool synced = fsync(fd) == 0;
     error = synced ? 0 : errno;
     ::close(fd);
-    if (synced) NoteDiskStep();
+    if (synced) NoteDiskStep(DiskStep::SyncFolder, folder);
     return synced;
 }
 
@@ -193,7 +257,7 @@ bool RenameFile(const std::string& from, const std::string& to, int& error) {
         return false;
     }
     error = 0;
-    NoteDiskStep();
+    NoteDiskStep(DiskStep::RenameOwnFile, to);
     return true;
 }
 

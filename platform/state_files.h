@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestrix::platform {
@@ -24,16 +25,22 @@ public:
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
 
-    // Creates `path`, failing when anything is there already.
-    bool create(const std::string& path);
+    // Creates `path` holding `firstBytes`, failing when anything is there
+    // already. The file is made under a private name, locked, and only then
+    // given its name, so that no other process ever finds it at `path`
+    // without its lock.
+    bool create(const std::string& path, std::string_view firstBytes = {});
     // Opens `path` to write at its end; fails (EWOULDBLOCK) while another
     // open file holds its lock.
     bool openExisting(const std::string& path);
     bool append(const char* data, std::size_t size);
     bool syncData();
+    // Gives the open file another name in its folder, keeping its lock.
+    bool renameTo(const std::string& path);
     void close();
 
     bool isOpen() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
     // errno of the last failure.
     int error() const { return error_; }
 
@@ -42,6 +49,7 @@ private:
 
     int fd_ = -1;
     int error_ = 0;
+    std::string path_;
 };
 
 // Makes the entries of `folder` (a file created or removed there) durable.

@@ -385,16 +385,24 @@ void AppendIdentities(const std::vector<PlanEntry>& plan, std::string& out) {
     for (size_t first = 0; first < plan.size();) first = AppendIdentitiesPart(plan, first, out);
 }
 
-void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out) {
+size_t AppendAmendmentsPart(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, size_t first,
+                            std::string& out) {
+    const size_t count = std::min(kPlanChunk, changed.size() - first);
     const size_t start = OpenRecord(out);
-    PutVarint(out, changed.size());
-    for (const auto& [index, entry] : changed) {
+    PutVarint(out, count);
+    for (size_t i = first; i < first + count; ++i) {
+        const auto& [index, entry] = changed[i];
         PutVarint(out, static_cast<std::uint64_t>(index));
         PutBytes(out, entry.current);
         PutBytes(out, entry.proposed);
         PutIdentity(out, entry.identity);
     }
     CloseRecord(out, start, kAmendments);
+    return first + count;
+}
+
+void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out) {
+    for (size_t first = 0; first < changed.size();) first = AppendAmendmentsPart(changed, first, out);
 }
 
 void AppendOutcomeItem(std::int64_t index, Outcome outcome, std::int32_t error, std::string_view from,

@@ -97,7 +97,10 @@ void AppendIdentities(const std::vector<PlanEntry>& plan, std::string& out);
 size_t AppendPlanPart(const std::vector<PlanEntry>& plan, size_t first, std::string& out);
 void AppendPlanComplete(size_t count, std::string& out);
 size_t AppendIdentitiesPart(const std::vector<PlanEntry>& plan, size_t first, std::string& out);
+// Changes of the plan, in records of a bounded size like the plan's.
 void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out);
+size_t AppendAmendmentsPart(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, size_t first,
+                            std::string& out);
 void AppendOutcomes(const std::vector<std::pair<std::int64_t, OutcomeRecord>>& outcomes, std::string& out);
 // The same in two parts, so that a run adds each outcome as it comes: one
 // item (`from` and `to` empty unless repointed) appended to `items`, and the

@@ -39,6 +39,8 @@ public:
     bool writeStep(bool begin, const StepRecord& step);
     // Flushes, records the end of the run and syncs.
     bool finish();
+    // Gives the journal another name in its folder while it is still held.
+    bool renameTo(const std::string& path);
     void close();
 
     const std::string& path() const { return path_; }

@@ -379,15 +379,18 @@ RunEnd RenameRun::finish() {
         writer_.close();
         return end;
     }
-    writer_.close();
     if (kind_ == RunKind::Undo) {
         // An undo is not offered for undo again, nor is the run it took back.
         platform::RemoveFile(FinishedJournalPath(folder_, undoes_), ignored);
         platform::RemoveFile(writer_.path(), ignored);
+        writer_.close();
         return end;
     }
-    if (!platform::RenameFile(writer_.path(), FinishedJournalPath(folder_, runId_), end.error)) return end;
-    RemoveOtherFinishedJournals(folder_, runId_);
+    // Renamed while still locked, so that no start finds it unlocked and unfinished in between.
+    const bool kept = writer_.renameTo(FinishedJournalPath(folder_, runId_));
+    if (!kept) end.error = writer_.error();
+    writer_.close();
+    if (kept) RemoveOtherFinishedJournals(folder_, runId_);
     return end;
 }
 
