@@ -346,15 +346,23 @@ RenameResult Renamer::throughPlaceholder(const std::string& from, const std::str
         return Failed(error);
     }
     NoteDiskStep();
+    // Looked at right before renaming over it: another program may have
+    // opened the name without O_EXCL and written to the placeholder, which is
+    // then no longer ours to replace. (What it writes after this look still
+    // goes to the placeholder.)
     struct stat made;
     const bool known = lstat(to.c_str(), &made) == 0;
+    if (!known || (isFolder ? !S_ISDIR(made.st_mode) : !S_ISREG(made.st_mode) || made.st_size != 0)) {
+        end(Intermediate::Placeholder, to);
+        return Failed(EEXIST);
+    }
     if (::rename(from.c_str(), to.c_str()) == 0) {
         NoteDiskStep(DiskStep::RenameItem, to);
         end(Intermediate::Placeholder, to);
         return Succeeded();
     }
     const int error = errno;
-    if (known && RemoveOwnPlaceholder(to, made)) end(Intermediate::Placeholder, to);
+    if (RemoveOwnPlaceholder(to, made)) end(Intermediate::Placeholder, to);
     return Failed(error);
 }
 
