@@ -8,7 +8,13 @@ namespace kestrix::run {
 
 bool JournalWriter::create(const std::string& path, const JournalHeader& header) {
     path_ = path;
-    if (!platform::MakeFolders(std::string(FolderPart(path)), error_)) return false;
+    const std::string folder(FolderPart(path));
+    if (!platform::MakeFolders(folder, error_)) return false;
+    if (platform::FolderPrivacy(folder) != platform::Privacy::Private) {
+        // A journal there could be changed by others before a start reads it.
+        error_ = EPERM;
+        return false;
+    }
     // The header goes in before the journal is visible under its name.
     buffer_.clear();
     AppendHeader(header, buffer_);

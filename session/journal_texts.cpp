@@ -71,6 +71,25 @@ QString RunSucceededNote(run::RunKind kind, std::int64_t renamed) {
     return QStringLiteral("Zmieniono nazwy %1.").arg(Files(renamed));
 }
 
+QString UntrustedJournalsText(const std::string& folder, const run::UntrustedJournals& untrusted) {
+    if (untrusted.folder) {
+        return QStringLiteral(
+                   "Katalog dzienników zmian nazw %1 nie należy do Ciebie albo mogą w nim zapisywać inni "
+                   "użytkownicy. Program nie odczytał z niego żadnego dziennika i nie zapisze w nim nowego, "
+                   "więc nie zmieni nazw plików, dopóki katalog nie będzie tylko Twój.")
+            .arg(Decoded(folder));
+    }
+    if (untrusted.journals.empty()) return QString();
+    QString text = QStringLiteral(
+        "Pominięto dzienniki zmian nazw, które nie należą do Ciebie albo które mogą zmieniać inni "
+        "użytkownicy. Program ich nie odczytał i nie zmienił według nich nazw żadnych plików:\n");
+    for (size_t i = 0; i < untrusted.journals.size() && i < kListed; ++i)
+        text += QStringLiteral("\n%1").arg(Decoded(untrusted.journals[i]));
+    if (untrusted.journals.size() > kListed)
+        text += QStringLiteral("\n… i jeszcze %1.").arg(untrusted.journals.size() - kListed);
+    return text;
+}
+
 QString UndoQuestion() { return QStringLiteral("Czy cofnąć ostatnią zmianę nazw plików ?"); }
 
 }  // namespace kestrix::session

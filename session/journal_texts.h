@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "run/journal_format.h"
+#include "run/journal_store.h"
 #include "run/recovery.h"
 
 namespace kestrix::session {
@@ -22,6 +23,10 @@ QString InterruptedRunQuestion(run::RunKind kind, std::int64_t renamed, std::int
 QString UnsettledText(const std::vector<run::SettleProblem>& problems);
 
 QString UndoQuestion();
+
+// What a start left alone in the journal folder because it is not the
+// user's own (empty when there is nothing).
+QString UntrustedJournalsText(const std::string& folder, const run::UntrustedJournals& untrusted);
 
 // The passive note after a run whose every rename succeeded:
 // "Zmieniono nazwy 285 plików." (for an undo, the old names restored).

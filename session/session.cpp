@@ -682,6 +682,9 @@ void Session::undoEnded() {
 QString Session::settleInterruptedRuns(const std::function<bool(const QString& question)>& takeBack) {
     const std::string journals = run::DefaultJournalFolder();
     std::vector<run::SettleProblem> problems;
+    QStringList notes;
+    const QString untrusted = UntrustedJournalsText(journals, run::FindUntrustedJournals(journals));
+    if (!untrusted.isEmpty()) notes.append(untrusted);
     for (const std::string& journal : run::UnfinishedJournals(journals)) {
         run::Recovery recovery(journals);
         if (!recovery.open(journal)) continue;
@@ -696,7 +699,8 @@ QString Session::settleInterruptedRuns(const std::function<bool(const QString& q
     }
     conflicts_.recheckSoon();
     emit undoAvailableChanged(undoAvailable());
-    return problems.empty() ? QString() : UnsettledText(problems);
+    if (!problems.empty()) notes.append(UnsettledText(problems));
+    return notes.join(QStringLiteral("\n\n"));
 }
 
 std::unique_ptr<MetadataJob> Session::metadataJob(const std::vector<int>& rows,
