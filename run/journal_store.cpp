@@ -85,6 +85,16 @@ void RemoveOtherFinishedJournals(const std::string& folder, const std::string& k
     }
 }
 
+void RemoveAbandonedJournalStarts(const std::string& folder) {
+    if (platform::FolderPrivacy(folder) != platform::Privacy::Private) return;
+    for (const std::string& name : NamesEndingWith(folder, ".journal.new")) {
+        const std::string path = folder + name;
+        int ignored = 0;
+        if (name[0] == '.' && Trusted(folder, name) && !platform::IsLocked(path))
+            platform::RemoveFile(path, ignored);
+    }
+}
+
 UntrustedJournals FindUntrustedJournals(const std::string& folder) {
     UntrustedJournals found;
     const platform::Privacy folderPrivacy = platform::FolderPrivacy(folder);

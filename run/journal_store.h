@@ -33,6 +33,11 @@ std::optional<std::string> LastFinishedJournal(const std::string& folder);
 // Removes the journals of finished runs other than `keepRunId`.
 void RemoveOtherFinishedJournals(const std::string& folder, const std::string& keepRunId);
 
+// A journal is made under a private name and renamed into place once locked:
+// one left under its private name by a process that ended before holds a
+// header at most, and goes.
+void RemoveAbandonedJournalStarts(const std::string& folder);
+
 // What is left alone because it is not the user's own: the whole folder, or
 // these journals in it.
 struct UntrustedJournals {

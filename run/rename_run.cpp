@@ -35,13 +35,17 @@ bool RenameRun::beginListRun(const std::vector<ListEntry>& entries) {
 
 bool RenameRun::beginUndoOfLastRun() {
     const std::optional<std::string> last = LastFinishedJournal(folder_);
-    std::string bytes;
-    if (!last || !platform::ReadWholeFile(*last, bytes, error_)) {
-        if (!last) error_ = ENOENT;
+    if (!last) {
+        error_ = ENOENT;
         return false;
     }
-    const JournalContents contents = ParseJournal(bytes);
-    if (!contents.readable || !contents.finished || contents.header.kind != RunKind::Rename) {
+    const JournalContents contents = ReadJournalFile(*last);
+    if (contents.error != 0) {
+        error_ = contents.error;
+        return false;
+    }
+    if (contents.damaged || !contents.readable || !contents.finished ||
+        contents.header.kind != RunKind::Rename) {
         error_ = EINVAL;
         return false;
     }

@@ -90,6 +90,41 @@ QString UntrustedJournalsText(const std::string& folder, const run::UntrustedJou
     return text;
 }
 
+QString UnusableJournalText(const run::UnusableJournal& journal) {
+    using Kind = run::UnusableJournal::Kind;
+    switch (journal.kind) {
+        case Kind::None:
+            return QString();
+        case Kind::NotOwn:
+            return QStringLiteral(
+                       "Dziennik zmian nazw %1 nie należy do Ciebie albo mogą go zmieniać inni użytkownicy. "
+                       "Program go nie odczytał i nie zmienił według niego nazw żadnych plików.")
+                .arg(Decoded(journal.path));
+        case Kind::LaterVersion:
+            return QStringLiteral(
+                       "Dziennik przerwanej zmiany nazw %1 zapisała nowsza wersja programu. Ta wersja go nie "
+                       "odczyta: pozostawiono go bez zmian, a przerwaną zmianę nazw uporządkuje nowsza "
+                       "wersja.")
+                .arg(Decoded(journal.path));
+        case Kind::Damaged:
+            break;
+    }
+    QString text =
+        QStringLiteral(
+            "Dziennik przerwanej zmiany nazw %1 jest uszkodzony i nie da się go odczytać w całości. "
+            "Nie można ustalić, które pliki zdążyły otrzymać nowe nazwy, ani cofnąć tej zmiany nazw.")
+            .arg(Decoded(journal.path));
+    if (!journal.keptAt.empty()) {
+        text += QStringLiteral(" Dziennik zachowano jako %1.").arg(Decoded(journal.keptAt));
+    }
+    if (journal.settled > 0) {
+        text += QStringLiteral(" Uporządkowano nazwy tymczasowe %1, na które wskazuje jego czytelna część.")
+                    .arg(Files(journal.settled));
+    }
+    if (!journal.problems.empty()) text += QStringLiteral("\n\n") + UnsettledText(journal.problems);
+    return text;
+}
+
 QString UndoQuestion() { return QStringLiteral("Czy cofnąć ostatnią zmianę nazw plików ?"); }
 
 }  // namespace kestrix::session

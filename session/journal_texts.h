@@ -9,6 +9,7 @@
 #include "run/journal_format.h"
 #include "run/journal_store.h"
 #include "run/recovery.h"
+#include "run/unusable_journal.h"
 
 namespace kestrix::session {
 
@@ -27,6 +28,10 @@ QString UndoQuestion();
 // What a start left alone in the journal folder because it is not the
 // user's own (empty when there is nothing).
 QString UntrustedJournalsText(const std::string& folder, const run::UntrustedJournals& untrusted);
+
+// What became of a journal of an interrupted run that could not be used
+// (empty when there is nothing to say).
+QString UnusableJournalText(const run::UnusableJournal& journal);
 
 // The passive note after a run whose every rename succeeded:
 // "Zmieniono nazwy 285 plików." (for an undo, the old names restored).

@@ -685,9 +685,14 @@ QString Session::settleInterruptedRuns(const std::function<bool(const QString& q
     QStringList notes;
     const QString untrusted = UntrustedJournalsText(journals, run::FindUntrustedJournals(journals));
     if (!untrusted.isEmpty()) notes.append(untrusted);
+    run::RemoveAbandonedJournalStarts(journals);
     for (const std::string& journal : run::UnfinishedJournals(journals)) {
         run::Recovery recovery(journals);
-        if (!recovery.open(journal)) continue;
+        if (!recovery.open(journal)) {
+            const QString said = UnusableJournalText(run::SettleUnusableJournal(journals, journal));
+            if (!said.isEmpty()) notes.append(said);
+            continue;
+        }
         auto choice = run::Recovery::Choice::None;
         if (recovery.needsChoice()) {
             choice = takeBack(InterruptedRunQuestion(recovery.kind(), recovery.renamedCount(),

@@ -85,5 +85,21 @@ TEST_F(JournalRaceTest, StartUpsNeverTakeTheJournalOfARunThatIsBeginning) {
               << " refused\n";
 }
 
+// A process that ended between making its journal and naming it left a
+// header under the private name: a start removes it, unless it is held.
+TEST_F(JournalRaceTest, AJournalLeftUnderItsPrivateNameGoesUnlessHeld) {
+    std::filesystem::create_directories(journals());
+    const std::string abandoned = journals() + ".0000000000000100ab.journal.new";
+    const std::string held = journals() + ".0000000000000200ab.journal.new";
+    for (const std::string& path : {abandoned, held}) ASSERT_TRUE(WriteFile(path, "header"));
+    platform::AppendFile holder;
+    ASSERT_TRUE(holder.openExisting(held));
+
+    RemoveAbandonedJournalStarts(journals());
+
+    EXPECT_FALSE(std::filesystem::exists(abandoned));
+    EXPECT_TRUE(std::filesystem::exists(held));
+}
+
 }  // namespace
 }  // namespace kestrix::run::testing
