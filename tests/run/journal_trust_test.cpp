@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -105,6 +106,41 @@ TEST_F(JournalTrustTest, LeavesWhatOthersMayWriteToAlone) {
     RenameRun renameRun(journals());
     EXPECT_FALSE(renameRun.beginListRun(entries({{"c", "d"}})));
     EXPECT_EQ(renameRun.error(), EPERM);
+    EXPECT_EQ(tree(), (std::map<std::string, std::string>{{"b", "<b>"}, {"c", "<c>"}}));
+}
+
+// Root runs with the user's HOME (sudo -E): the run keeps its journal in
+// root's own state folder and makes nothing in the user's home. In a child of
+// its own, whose environment is its own; its one rename fails (the name is
+// taken), so that it leaves no journal in root's folder, nor removes any.
+TEST_F(JournalTrustTest, ARootRunWithTheUsersHomeKeepsOutOfIt) {
+    const std::string userHome = temp_ / "ola";
+    ASSERT_EQ(mkdir(userHome.c_str(), 0755), 0);
+    ASSERT_EQ(chown(userHome.c_str(), kOtherUser, kOtherUser), 0);
+    const passwd* root = getpwuid(0);
+    ASSERT_NE(root, nullptr);
+    const std::string rootFolder = std::string(root->pw_dir) + "/.local/state/Kestrix/";
+    makeTree({"c"});
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("HOME", userHome.c_str(), 1);
+        setenv("XDG_STATE_HOME", (userHome + "/.local/state").c_str(), 1);
+        const std::string folder = DefaultJournalFolder();
+        if (folder != rootFolder) _exit(1);
+        RenameRun renameRun(folder);
+        if (!renameRun.beginListRun(entries({{"c", "b"}}))) _exit(2);
+        if (renameRun.journalPath().rfind(rootFolder, 0) != 0) _exit(3);
+        Collector collector;
+        renameRun.execute(collector);
+        _exit(collector.outcomes.size() == 1 && collector.outcomes[0].outcome == Outcome::Failed ? 0 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not root's own state folder, 2: the run did not begin, "
+                                         "3: its journal elsewhere, 4: the taken name not refused";
+    EXPECT_TRUE(std::filesystem::is_empty(userHome));
     EXPECT_EQ(tree(), (std::map<std::string, std::string>{{"b", "<b>"}, {"c", "<c>"}}));
 }
 
