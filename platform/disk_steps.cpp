@@ -7,6 +7,7 @@ namespace kestrix::platform {
 namespace {
 
 std::atomic<DiskStepHook> hook{nullptr};
+std::atomic<DiskStepWatch> watch{nullptr};
 std::atomic<long> taken{0};
 
 }  // namespace
@@ -19,5 +20,12 @@ void NoteDiskStep() {
 }
 
 long DiskStepsTaken() { return taken; }
+
+void SetDiskStepWatch(DiskStepWatch newWatch) { watch = newWatch; }
+
+void NoteDiskStep(DiskStep step, const std::string& path) {
+    if (const DiskStepWatch current = watch.load()) current(step, path);
+    NoteDiskStep();
+}
 
 }  // namespace kestrix::platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace kestrix::platform {
 
 // Every change the program makes on disk while renaming counts as one step:
@@ -11,5 +13,21 @@ using DiskStepHook = void (*)(long step);
 void SetDiskStepHook(DiskStepHook hook);
 void NoteDiskStep();
 long DiskStepsTaken();
+
+// The steps whose order makes a run durable, told with the path they concern
+// (a rename's new path), so that tests can check that what a power loss
+// could leave is always enough to settle the run. A watch is told before the
+// step counts.
+enum class DiskStep {
+    WriteFile,      // bytes appended to one of the program's own files
+    SyncFile,       // that file's data made durable
+    SyncFolder,     // a folder's entries made durable
+    RenameOwnFile,  // one of the program's own files under a new name
+    RenameItem,     // a user's item reached its new name (or an intermediate one)
+};
+using DiskStepWatch = void (*)(DiskStep step, const std::string& path);
+
+void SetDiskStepWatch(DiskStepWatch watch);
+void NoteDiskStep(DiskStep step, const std::string& path);
 
 }  // namespace kestrix::platform

@@ -212,7 +212,7 @@ RenameResult Renamer::caseOnly(const std::string& from, const std::string& to, s
     // `to` again with the daemon for a rename target, so an entry it saw
     // there before does not stand in the way.
     if (::rename(from.c_str(), to.c_str()) != 0) return Failed(errno);
-    NoteDiskStep();
+    NoteDiskStep(DiskStep::RenameItem, to);
     return Succeeded();
 }
 
@@ -290,7 +290,7 @@ RenameResult Renamer::move(const std::string& from, const std::string& to) {
     bool flagRefused = false;
     if (ways_.renameAt2 && !traits.noRenameAt2) {
         if (RenameAt2NoReplace(from, to) == 0) {
-            NoteDiskStep();
+            NoteDiskStep(DiskStep::RenameItem, to);
             return Succeeded();
         }
         if (errno != EINVAL && errno != ENOSYS) return Failed(errno);
@@ -304,7 +304,7 @@ RenameResult Renamer::move(const std::string& from, const std::string& to) {
         // name afterwards completes the rename.
         if (const int refused = begin(Intermediate::SecondLink, to)) return Failed(refused);
         if (linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) == 0) {
-            NoteDiskStep();
+            NoteDiskStep(DiskStep::RenameItem, to);
             if (unlink(from.c_str()) == 0) {
                 NoteDiskStep();
                 end(Intermediate::SecondLink, to);
@@ -346,15 +346,23 @@ RenameResult Renamer::throughPlaceholder(const std::string& from, const std::str
         return Failed(error);
     }
     NoteDiskStep();
+    // Looked at right before renaming over it: another program may have
+    // opened the name without O_EXCL and written to the placeholder, which is
+    // then no longer ours to replace. (What it writes after this look still
+    // goes to the placeholder.)
     struct stat made;
     const bool known = lstat(to.c_str(), &made) == 0;
+    if (!known || (isFolder ? !S_ISDIR(made.st_mode) : !S_ISREG(made.st_mode) || made.st_size != 0)) {
+        end(Intermediate::Placeholder, to);
+        return Failed(EEXIST);
+    }
     if (::rename(from.c_str(), to.c_str()) == 0) {
-        NoteDiskStep();
+        NoteDiskStep(DiskStep::RenameItem, to);
         end(Intermediate::Placeholder, to);
         return Succeeded();
     }
     const int error = errno;
-    if (known && RemoveOwnPlaceholder(to, made)) end(Intermediate::Placeholder, to);
+    if (RemoveOwnPlaceholder(to, made)) end(Intermediate::Placeholder, to);
     return Failed(error);
 }
 

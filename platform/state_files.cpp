@@ -2,12 +2,19 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
 
 #include "disk_steps.h"
 
@@ -20,14 +27,74 @@ std::string WithSlash(std::string folder) {
     return folder;
 }
 
+// Gives `from` the name `to` unless something is there already: without
+// renameat2's no-replace, a second link and dropping the first name; without
+// links either, a plain rename once `to` is seen free (the names are the
+// program's own, in its own folder).
+bool PutInPlace(const std::string& from, const std::string& to, int& error) {
+    if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) {
+        error = errno;
+        return false;
+    }
+    if (link(from.c_str(), to.c_str()) == 0) {
+        unlink(from.c_str());
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
+        error = errno;
+        return false;
+    }
+    struct stat st;
+    if (lstat(to.c_str(), &st) == 0) {
+        error = EEXIST;
+        return false;
+    }
+    if (rename(from.c_str(), to.c_str()) != 0) {
+        error = errno;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace {
+
+// Whether `path` exists and belongs to someone other than `user`.
+bool OthersOwn(const char* path, uid_t user) {
+    struct stat st;
+    return stat(path, &st) == 0 && st.st_uid != user;
+}
+
+std::string HomeFromPasswordDatabase(uid_t user) {
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(static_cast<size_t>(size > 0 ? size : 16384));
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    if (getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir ||
+        found->pw_dir[0] != '/') {
+        return std::string();
+    }
+    return found->pw_dir;
+}
+
 }  // namespace
 
 std::string StateFolder() {
+    const uid_t user = geteuid();
+    const char* home = std::getenv("HOME");
+    const bool homeKnown = home && home[0] == '/';
+    if (homeKnown && OthersOwn(home, user)) {
+        // Both variables came with another user's environment.
+        const std::string own = HomeFromPasswordDatabase(user);
+        return own.empty() ? std::string() : WithSlash(own) + ".local/state/Kestrix/";
+    }
     // XDG_STATE_HOME counts only when it is an absolute path.
     const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && state[0] == '/') return WithSlash(state) + "Kestrix/";
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return WithSlash(home) + ".local/state/Kestrix/";
+    if (state && state[0] == '/' && !OthersOwn(state, user)) return WithSlash(state) + "Kestrix/";
+    if (homeKnown) return WithSlash(home) + ".local/state/Kestrix/";
     return std::string();
 }
 
@@ -37,11 +104,23 @@ bool MakeFolders(const std::string& folder, int& error) {
         error = ENOENT;
         return false;
     }
+    const uid_t user = geteuid();
     for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
         const std::string part = folder.substr(0, slash);
-        if (!part.empty() && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            error = errno;
-            return false;
+        struct stat st;
+        if (!part.empty() && lstat(part.c_str(), &st) != 0) {
+            // Never a folder of ours inside another user's.
+            const size_t up = part.rfind('/');
+            const std::string parent = up == 0 ? std::string("/") : part.substr(0, up);
+            struct stat above;
+            if (stat(parent.c_str(), &above) == 0 && above.st_uid != user && above.st_uid != 0) {
+                error = EPERM;
+                return false;
+            }
+            if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+                error = errno;
+                return false;
+            }
         }
         if (slash == std::string::npos || slash + 1 >= folder.size()) break;
     }
@@ -57,6 +136,78 @@ bool MakeFolders(const std::string& folder, int& error) {
     return true;
 }
 
+namespace {
+
+Privacy PrivacyOf(const struct stat& st) {
+    if (st.st_uid != geteuid()) return Privacy::NotOwn;
+    if (st.st_mode & (S_IWGRP | S_IWOTH)) return Privacy::WritableByOthers;
+    return Privacy::Private;
+}
+
+}  // namespace
+
+Privacy FolderPrivacy(const std::string& folder) {
+    struct stat st;
+    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Privacy::Missing;
+    return PrivacyOf(st);
+}
+
+Privacy FilePrivacy(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return Privacy::Missing;
+    if (!S_ISREG(st.st_mode)) return Privacy::NotOwn;
+    return PrivacyOf(st);
+}
+
+OwnFileReader::~OwnFileReader() { close(); }
+
+bool OwnFileReader::open(const std::string& path) {
+    close();
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) {
+        error_ = errno;
+        privacy_ = errno == ELOOP ? Privacy::NotOwn : Privacy::Missing;
+        return false;
+    }
+    struct stat st;
+    if (fstat(fd_, &st) != 0) {
+        error_ = errno;
+        close();
+        return false;
+    }
+    // Looked at through the open file, so that nothing can be swapped in between.
+    privacy_ = S_ISREG(st.st_mode) ? PrivacyOf(st) : Privacy::NotOwn;
+    if (privacy_ != Privacy::Private) {
+        error_ = EPERM;
+        close();
+        return false;
+    }
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    error_ = 0;
+    return true;
+}
+
+long long OwnFileReader::readAt(std::uint64_t offset, char* data, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = pread(fd_, data + done, size - done, static_cast<off_t>(offset + done));
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error_ = errno;
+            return -1;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<long long>(done);
+}
+
+void OwnFileReader::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+}
+
 AppendFile::~AppendFile() { close(); }
 
 bool AppendFile::lock() {
@@ -67,24 +218,52 @@ bool AppendFile::lock() {
     return false;
 }
 
-bool AppendFile::create(const std::string& path) {
+bool AppendFile::renameTo(const std::string& path) {
+    if (fd_ < 0) {
+        error_ = EBADF;
+        return false;
+    }
+    if (::rename(path_.c_str(), path.c_str()) != 0) {
+        error_ = errno;
+        return false;
+    }
+    path_ = path;
+    NoteDiskStep(DiskStep::RenameOwnFile, path);
+    return true;
+}
+
+bool AppendFile::create(const std::string& path, std::string_view firstBytes) {
     close();
-    fd_ = open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string privateName = folder + "." + name + ".new";
+    fd_ = open(privateName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
     if (fd_ < 0) {
         error_ = errno;
         return false;
     }
+    path_ = privateName;
     NoteDiskStep();
-    return lock();
+    if (!lock() || !append(firstBytes.data(), firstBytes.size()) || !PutInPlace(privateName, path, error_)) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+        unlink(privateName.c_str());
+        return false;
+    }
+    path_ = path;
+    NoteDiskStep(DiskStep::RenameOwnFile, path);
+    return true;
 }
 
 bool AppendFile::openExisting(const std::string& path) {
     close();
-    fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    fd_ = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
     if (fd_ < 0) {
         error_ = errno;
         return false;
     }
+    path_ = path;
     return lock();
 }
 
@@ -103,7 +282,7 @@ bool AppendFile::append(const char* data, std::size_t size) {
         data += written;
         size -= static_cast<std::size_t>(written);
     }
-    NoteDiskStep();
+    NoteDiskStep(DiskStep::WriteFile, path_);
     return true;
 }
 
@@ -112,7 +291,7 @@ bool AppendFile::syncData() {
         error_ = fd_ < 0 ? EBADF : errno;
         return false;
     }
-    NoteDiskStep();
+    NoteDiskStep(DiskStep::SyncFile, path_);
     return true;
 }
 
@@ -130,7 +309,7 @@ bool SyncFolder(const std::string& folder, int& error) {
     const bool synced = fsync(fd) == 0;
     error = synced ? 0 : errno;
     ::close(fd);
-    if (synced) NoteDiskStep();
+    if (synced) NoteDiskStep(DiskStep::SyncFolder, folder);
     return synced;
 }
 
@@ -193,7 +372,7 @@ bool RenameFile(const std::string& from, const std::string& to, int& error) {
         return false;
     }
     error = 0;
-    NoteDiskStep();
+    NoteDiskStep(DiskStep::RenameOwnFile, to);
     return true;
 }
 

@@ -1,9 +1,12 @@
 #include "run/journal_format.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include <zlib.h>
+
+#include "platform/state_files.h"
 
 namespace kestrix::run {
 
@@ -325,31 +328,171 @@ bool ParseHeader(std::string_view payload, JournalHeader& header) {
 
 }  // namespace
 
-JournalContents ParseJournal(std::string_view bytes) {
-    JournalContents contents;
-    size_t at = 0;
-    bool first = true;
-    contents.headerTorn = true;
-    while (bytes.size() - at >= kFrameSize) {
-        const char* frame = bytes.data() + at;
-        const std::uint32_t length = GetU32(frame);
-        if (length > bytes.size() - at - kFrameSize) break;
-        std::uint32_t crc = Checksum(frame, 4);
+namespace {
+
+// No record the program writes comes near this (a plan record holds at most
+// kPlanChunk entries of two paths); a length beyond it is damage, and no
+// reader ever holds more than this of a journal at once.
+constexpr std::uint32_t kLongestRecord = 64u << 20;
+constexpr std::uint32_t kLongestHeader = 4096;
+// Zeros where the last records should be (a power loss after the file grew
+// and before its data reached the disk) are a torn end, up to this much.
+constexpr std::uint64_t kLongestZeroTail = 1u << 20;
+
+// The bytes of a journal, in memory or read piece by piece from its file.
+class MemorySource {
+public:
+    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+    std::uint64_t size() const { return bytes_.size(); }
+    bool read(std::uint64_t at, std::size_t size, std::string& out) {
+        if (at > bytes_.size() || size > bytes_.size() - at) return false;
+        out.assign(bytes_.substr(at, size));
+        return true;
+    }
+
+private:
+    std::string_view bytes_;
+};
+
+class FileSource {
+public:
+    explicit FileSource(platform::OwnFileReader& file) : file_(file) {}
+    std::uint64_t size() const { return file_.size(); }
+    bool read(std::uint64_t at, std::size_t size, std::string& out) {
+        out.resize(size);
+        const long long got = file_.readAt(at, out.data(), size);
+        if (got < 0) failed_ = true;
+        return got == static_cast<long long>(size);
+    }
+    bool failed() const { return failed_; }
+
+private:
+    platform::OwnFileReader& file_;
+    bool failed_ = false;
+};
+
+// The CRC of a whole record, read in pieces, so that a record whose checksum
+// does not hold is never held in memory whole.
+template <class Source>
+bool ChecksumHolds(Source& source, std::uint64_t at, std::uint32_t length, std::string& piece) {
+    constexpr std::size_t kPiece = 1 << 16;
+    if (!source.read(at, kFrameSize, piece)) return false;
+    const std::uint32_t expected = GetU32(piece.data() + 4);
+    std::uint32_t crc = Checksum(piece.data(), 4);
+    crc = static_cast<std::uint32_t>(crc32(crc, reinterpret_cast<const Bytef*>(piece.data() + 8), 1));
+    for (std::uint64_t done = 0; done < length;) {
+        const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, length - done));
+        if (!source.read(at + kFrameSize + done, size, piece)) return false;
         crc = static_cast<std::uint32_t>(
-            crc32(crc, reinterpret_cast<const Bytef*>(frame + 8), static_cast<uInt>(1 + length)));
-        if (crc != GetU32(frame + 4)) break;
-        contents.headerTorn = false;
-        const auto type = static_cast<std::uint8_t>(frame[8]);
-        const std::string_view payload = bytes.substr(at + kFrameSize, length);
-        if (first) {
-            if (type != kHeader || !ParseHeader(payload, contents.header)) return contents;
-            contents.readable = true;
-            first = false;
-        } else if (!ApplyRecord(type, payload, contents)) {
+            crc32(crc, reinterpret_cast<const Bytef*>(piece.data()), static_cast<uInt>(size)));
+        done += size;
+    }
+    return crc == expected;
+}
+
+// Whether the bytes from `at` on are the start of the header the program
+// writes, cut short: the file ends before the header record does.
+template <class Source>
+bool TornHeader(Source& source, std::string& piece) {
+    const std::uint64_t size = source.size();
+    if (size == 0 || size > kFrameSize + kLongestHeader || !source.read(0, size, piece)) return false;
+    if (size >= 4) {
+        const std::uint32_t length = GetU32(piece.data());
+        if (length > kLongestHeader || kFrameSize + length <= size) return false;
+    }
+    if (size > 8 && static_cast<std::uint8_t>(piece[8]) != kHeader) return false;
+    std::string start(1, static_cast<char>(kMagic.size()));
+    start += kMagic;
+    const std::string_view payload =
+        std::string_view(piece).substr(std::min<std::uint64_t>(size, kFrameSize));
+    return start.compare(0, std::min(start.size(), payload.size()), payload.substr(0, start.size())) == 0;
+}
+
+// The header's magic holds and its version is a later one.
+bool LaterVersion(std::string_view payload) {
+    Reader in(payload);
+    std::string magic;
+    std::uint64_t version = 0;
+    return in.bytes(magic) && magic == kMagic && in.varint(version) && version > kJournalVersion;
+}
+
+template <class Source>
+bool ZerosUpTo(Source& source, std::uint64_t at, std::string& piece) {
+    const std::uint64_t rest = source.size() - at;
+    if (rest > kLongestZeroTail || !source.read(at, static_cast<std::size_t>(rest), piece)) return false;
+    return std::all_of(piece.begin(), piece.end(), [](char c) { return c == '\0'; });
+}
+
+template <class Source>
+JournalContents Parse(Source& source) {
+    JournalContents contents;
+    std::string piece;
+    std::string payload;
+    const std::uint64_t size = source.size();
+    std::uint64_t at = 0;
+    // Records are read one at a time: length and type first, the checksum
+    // over the record in pieces, and only then the payload whole. `whole`:
+    // the record's length fits in the file.
+    std::uint8_t type = 0;
+    std::uint32_t length = 0;
+    bool whole = false;
+    auto next = [&]() {
+        whole = false;
+        if (size - at < kFrameSize || !source.read(at, kFrameSize, piece)) return false;
+        length = GetU32(piece.data());
+        type = static_cast<std::uint8_t>(piece[8]);
+        if (length > kLongestRecord || length > size - at - kFrameSize) return false;
+        whole = true;
+        return ChecksumHolds(source, at, length, piece) && source.read(at + kFrameSize, length, payload);
+    };
+    if (next() && type == kHeader && ParseHeader(payload, contents.header)) {
+        contents.readable = true;
+    } else {
+        if (whole && type == kHeader && length <= kLongestHeader) {
+            contents.laterVersion = ChecksumHolds(source, 0, length, piece) &&
+                                    source.read(kFrameSize, length, payload) && LaterVersion(payload);
+        }
+        contents.headerTorn = !contents.laterVersion && !whole && TornHeader(source, piece);
+        contents.damaged = !contents.laterVersion && !contents.headerTorn;
+        // After a damaged header, what follows may still tell where the run's items are.
+        if (!contents.damaged || !whole) return contents;
+    }
+    at = kFrameSize + length;
+    while (at < size) {
+        if (!next()) {
+            // A record cut short by the end of the file is a torn last write,
+            // and so are zeros where the last writes should be; anything else
+            // is damage.
+            const bool torn = !whole && (size - at < kFrameSize || length <= kLongestRecord);
+            if (!torn && !ZerosUpTo(source, at, piece)) contents.damaged = true;
+            break;
+        }
+        if (type == kHeader || !ApplyRecord(type, payload, contents)) {
+            contents.damaged = true;
             break;
         }
         at += kFrameSize + length;
     }
+    return contents;
+}
+
+}  // namespace
+
+JournalContents ParseJournal(std::string_view bytes) {
+    MemorySource source(bytes);
+    return Parse(source);
+}
+
+JournalContents ReadJournalFile(const std::string& path) {
+    platform::OwnFileReader file;
+    if (!file.open(path)) {
+        JournalContents contents;
+        contents.error = file.error() ? file.error() : EIO;
+        return contents;
+    }
+    FileSource source(file);
+    JournalContents contents = Parse(source);
+    if (source.failed()) contents.error = file.error() ? file.error() : EIO;
     return contents;
 }
 
@@ -404,16 +547,24 @@ void AppendIdentities(const std::vector<PlanEntry>& plan, std::string& out) {
     for (size_t first = 0; first < plan.size();) first = AppendIdentitiesPart(plan, first, out);
 }
 
-void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out) {
+size_t AppendAmendmentsPart(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, size_t first,
+                            std::string& out) {
+    const size_t count = std::min(kPlanChunk, changed.size() - first);
     const size_t start = OpenRecord(out);
-    PutVarint(out, changed.size());
-    for (const auto& [index, entry] : changed) {
+    PutVarint(out, count);
+    for (size_t i = first; i < first + count; ++i) {
+        const auto& [index, entry] = changed[i];
         PutVarint(out, static_cast<std::uint64_t>(index));
         PutBytes(out, entry.current);
         PutBytes(out, entry.proposed);
         PutIdentity(out, entry.identity);
     }
     CloseRecord(out, start, kAmendments);
+    return first + count;
+}
+
+void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out) {
+    for (size_t first = 0; first < changed.size();) first = AppendAmendmentsPart(changed, first, out);
 }
 
 void AppendOutcomeItem(std::int64_t index, Outcome outcome, std::int32_t error, std::string_view from,

@@ -88,9 +88,19 @@ struct RunSummary {
 struct JournalContents {
     // The file starts with a header of a format this program knows.
     bool readable = false;
-    // Not even a whole first record: the journal was cut off while being
-    // created, before anything could be renamed.
+    // Not even a whole first record, and what there is starts like a header:
+    // the journal was cut off while being created, before anything could be
+    // renamed.
     bool headerTorn = false;
+    // A journal of a later format version: not this program's to read or remove.
+    bool laterVersion = false;
+    // Bytes that are neither whole records nor a torn last one (a damaged
+    // record, garbage, an empty file): the journal cannot be read whole.
+    // What was readable before the damage is kept (after a damaged header,
+    // the records that follow it).
+    bool damaged = false;
+    // errno when the file could not be read (EPERM: not the user's own).
+    int error = 0;
     JournalHeader header;
     std::vector<PlanEntry> plan;  // with the changes recorded during the run
     bool planComplete = false;
@@ -101,6 +111,10 @@ struct JournalContents {
 };
 
 JournalContents ParseJournal(std::string_view bytes);
+// The same from a file, read a record at a time: memory holds one record at
+// most, whatever the file's size or bytes. Only the user's own journals are
+// read (see platform::OwnFileReader).
+JournalContents ReadJournalFile(const std::string& path);
 
 // Encoders, each appending whole records to `out`.
 void AppendHeader(const JournalHeader& header, std::string& out);
@@ -112,7 +126,10 @@ void AppendIdentities(const std::vector<PlanEntry>& plan, std::string& out);
 size_t AppendPlanPart(const std::vector<PlanEntry>& plan, size_t first, std::string& out);
 void AppendPlanComplete(size_t count, std::string& out);
 size_t AppendIdentitiesPart(const std::vector<PlanEntry>& plan, size_t first, std::string& out);
+// Changes of the plan, in records of a bounded size like the plan's.
 void AppendAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, std::string& out);
+size_t AppendAmendmentsPart(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed, size_t first,
+                            std::string& out);
 void AppendOutcomes(const std::vector<std::pair<std::int64_t, OutcomeRecord>>& outcomes, std::string& out);
 // The same in two parts, so that a run adds each outcome as it comes: one
 // item (`from` and `to` empty unless repointed) appended to `items`, and the

@@ -28,6 +28,18 @@ std::vector<std::string> NamesEndingWith(const std::string& folder, std::string_
     return names;
 }
 
+bool Trusted(const std::string& folder, const std::string& name) {
+    return platform::FilePrivacy(folder + name) == platform::Privacy::Private;
+}
+
+// Names of journals in a folder that is the user's own and private; none otherwise.
+std::vector<std::string> OwnNamesEndingWith(const std::string& folder, std::string_view end) {
+    if (platform::FolderPrivacy(folder) != platform::Privacy::Private) return {};
+    std::vector<std::string> names = NamesEndingWith(folder, end);
+    std::erase_if(names, [&folder](const std::string& name) { return !Trusted(folder, name); });
+    return names;
+}
+
 }  // namespace
 
 std::string DefaultJournalFolder() { return platform::StateFolder(); }
@@ -52,7 +64,7 @@ std::string FinishedJournalPath(const std::string& folder, const std::string& ru
 
 std::vector<std::string> UnfinishedJournals(const std::string& folder) {
     std::vector<std::string> paths;
-    for (const std::string& name : NamesEndingWith(folder, kUnfinished)) {
+    for (const std::string& name : OwnNamesEndingWith(folder, kUnfinished)) {
         const std::string path = folder + name;
         if (!platform::IsLocked(path)) paths.push_back(path);
     }
@@ -60,9 +72,35 @@ std::vector<std::string> UnfinishedJournals(const std::string& folder) {
 }
 
 std::optional<std::string> LastFinishedJournal(const std::string& folder) {
-    const std::vector<std::string> names = NamesEndingWith(folder, kFinished);
+    const std::vector<std::string> names = OwnNamesEndingWith(folder, kFinished);
     if (names.empty()) return std::nullopt;
     return folder + names.front();
+}
+
+void RemoveAbandonedJournalStarts(const std::string& folder) {
+    if (platform::FolderPrivacy(folder) != platform::Privacy::Private) return;
+    for (const std::string& name : NamesEndingWith(folder, ".journal.new")) {
+        const std::string path = folder + name;
+        int ignored = 0;
+        if (name[0] == '.' && Trusted(folder, name) && !platform::IsLocked(path))
+            platform::RemoveFile(path, ignored);
+    }
+}
+
+UntrustedJournals FindUntrustedJournals(const std::string& folder) {
+    UntrustedJournals found;
+    const platform::Privacy folderPrivacy = platform::FolderPrivacy(folder);
+    if (folderPrivacy == platform::Privacy::Missing) return found;
+    if (folderPrivacy != platform::Privacy::Private) {
+        found.folder = true;
+        return found;
+    }
+    for (const std::string_view end : {kUnfinished, kFinished}) {
+        for (const std::string& name : NamesEndingWith(folder, end)) {
+            if (!Trusted(folder, name)) found.journals.push_back(folder + name);
+        }
+    }
+    return found;
 }
 
 }  // namespace kestrix::run

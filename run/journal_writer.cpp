@@ -8,14 +8,28 @@ namespace kestrix::run {
 
 bool JournalWriter::create(const std::string& path, const JournalHeader& header) {
     path_ = path;
-    if (!platform::MakeFolders(std::string(FolderPart(path)), error_)) return false;
-    if (!file_.create(path)) {
+    const std::string folder(FolderPart(path));
+    if (!platform::MakeFolders(folder, error_)) return false;
+    if (platform::FolderPrivacy(folder) != platform::Privacy::Private) {
+        // A journal there could be changed by others before a start reads it.
+        error_ = EPERM;
+        return false;
+    }
+    // The header goes in before the journal is visible under its name.
+    buffer_.clear();
+    AppendHeader(header, buffer_);
+    if (file_.create(path, buffer_)) return true;
+    error_ = file_.error();
+    return false;
+}
+
+bool JournalWriter::renameTo(const std::string& path) {
+    if (!file_.renameTo(path)) {
         error_ = file_.error();
         return false;
     }
-    buffer_.clear();
-    AppendHeader(header, buffer_);
-    return write(buffer_);
+    path_ = path;
+    return true;
 }
 
 bool JournalWriter::openExisting(const std::string& path) {
@@ -78,9 +92,10 @@ bool JournalWriter::writeInPieces(size_t count,
 
 bool JournalWriter::writeAmendments(const std::vector<std::pair<std::int64_t, PlanEntry>>& changed) {
     if (!flush()) return false;
-    buffer_.clear();
-    AppendAmendments(changed, buffer_);
-    return write(buffer_) && sync();
+    const auto appendRecord = [&changed](size_t first, std::string& out) {
+        return AppendAmendmentsPart(changed, first, out);
+    };
+    return writeInPieces(changed.size(), appendRecord) && write(buffer_) && sync();
 }
 
 void JournalWriter::addOutcome(std::int64_t index, const OutcomeRecord& record) {

@@ -41,6 +41,8 @@ public:
     bool finish();
     // The same with the run's summary after the end.
     bool finish(const RunSummary& summary);
+    // Gives the journal another name in its folder while it is still held.
+    bool renameTo(const std::string& path);
     void close();
 
     const std::string& path() const { return path_; }

@@ -11,6 +11,7 @@
 #include "platform/state_files.h"
 #include "run/journal_store.h"
 #include "run/run_history.h"
+#include "run/unusable_journal.h"
 
 namespace kestrix::run {
 
@@ -39,15 +40,10 @@ Recovery::~Recovery() = default;
 bool Recovery::open(const std::string& journalPath) {
     path_ = journalPath;
     if (!writer_.openExisting(journalPath)) return false;
-    std::string bytes;
-    int error = 0;
-    if (!platform::ReadWholeFile(journalPath, bytes, error)) {
-        writer_.close();
-        return false;
-    }
-    contents_ = ParseJournal(bytes);
-    if (!contents_.readable && !contents_.headerTorn) {
-        // Another program's, or a later version's: left alone.
+    contents_ = ReadJournalFile(journalPath);
+    if (contents_.error != 0 || contents_.damaged || (!contents_.readable && !contents_.headerTorn) ||
+        CutAfterItsRunBegan(contents_)) {
+        // Not the user's own, a later version's, or damaged: see SettleUnusableJournal.
         writer_.close();
         return false;
     }

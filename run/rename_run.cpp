@@ -35,10 +35,13 @@ bool RenameRun::beginUndoOfLastRun() {
 }
 
 bool RenameRun::beginUndoOf(const std::string& runId) {
-    std::string bytes;
-    if (!platform::ReadWholeFile(FinishedJournalPath(folder_, runId), bytes, error_)) return false;
-    const JournalContents contents = ParseJournal(bytes);
-    if (!contents.readable || !contents.finished || contents.header.kind != RunKind::Rename) {
+    const JournalContents contents = ReadJournalFile(FinishedJournalPath(folder_, runId));
+    if (contents.error != 0) {
+        error_ = contents.error;
+        return false;
+    }
+    if (contents.damaged || !contents.readable || !contents.finished ||
+        contents.header.kind != RunKind::Rename) {
         error_ = EINVAL;
         return false;
     }
@@ -382,11 +385,13 @@ RunEnd RenameRun::finish() {
         writer_.close();
         return end;
     }
-    writer_.close();
     // An undo is not offered for undo again, nor is the run it took back.
     if (kind_ == RunKind::Undo) MarkTakenBack(folder_, undoes_);
-    if (!platform::RenameFile(writer_.path(), FinishedJournalPath(folder_, runId_), end.error)) return end;
-    TrimHistory(folder_);
+    // Renamed while still locked, so that no start finds it unlocked and unfinished in between.
+    const bool kept = writer_.renameTo(FinishedJournalPath(folder_, runId_));
+    if (!kept) end.error = writer_.error();
+    writer_.close();
+    if (kept) TrimHistory(folder_);
     return end;
 }
 

@@ -26,10 +26,14 @@ bool EndsWith(std::string_view text, std::string_view end) {
 
 // The finished journals' names, newest first: run ids are fixed-width
 // hexadecimal, so byte order is time order.
+// Only the user's own journals in a private folder count.
 std::vector<std::string> FinishedNames(const std::string& folder) {
     std::vector<std::string> names;
+    if (platform::FolderPrivacy(folder) != platform::Privacy::Private) return names;
     for (std::string& name : platform::FileNamesIn(folder)) {
-        if (EndsWith(name, kFinished) || EndsWith(name, kTakenBack)) names.push_back(std::move(name));
+        if (!EndsWith(name, kFinished) && !EndsWith(name, kTakenBack)) continue;
+        if (platform::FilePrivacy(folder + name) == platform::Privacy::Private)
+            names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return std::string_view(a).substr(0, a.rfind('.')) > std::string_view(b).substr(0, b.rfind('.'));
@@ -51,11 +55,8 @@ std::int64_t StartedMicros(std::string_view runId) {
 
 // A journal finished before runs had a summary: what it renamed, read whole.
 std::optional<RunSummary> SummaryFromWhole(const std::string& path) {
-    std::string bytes;
-    int error = 0;
-    if (!platform::ReadWholeFile(path, bytes, error)) return std::nullopt;
-    const JournalContents contents = ParseJournal(bytes);
-    if (!contents.finished) return std::nullopt;
+    const JournalContents contents = ReadJournalFile(path);
+    if (contents.error != 0 || contents.damaged || !contents.finished) return std::nullopt;
     const std::vector<RenamedEntry> renamed = RenamedEntries(contents);
     RunSummary summary;
     summary.items = static_cast<std::int64_t>(renamed.size());

@@ -102,4 +102,60 @@ QString RunGoneText() {
         "już w historii zmian.\n\nNie zmieniono nazwy żadnego pliku.");
 }
 
+QString UntrustedJournalsText(const std::string& folder, const run::UntrustedJournals& untrusted) {
+    if (untrusted.folder) {
+        return QStringLiteral(
+                   "Katalog dzienników zmian nazw %1 nie należy do Ciebie albo mogą w nim zapisywać inni "
+                   "użytkownicy. Program nie odczytał z niego żadnego dziennika i nie zapisze w nim nowego, "
+                   "więc nie zmieni nazw plików, dopóki katalog nie będzie tylko Twój.")
+            .arg(Decoded(folder));
+    }
+    if (untrusted.journals.empty()) return QString();
+    QString text = QStringLiteral(
+        "Pominięto dzienniki zmian nazw, które nie należą do Ciebie albo które mogą zmieniać inni "
+        "użytkownicy. Program ich nie odczytał i nie zmienił według nich nazw żadnych plików:\n");
+    for (size_t i = 0; i < untrusted.journals.size() && i < kListed; ++i)
+        text += QStringLiteral("\n%1").arg(Decoded(untrusted.journals[i]));
+    if (untrusted.journals.size() > kListed)
+        text += QStringLiteral("\n… i jeszcze %1.").arg(untrusted.journals.size() - kListed);
+    return text;
+}
+
+QString UnusableJournalText(const run::UnusableJournal& journal) {
+    using Kind = run::UnusableJournal::Kind;
+    switch (journal.kind) {
+        case Kind::None:
+            return QString();
+        case Kind::NotOwn:
+            return QStringLiteral(
+                       "Dziennik zmian nazw %1 nie należy do Ciebie albo mogą go zmieniać inni użytkownicy. "
+                       "Program go nie odczytał i nie zmienił według niego nazw żadnych plików.")
+                .arg(Decoded(journal.path));
+        case Kind::LaterVersion:
+            return QStringLiteral(
+                       "Dziennik przerwanej zmiany nazw %1 zapisała nowsza wersja programu. Ta wersja go nie "
+                       "odczyta: pozostawiono go bez zmian, a przerwaną zmianę nazw uporządkuje nowsza "
+                       "wersja.")
+                .arg(Decoded(journal.path));
+        case Kind::Damaged:
+            break;
+    }
+    QString text =
+        QStringLiteral(
+            "Dziennik przerwanej zmiany nazw %1 jest uszkodzony i nie da się go odczytać w całości. "
+            "Nie można ustalić, które pliki zdążyły otrzymać nowe nazwy, ani cofnąć tej zmiany nazw.")
+            .arg(Decoded(journal.path));
+    if (!journal.keptAt.empty()) {
+        text += QStringLiteral(" Dziennik zachowano jako %1.").arg(Decoded(journal.keptAt));
+    }
+    if (journal.settled > 0) {
+        text += QStringLiteral(" Uporządkowano nazwy tymczasowe %1, na które wskazuje jego czytelna część.")
+                    .arg(Files(journal.settled));
+    }
+    if (!journal.problems.empty()) text += QStringLiteral("\n\n") + UnsettledText(journal.problems);
+    return text;
+}
+
+QString UndoQuestion() { return QStringLiteral("Czy cofnąć ostatnią zmianę nazw plików ?"); }
+
 }  // namespace kestrix::session

@@ -8,8 +8,10 @@
 #include <QString>
 
 #include "run/journal_format.h"
+#include "run/journal_store.h"
 #include "run/recovery.h"
 #include "run/run_history.h"
+#include "run/unusable_journal.h"
 
 namespace kestrix::session {
 
@@ -39,6 +41,14 @@ QString UndoQuestion(const run::PastRun& run, bool ranElsewhere, const QDateTime
 
 // Why undo could not take a run back that was offered: it is gone from the history.
 QString RunGoneText();
+
+// What a start left alone in the journal folder because it is not the
+// user's own (empty when there is nothing).
+QString UntrustedJournalsText(const std::string& folder, const run::UntrustedJournals& untrusted);
+
+// What became of a journal of an interrupted run that could not be used
+// (empty when there is nothing to say).
+QString UnusableJournalText(const run::UnusableJournal& journal);
 
 // The passive note after a run whose every rename succeeded:
 // "Zmieniono nazwy 285 plików." (for an undo, the old names restored).

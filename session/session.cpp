@@ -719,9 +719,17 @@ void Session::undoEnded() {
 QString Session::settleInterruptedRuns(const std::function<bool(const QString& question)>& takeBack) {
     const std::string journals = run::DefaultJournalFolder();
     std::vector<run::SettleProblem> problems;
+    QStringList notes;
+    const QString untrusted = UntrustedJournalsText(journals, run::FindUntrustedJournals(journals));
+    if (!untrusted.isEmpty()) notes.append(untrusted);
+    run::RemoveAbandonedJournalStarts(journals);
     for (const std::string& journal : run::UnfinishedJournals(journals)) {
         run::Recovery recovery(journals);
-        if (!recovery.open(journal)) continue;
+        if (!recovery.open(journal)) {
+            const QString said = UnusableJournalText(run::SettleUnusableJournal(journals, journal));
+            if (!said.isEmpty()) notes.append(said);
+            continue;
+        }
         auto choice = run::Recovery::Choice::None;
         if (recovery.needsChoice()) {
             choice = takeBack(InterruptedRunQuestion(recovery.kind(), recovery.renamedCount(),
@@ -733,7 +741,8 @@ QString Session::settleInterruptedRuns(const std::function<bool(const QString& q
     }
     conflicts_.recheckSoon();
     emit undoAvailableChanged(undoAvailable());
-    return problems.empty() ? QString() : UnsettledText(problems);
+    if (!problems.empty()) notes.append(UnsettledText(problems));
+    return notes.join(QStringLiteral("\n\n"));
 }
 
 std::unique_ptr<MetadataJob> Session::metadataJob(const std::vector<int>& rows,

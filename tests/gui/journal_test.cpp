@@ -2,6 +2,7 @@
 // journaled, undo from the list's menu, and the question after a run that
 // was cut off. Every file holds its own content, so the content-to-name map
 // shows that nothing was lost or overwritten.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -17,6 +18,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <zlib.h>
 
 #include "crash_child.h"
 #include "gui_fixture.h"
@@ -279,6 +282,107 @@ TEST_F(JournalTest, WhatCannotBeSettledIsReportedAndKeptForLater) {
     EXPECT_TRUE(parked());
     EXPECT_EQ(tree().size(), 2u);
     EXPECT_EQ(unfinishedJournals().size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// The journal of a run cut off with its item under a temporary name is
+// damaged (a byte of its plan flipped): the start asks nothing, puts the item
+// back under its name, keeps the journal aside and says so in Polish.
+TEST_F(JournalTest, ADamagedJournalIsSetAsideSaidAndItsItemSettled) {
+    makeTree({"a"});
+    kestrix::platform::renameWays().caseOnlyThroughTemporary = true;
+    const auto parked = [&] {
+        for (const auto& item : fs::directory_iterator(base())) {
+            if (item.path().filename().native().rfind(".kestrix-", 0) == 0) return true;
+        }
+        return false;
+    };
+    crashedRun({{"a", "A"}}, parked);
+    ASSERT_TRUE(parked());
+    const std::vector<std::string> journals = unfinishedJournals();
+    ASSERT_EQ(journals.size(), 1u);
+    const std::string journal = journalFolder() + journals[0];
+    {
+        std::fstream file(journal, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekg(0, std::ios::end);
+        const std::streamoff size = file.tellg();
+        // Inside the plan, which follows a header of well under 100 bytes.
+        const std::streamoff at = std::min<std::streamoff>(size - 1, 110);
+        file.seekg(at);
+        char byte = 0;
+        file.read(&byte, 1);
+        byte ^= 0x10;
+        file.seekp(at);
+        file.write(&byte, 1);
+    }
+
+    mainWindow->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return askedWith(QStringLiteral("Błąd")) != nullptr; }, 5000));
+
+    EXPECT_EQ(askedWith(QStringLiteral("Zapytanie")), nullptr);
+    const QString text = askedWith(QStringLiteral("Błąd"))->text;
+    const QString name = QFile::decodeName(QByteArray::fromStdString(journal));
+    EXPECT_TRUE(
+        text.startsWith(QStringLiteral("Dziennik przerwanej zmiany nazw %1 jest uszkodzony").arg(name)))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Dziennik zachowano jako %1.damaged.").arg(name)))
+        << text.toStdString();
+    EXPECT_FALSE(parked());
+    EXPECT_EQ(tree(), (Map{{"a", "<a>"}}));
+    EXPECT_TRUE(unfinishedJournals().empty());
+    EXPECT_TRUE(fs::exists(journal + ".damaged"));
+}
+
+}  // namespace
+
+namespace {
+
+// Journals a start leaves alone, each said once in Polish: one of a later
+// format version, and one of another user.
+TEST_F(JournalTest, JournalsLeftAloneAreSaid) {
+    fs::create_directories(journalFolder());
+    const std::string later = journalFolder() + "0000000000000100ab.journal";
+    {
+        // A header record of version 2: magic, then the version.
+        std::string payload = std::string(1, 19) + "KESTRIX-RUN-JOURNAL" + std::string(1, 2) + "x";
+        std::string record(4, '\0');
+        for (int i = 0; i < 4; ++i) record[i] = static_cast<char>((payload.size() >> (8 * i)) & 0xFF);
+        const std::string checked = record + '\x01' + payload;
+        uLong crc = crc32(0, reinterpret_cast<const Bytef*>(checked.data()), 4);
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(checked.data() + 4),
+                    static_cast<uInt>(1 + payload.size()));
+        for (int i = 0; i < 4; ++i) record.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
+        std::ofstream(later, std::ios::binary) << record << '\x01' << payload;
+    }
+    const std::string others = journalFolder() + "0000000000000200ab.done";
+    const bool root = geteuid() == 0;
+    if (root) {
+        std::ofstream(others, std::ios::binary) << "another user's";
+        ASSERT_EQ(chown(others.c_str(), 65534, 65534), 0);
+    }
+
+    mainWindow->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return askedWith(QStringLiteral("Błąd")) != nullptr; }, 5000));
+
+    const QString text = askedWith(QStringLiteral("Błąd"))->text;
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("Dziennik przerwanej zmiany nazw %1 zapisała nowsza wersja programu.")
+                          .arg(QFile::decodeName(QByteArray::fromStdString(later)))))
+        << text.toStdString();
+    if (root) {
+        EXPECT_TRUE(
+            text.startsWith(QStringLiteral("Pominięto dzienniki zmian nazw, które nie należą do Ciebie")))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(QFile::decodeName(QByteArray::fromStdString(others))))
+            << text.toStdString();
+        EXPECT_TRUE(fs::exists(others));
+    }
+    EXPECT_TRUE(fs::exists(later));
+    EXPECT_EQ(std::count_if(asked.begin(), asked.end(), [](const Asked& a) { return a.caption == "Błąd"; }),
+              1);
 }
 
 }  // namespace

@@ -31,8 +31,11 @@ constexpr int kRounds = 2000;
 struct Tally {
     int renamed = 0;    // the rename took the free name
     int lostRaces = 0;  // the other program came first and the rename said so
-    int replaced = 0;   // a file of the other program is gone
-    int wrong = 0;      // any other outcome: content lost, or a failure reported wrongly
+    int replaced = 0;   // a file of the other program is gone (or, careless, the bytes it wrote)
+    // A careless program opened the name after the rename and wrote over the
+    // renamed item: its own doing, which no rename can prevent.
+    int overwrittenByThem = 0;
+    int wrong = 0;  // any other outcome: content lost, or a failure reported wrongly
 };
 
 void SpinFor(std::chrono::nanoseconds delay) {
@@ -71,8 +74,11 @@ void Publish(std::atomic<int>& counter, int round) {
 // second thread creates that target exclusively, each after a random delay of
 // up to about one rename's time (in one round of ten, one of the two is made
 // to come first). Every file holds its own content; afterwards every content
-// must be under exactly one name.
-Tally Race(const std::string& folder, const std::string& prefix, const std::string& targetPrefix) {
+// must be under exactly one name. A careless program opens the target without
+// O_EXCL (as a shell's ">" does) and writes: it may find the placeholder,
+// which must then not be renamed over.
+Tally Race(const std::string& folder, const std::string& prefix, const std::string& targetPrefix,
+           bool careless = false, int rounds = kRounds) {
     std::mt19937 random(20240611);
     // A rename's own duration sets the range of delays, so both orders happen.
     const auto probeStart = std::chrono::steady_clock::now();
@@ -84,17 +90,17 @@ Tally Race(const std::string& folder, const std::string& prefix, const std::stri
     const auto renameTime = (std::chrono::steady_clock::now() - probeStart) / 20;
     std::uniform_int_distribution<long> delay(0, 2 * std::chrono::nanoseconds(renameTime).count());
 
-    std::vector<long> ourDelays(kRounds), theirDelays(kRounds);
-    for (int r = 0; r < kRounds; ++r) {
+    std::vector<long> ourDelays(rounds), theirDelays(rounds);
+    for (int r = 0; r < rounds; ++r) {
         ourDelays[r] = delay(random);
         theirDelays[r] = delay(random);
     }
-    std::vector<char> theirsMade(kRounds, 0);
+    std::vector<char> theirsMade(rounds, 0);
     std::atomic<int> started{-1};
     std::atomic<int> renamed{-1};
     std::atomic<int> finished{-1};
     std::thread other([&] {
-        for (int r = 0; r < kRounds; ++r) {
+        for (int r = 0; r < rounds; ++r) {
             WaitFor(started, r);
             if (OrderOfRound(r) == Order::OursFirst) {
                 WaitFor(renamed, r);
@@ -102,7 +108,8 @@ Tally Race(const std::string& folder, const std::string& prefix, const std::stri
                 SpinFor(std::chrono::nanoseconds(theirDelays[r]));
             }
             const std::string target = folder + "/" + targetPrefix + std::to_string(r);
-            const int fd = open(target.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+            const int fd = open(target.c_str(),
+                                careless ? O_CREAT | O_TRUNC | O_WRONLY : O_CREAT | O_EXCL | O_WRONLY, 0644);
             if (fd >= 0) {
                 const std::string content = "theirs " + std::to_string(r);
                 theirsMade[r] = write(fd, content.data(), content.size()) == ssize_t(content.size());
@@ -113,7 +120,7 @@ Tally Race(const std::string& folder, const std::string& prefix, const std::stri
     });
 
     Tally tally;
-    for (int r = 0; r < kRounds; ++r) {
+    for (int r = 0; r < rounds; ++r) {
         const std::string ours = folder + "/" + prefix + std::to_string(r);
         const std::string target = folder + "/" + targetPrefix + std::to_string(r);
         const std::string ourContent = "ours " + std::to_string(r);
@@ -130,7 +137,15 @@ Tally Race(const std::string& folder, const std::string& prefix, const std::stri
         WaitFor(finished, r);
 
         const std::string atTarget = ReadFile(target);
-        if (theirsMade[r]) {
+        if (theirsMade[r] && careless && result.ok && !Exists(ours)) {
+            if (atTarget == theirContent) {
+                ++tally.overwrittenByThem;
+            } else if (atTarget == ourContent) {
+                ++tally.replaced;
+            } else {
+                ++tally.wrong;
+            }
+        } else if (theirsMade[r]) {
             if (atTarget != theirContent) {
                 ++tally.replaced;
             } else if (!result.ok && result.error == EEXIST && ReadFile(ours) == ourContent) {
@@ -186,6 +201,24 @@ TEST(RenameRace, NeverReplacesAFileCreatedMeanwhileOnExt4) {
 class ExfatRace : public kestrix::testing::ExfatVolume {};
 
 TEST_F(ExfatRace, NeverReplacesAFileCreatedMeanwhile) { Report("exFAT", Race(root(), "ours-", "target-")); }
+
+// A careless program opens the target without O_EXCL and writes while the
+// rename goes on through a placeholder. A window remains between the last
+// look at the placeholder and the rename over it; the figure shows how often
+// the program's bytes still went with the placeholder.
+TEST_F(ExfatRace, ACarelessWriterIsMeasured) {
+    constexpr int kCarelessRounds = 400;
+    const Tally tally = Race(root(), "ours-", "target-", true, kCarelessRounds);
+    std::cout << "exFAT, careless writer: " << kCarelessRounds << " rounds, " << tally.renamed << " renamed, "
+              << tally.lostRaces << " lost races reported, " << tally.replaced
+              << " rounds lost the other program's bytes, " << tally.overwrittenByThem
+              << " renamed items written over by the other program afterwards, " << tally.wrong
+              << " other faults\n";
+    // The window left is not closed (a figure, not a bound); the look itself
+    // is proven by Renamer.DoesNotRenameOverAPlaceholderAnotherProgramWroteTo.
+    EXPECT_EQ(tally.wrong, 0);
+    EXPECT_GT(tally.lostRaces, 0);
+}
 
 // A case-only rename happens in one step: the other program cannot create
 // the new spelling while the item holds the name, before or after.

@@ -418,3 +418,38 @@ TEST(Renamer, AHardLinkWhoseOldNameCannotGoIsRemovedAgain) {
 
 }  // namespace
 }  // namespace kestrix::platform
+
+namespace kestrix::platform {
+namespace {
+
+// Where a careless program writes when the placeholder appears.
+std::string carelessTarget;
+
+void WriteIntoThePlaceholder(long) {
+    if (carelessTarget.empty()) return;
+    const std::string target = std::exchange(carelessTarget, std::string());
+    ASSERT_TRUE(WriteFile(target, "theirs"));
+}
+
+// Another program opened the target name without O_EXCL and wrote to the
+// placeholder between its making and the rename: the rename leaves it alone.
+TEST(Renamer, DoesNotRenameOverAPlaceholderAnotherProgramWroteTo) {
+    TempFolder temp;
+    ASSERT_TRUE(WriteFile(temp / "a", "ours"));
+    renameWays() = RenameWays{.renameAt2 = false, .hardLinks = false};
+    carelessTarget = temp / "b";
+    SetDiskStepHook(WriteIntoThePlaceholder);
+
+    const RenameResult result = RenameNoReplace(temp / "a", temp / "b");
+
+    SetDiskStepHook(nullptr);
+    resetRenameWays();
+    EXPECT_TRUE(carelessTarget.empty()) << "the placeholder was never made";
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, EEXIST);
+    EXPECT_EQ(ReadFile(temp / "a"), "ours");
+    EXPECT_EQ(ReadFile(temp / "b"), "theirs");
+}
+
+}  // namespace
+}  // namespace kestrix::platform

@@ -2,10 +2,14 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
+#include <vector>
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "test_support.h"
 
@@ -106,6 +110,101 @@ TEST(AppendFile, CreatesOnlyANewFileAndHoldsItsLockWhileOpen) {
     ASSERT_TRUE(RenameFile(path, temp / "run.done", error));
     ASSERT_TRUE(RemoveFile(temp / "run.done", error));
     EXPECT_TRUE(FileNamesIn(temp.path()).empty());
+}
+
+}  // namespace
+}  // namespace kestrix::platform
+
+namespace kestrix::platform {
+namespace {
+
+constexpr uid_t kOtherUser = 65534;  // nobody
+
+// A home handed over with the environment (sudo -E, su -m) belongs to
+// another user: the state folder is the process's own user's. Unprivileged,
+// "/" stands for another user's home (root's).
+TEST(StateFolder, IgnoresAHomeOfAnotherUser) {
+    TempFolder temp;
+    std::string otherHome = "/";
+    if (geteuid() == 0) {
+        otherHome = temp / "ola";
+        ASSERT_EQ(mkdir(otherHome.c_str(), 0755), 0);
+        ASSERT_EQ(chown(otherHome.c_str(), kOtherUser, kOtherUser), 0);
+    }
+    const passwd* own = getpwuid(geteuid());
+    ASSERT_NE(own, nullptr);
+    const std::string ownFolder = std::string(own->pw_dir) + "/.local/state/Kestrix/";
+    {
+        ScopedVariable state("XDG_STATE_HOME", std::nullopt);
+        ScopedVariable home("HOME", otherHome);
+        EXPECT_EQ(StateFolder(), ownFolder);
+    }
+    {
+        ScopedVariable state("XDG_STATE_HOME", otherHome);
+        ScopedVariable home("HOME", otherHome);
+        EXPECT_EQ(StateFolder(), ownFolder);
+    }
+    {
+        // Only XDG_STATE_HOME came from elsewhere: the own home serves.
+        ScopedVariable state("XDG_STATE_HOME", otherHome);
+        ScopedVariable home("HOME", temp.path());
+        EXPECT_EQ(StateFolder(), temp.path() + "/.local/state/Kestrix/");
+    }
+}
+
+TEST(MakeFolders, NeverCreatesAFolderInsideAnotherUsersFolder) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to give a folder to another user";
+    TempFolder temp;
+    const std::string otherHome = temp / "ola";
+    ASSERT_EQ(mkdir(otherHome.c_str(), 0755), 0);
+    ASSERT_EQ(chown(otherHome.c_str(), kOtherUser, kOtherUser), 0);
+    int error = 0;
+    EXPECT_FALSE(MakeFolders(otherHome + "/.local/state/Kestrix/", error));
+    EXPECT_EQ(error, EPERM);
+    EXPECT_FALSE(std::filesystem::exists(otherHome + "/.local"));
+}
+
+TEST(OwnFileReader, OpensOnlyTheUsersOwnPrivateRegularFiles) {
+    TempFolder temp;
+    ASSERT_TRUE(WriteFile(temp / "own", "0123456789"));
+    ASSERT_EQ(chmod((temp / "own").c_str(), 0600), 0);
+    ASSERT_TRUE(WriteFile(temp / "shared", "x"));
+    ASSERT_EQ(chmod((temp / "shared").c_str(), 0620), 0);
+    ASSERT_EQ(symlink((temp / "own").c_str(), (temp / "link").c_str()), 0);
+    ASSERT_EQ(mkfifo((temp / "fifo").c_str(), 0600), 0);
+    struct Case {
+        const char* name;
+        Privacy privacy;
+    };
+    std::vector<Case> cases = {{"own", Privacy::Private},
+                               {"shared", Privacy::WritableByOthers},
+                               {"link", Privacy::NotOwn},
+                               {"fifo", Privacy::NotOwn},
+                               {"missing", Privacy::Missing}};
+    if (geteuid() == 0) {
+        ASSERT_TRUE(WriteFile(temp / "others", "x"));
+        ASSERT_EQ(chmod((temp / "others").c_str(), 0600), 0);
+        ASSERT_EQ(chown((temp / "others").c_str(), kOtherUser, kOtherUser), 0);
+        cases.push_back({"others", Privacy::NotOwn});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FilePrivacy(temp / c.name), c.privacy);
+        OwnFileReader reader;
+        EXPECT_EQ(reader.open(temp / c.name), c.privacy == Privacy::Private);
+        EXPECT_EQ(reader.privacy(), c.privacy);
+    }
+    OwnFileReader reader;
+    ASSERT_TRUE(reader.open(temp / "own"));
+    EXPECT_EQ(reader.size(), 10u);
+    char bytes[8];
+    EXPECT_EQ(reader.readAt(6, bytes, sizeof bytes), 4);
+    EXPECT_EQ(std::string(bytes, 4), "6789");
+
+    EXPECT_EQ(FolderPrivacy(temp.path()), Privacy::Private);
+    ASSERT_EQ(chmod(temp.path().c_str(), 0777), 0);
+    EXPECT_EQ(FolderPrivacy(temp.path()), Privacy::WritableByOthers);
+    ASSERT_EQ(chmod(temp.path().c_str(), 0700), 0);
 }
 
 }  // namespace

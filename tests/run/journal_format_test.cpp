@@ -1,7 +1,10 @@
 #include "run/journal_format.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zlib.h>
+
+#include "test_support.h"
 
 namespace kestrix::run {
 namespace {
@@ -195,6 +198,105 @@ TEST(JournalFormat, IsUnreadableWithoutAHeaderItKnows) {
                                      Frame(1, magic + std::string(1, 2) + std::string(1, 1) + ids) + rest,
                                      Frame(1, magic + std::string(1, 1) + std::string(1, 9) + ids) + rest}) {
         EXPECT_FALSE(ParseJournal(bytes).readable);
+    }
+}
+
+}  // namespace
+}  // namespace kestrix::run
+
+namespace kestrix::run {
+namespace {
+
+// Through a file too: the streamed reader must say what the reader of bytes says.
+JournalContents ReadBoth(const std::string& bytes) {
+    platform::testing::TempFolder temp;
+    const std::string path = temp / "run.journal";
+    EXPECT_TRUE(platform::testing::WriteFile(path, bytes));
+    chmod(path.c_str(), 0600);
+    const JournalContents fromFile = ReadJournalFile(path);
+    const JournalContents fromBytes = ParseJournal(bytes);
+    EXPECT_EQ(fromFile.damaged, fromBytes.damaged);
+    EXPECT_EQ(fromFile.headerTorn, fromBytes.headerTorn);
+    EXPECT_EQ(fromFile.laterVersion, fromBytes.laterVersion);
+    EXPECT_EQ(fromFile.readable, fromBytes.readable);
+    EXPECT_EQ(fromFile.plan, fromBytes.plan);
+    EXPECT_EQ(fromFile.openSteps, fromBytes.openSteps);
+    return fromFile;
+}
+
+// Every record of the sample cut short (a torn last write) and with a byte
+// flipped (damage): a cut is what a crash leaves and is read up to the cut;
+// a flip makes the journal damaged, its part before the flip still read
+// (after a damaged header, the records that follow it).
+TEST(JournalFormat, TellsATornEndFromDamageInEveryKindOfRecord) {
+    const Sample sample = MakeSample();
+    const char* const kinds[] = {"header",     "plan",       "plan complete", "identities",
+                                 "changes",    "outcomes",   "outcomes",      "step begun",
+                                 "step begun", "step ended", "finished"};
+    ASSERT_EQ(sample.recordEnds.size(), std::size(kinds));
+    for (size_t k = 0; k < sample.recordEnds.size(); ++k) {
+        SCOPED_TRACE(std::string("record ") + std::to_string(k) + ", " + kinds[k]);
+        const size_t start = k == 0 ? 0 : sample.recordEnds[k - 1];
+        const size_t end = sample.recordEnds[k];
+        // Entries of the plan known before record k.
+        const size_t planned = k >= 2 ? 4 : 0;
+        for (const size_t cut : {start + 4, end - 1}) {
+            const JournalContents contents = ReadBoth(sample.bytes.substr(0, cut));
+            EXPECT_FALSE(contents.damaged) << cut;
+            EXPECT_EQ(contents.headerTorn, k == 0);
+            EXPECT_EQ(contents.readable, k != 0);
+            EXPECT_EQ(contents.plan.size(), planned);
+            EXPECT_EQ(contents.planComplete, k >= 3);
+            EXPECT_FALSE(contents.finished);
+        }
+        std::string flipped = sample.bytes;
+        flipped[end - start > 9 ? start + 9 + (end - start - 9) / 2 : start + 5] ^= 0x04;
+        const JournalContents contents = ReadBoth(flipped);
+        EXPECT_TRUE(contents.damaged);
+        EXPECT_FALSE(contents.headerTorn);
+        EXPECT_EQ(contents.readable, k != 0);
+        EXPECT_EQ(contents.plan.size(), k == 0 ? 4 : planned);
+        EXPECT_EQ(contents.planComplete, k == 0 || k >= 3);
+        EXPECT_EQ(contents.finished, k == 0);
+    }
+}
+
+TEST(JournalFormat, KnowsALaterVersionEmptinessGarbageAndZerosAtTheEnd) {
+    const Sample sample = MakeSample();
+    const std::string rest = sample.bytes.substr(sample.recordEnds[0]);
+    const std::string magic = std::string(1, 19) + "KESTRIX-RUN-JOURNAL";
+    const std::string ids = std::string(1, 0) + std::string(1, 0);
+    const std::string header = sample.bytes.substr(0, sample.recordEnds[0]);
+    const std::string unfinished = sample.bytes.substr(0, sample.recordEnds[9]);
+    struct Case {
+        const char* label;
+        std::string bytes;
+        bool laterVersion, headerTorn, damaged, readable;
+    };
+    const Case cases[] = {
+        {"version 2", Frame(1, magic + std::string(1, 2) + std::string(1, 1) + ids) + rest, true, false,
+         false, false},
+        {"version 2, header alone", Frame(1, magic + std::string(1, 2) + std::string(1, 1) + ids), true,
+         false, false, false},
+        {"header cut short by one byte", header.substr(0, header.size() - 1), false, true, false, false},
+        {"first byte of a header", header.substr(0, 1), false, true, false, false},
+        {"empty", std::string(), false, false, true, false},
+        {"garbage", std::string("Ala ma kota, a kot ma Alę. To nie jest dziennik."), false, false, true,
+         false},
+        {"zeros", std::string(4096, '\0'), false, false, true, false},
+        {"zeros after the last whole record", unfinished + std::string(4096, '\0'), false, false, false,
+         true},
+        {"garbage after the last whole record", unfinished + "garbage garbage", false, false, true, true},
+        {"a record longer than any written",
+         unfinished + std::string("\xFF\xFF\xFF\x7F", 4) + std::string(40, 'x'), false, false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const JournalContents contents = ReadBoth(c.bytes);
+        EXPECT_EQ(contents.laterVersion, c.laterVersion);
+        EXPECT_EQ(contents.headerTorn, c.headerTorn);
+        EXPECT_EQ(contents.damaged, c.damaged);
+        EXPECT_EQ(contents.readable, c.readable);
     }
 }
 
