@@ -29,10 +29,21 @@ namespace kestrix::run {
 // before and after every intermediate a rename leaves on disk, a record of it;
 // a change of the plan made while the run goes on, synced before it is used.
 // At the end: finished, synced.
+//
+// When a later start settles a run that was cut off, the user's choice is
+// recorded first (synced), and the renames that settling takes make a run
+// of their own, with a journal of their own, so that a cut during them is
+// settled in turn and the choice is not asked for again.
 
-inline constexpr std::uint32_t kJournalVersion = 1;
+inline constexpr std::uint32_t kJournalVersion = 2;
 
-enum class RunKind : std::uint8_t { Rename = 1, Undo = 2 };
+// A run over the list, an undo of one, or the renames a later start makes to
+// settle a run that was cut off (`undoes` then names that run).
+enum class RunKind : std::uint8_t { Rename = 1, Undo = 2, Settle = 3 };
+
+// What the user chose for a run that was cut off: take it back (for an undo:
+// finish taking back its run), or keep it as it is.
+enum class Settling : std::uint8_t { None = 0, TakeBack = 1, Keep = 2 };
 
 struct JournalHeader {
     RunKind kind = RunKind::Rename;
@@ -82,6 +93,7 @@ struct JournalContents {
     bool planComplete = false;
     std::vector<std::optional<OutcomeRecord>> outcomes;  // by entry: the last record of each
     std::vector<StepRecord> openSteps;                   // begun and not ended, in order
+    Settling settling = Settling::None;                  // chosen at a later start
     bool finished = false;
 };
 
@@ -107,5 +119,6 @@ void AppendOutcomeItem(std::int64_t index, Outcome outcome, std::int32_t error, 
 void AppendOutcomesRecord(std::size_t count, std::string_view items, std::string& out);
 void AppendStep(bool begin, const StepRecord& step, std::string& out);
 void AppendFinished(std::string& out);
+void AppendChoice(Settling choice, std::string& out);
 
 }  // namespace kestrix::run
