@@ -29,6 +29,9 @@ struct SettleProblem {
 // while an intermediate could not be settled.
 class Recovery {
 public:
+    // Taking back an interrupted undo finishes it: its run is taken back.
+    // Keeping it leaves every item as it is, and undo is then offered for
+    // what it had not taken back.
     enum class Choice { None, TakeBack, Keep };
 
     // `journalFolder` holds the journals of runs, ending with '/'.
@@ -73,9 +76,9 @@ private:
     std::unordered_map<std::string, std::size_t> takenBy_;
     bool has(const std::string& path);
     const std::unordered_set<std::string>& namesIn(const std::string& folder);
-    void settleIntermediates(bool takeBack, std::vector<SettleProblem>& problems);
-    void takeBackRenamed(std::vector<SettleProblem>& problems);
+    void settleItems(Choice choice, std::vector<SettleProblem>& problems);
     void closeJournal(std::vector<SettleProblem>& problems);
+    bool keepRestForUndo(std::vector<SettleProblem>& problems);
 
     std::string folder_;
     std::string path_;

@@ -400,6 +400,11 @@ RunEnd RenameRun::finish() {
         return end;
     }
     writer_.close();
+    if (kind_ == RunKind::Settle) {
+        // Settling leaves the journal of the run it settled, which goes on.
+        platform::RemoveFile(writer_.path(), ignored);
+        return end;
+    }
     if (kind_ == RunKind::Undo) {
         // An undo is not offered for undo again, nor is the run it took back.
         platform::RemoveFile(FinishedJournalPath(folder_, undoes_), ignored);

@@ -40,8 +40,8 @@ QString InterruptedRunQuestion(run::RunKind kind, std::int64_t renamed, std::int
         return QStringLiteral(
                    "Poprzednie cofanie zmiany nazw plików zostało przerwane przed końcem (poprzednie nazwy "
                    "odzyskało już %1 z %2).\n\n"
-                   "Tak – wycofaj przerwane cofanie: pliki wrócą do nazw nadanych przy zmianie.\n"
-                   "Nie – zachowaj odzyskane poprzednie nazwy plików.")
+                   "Tak – dokończ cofanie: wszystkie pliki wrócą do poprzednich nazw.\n"
+                   "Nie – zostaw pliki tak, jak są; resztę zmiany nazw nadal będzie można cofnąć.")
             .arg(renamed)
             .arg(Files(entries));
     }
