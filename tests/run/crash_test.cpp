@@ -294,6 +294,57 @@ protected:
                   << figures.temporaries << " temporaries left, " << figures.secondLinks
                   << " second links left\n";
     }
+
+    void cutTakeBackAtRandom(const std::string& root, int kills, const char* label) {
+        const Workload w = TenThousandPhotos();
+        std::mt19937 random(20261211);
+        Figures figures;
+        int runsFinished = 0, takeBacksFinished = 0;
+        const std::vector<ListEntry> list = listAt(root, w.entries);
+        std::chrono::microseconds wholeRun{0}, wholeTakeBack{0};
+        for (int i = 0; i < kills; ++i) {
+            SCOPED_TRACE(std::string(label) + ", take-back kill " + std::to_string(i));
+            fresh(root, w.tree);
+            if (wholeRun.count() == 0) {
+                // A whole run, then a whole take-back of most of it, timed, set the ranges.
+                auto start = std::chrono::steady_clock::now();
+                kestrix::testing::RunKilledAtStep(1L << 40, [&] { run(list); });
+                wholeRun = std::chrono::duration_cast<std::chrono::microseconds>(
+                    std::chrono::steady_clock::now() - start);
+                fresh(root, w.tree);
+                kestrix::testing::RunKilledAfter(wholeRun * 9 / 10, [&] { run(list); });
+                start = std::chrono::steady_clock::now();
+                kestrix::testing::RunKilledAtStep(1L << 40, [&] { recover(true); });
+                wholeTakeBack = std::chrono::duration_cast<std::chrono::microseconds>(
+                    std::chrono::steady_clock::now() - start);
+                fresh(root, w.tree);
+            }
+            std::uniform_int_distribution<long> runMoment(wholeRun.count() / 10, wholeRun.count() * 7 / 10);
+            if (!kestrix::testing::RunKilledAfter(std::chrono::microseconds(runMoment(random)),
+                                                  [&] { run(list); })) {
+                ++runsFinished;
+                continue;
+            }
+            const bool choice = choiceAwaits();
+            std::uniform_int_distribution<long> takeBackMoment(0, wholeTakeBack.count());
+            if (!kestrix::testing::RunKilledAfter(std::chrono::microseconds(takeBackMoment(random)),
+                                                  [&] { recover(true); })) {
+                ++takeBacksFinished;
+            }
+            ++figures.kills;
+            const std::vector<SettleProblem> problems = recover(true);
+            for (const SettleProblem& problem : problems)
+                ADD_FAILURE() << problem.path << ": " << problem.reason;
+            const Expect expect = choice ? Expect::Old : Expect::OldOrNew;
+            for (const std::string& fault : Check(root, w.tree, w.entries, expect, figures))
+                ADD_FAILURE() << fault;
+            expectNothingLeftToSettle();
+        }
+        std::cout << label << ", random moments of the take-back of 10,000 renames: " << figures.kills
+                  << " kills (" << takeBacksFinished << " take-backs finished first, " << runsFinished
+                  << " runs finished first), " << figures.items << " items checked, " << figures.temporaries
+                  << " temporaries left, " << figures.secondLinks << " second links left\n";
+    }
 };
 
 const Scenario kExt4Scenarios[] = {
@@ -341,6 +392,11 @@ TEST_F(CrashTest, SettlesACutTakeBackOrKeepAtEveryStepOnExt4) {
               << " items checked, " << figures.temporaries << " temporaries left, " << figures.secondLinks
               << " second links left\n";
 }
+
+// Kills at random moments of a run of 10,000 renames, then at a random
+// moment of the take-back its next start makes; the start after that
+// settles the rest, and every item is under its old name.
+TEST_F(CrashTest, SettlesKillsAtRandomMomentsOfATakeBackOnExt4) { cutTakeBackAtRandom(files(), 6, "ext4"); }
 
 TEST_F(CrashTest, RecoversFromKillsAtRandomMomentsOnExt4) {
     cutAtRandom(files(),
@@ -398,6 +454,10 @@ TEST_F(ExfatCrashTest, SettlesACutTakeBackOrKeepAtEveryStep) {
     std::cout << "exFAT, settling cut at every step: " << figures.kills << " kills, " << figures.items
               << " items checked, " << figures.temporaries << " temporaries left, " << figures.secondLinks
               << " second links left\n";
+}
+
+TEST_F(ExfatCrashTest, SettlesKillsAtRandomMomentsOfATakeBack) {
+    cutTakeBackAtRandom(volumeRoot(), 3, "exFAT");
 }
 
 TEST_F(ExfatCrashTest, RecoversFromKillsAtRandomMoments) {
