@@ -80,17 +80,23 @@ bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string und
     // read while the plan goes to disk.
     const RunPlanner::Assumes assumes =
         kind == RunKind::Rename ? RunPlanner::Assumes::EarlierStay : RunPlanner::Assumes::EarlierMoved;
+    // The identities take one system call per item: each thread reads half
+    // of them, the calling one once the plan is written.
+    const size_t half = identify ? plan_.size() / 2 : 0;
+    const auto identifyRange = [this](size_t first, size_t last) {
+        std::vector<std::string_view> paths;
+        paths.reserve(last - first);
+        for (size_t i = first; i < last; ++i) paths.push_back(plan_[i].current);
+        const std::vector<platform::ItemIdentity> found = platform::IdentifyEachItem(paths);
+        for (size_t i = first; i < last; ++i) plan_[i].identity = found[i - first];
+    };
     std::exception_ptr failure;
     std::thread reader([&] {
         try {
             planner_ = std::make_unique<RunPlanner>(plan_, assumes);
             if (!identify) return;
             identities_ = std::make_unique<IdentityReader>(plan_);
-            std::vector<std::string_view> paths;
-            paths.reserve(plan_.size());
-            for (const PlanEntry& entry : plan_) paths.push_back(entry.current);
-            std::vector<platform::ItemIdentity> found = platform::IdentifyEachItem(paths);
-            for (size_t i = 0; i < plan_.size(); ++i) plan_[i].identity = found[i];
+            identifyRange(0, half);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -100,6 +106,7 @@ bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string und
         planWritten =
             writer_.create(UnfinishedJournalPath(folder_, runId_), JournalHeader{kind, runId_, undoes_}) &&
             writer_.writePlan(plan_);
+        if (planWritten && identify) identifyRange(half, plan_.size());
     } catch (...) {
         reader.join();
         throw;
