@@ -1,11 +1,17 @@
 #include "item_identity.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <unordered_map>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <unistd.h>
 
 #include "engine/path_parts.h"
 
@@ -57,15 +63,70 @@ ItemIdentity::Type TypeOfEntry(unsigned char type) {
     }
 }
 
-ItemIdentity FromStat(const struct stat& st, bool inodeLasts) {
+// The mount id that is never given twice until the system restarts (Linux
+// 6.8); older kernels leave it out of the answer, and no mount is known then.
+constexpr unsigned kUniqueMountId = 0x00004000U;
+constexpr unsigned kWanted =
+    STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME | kUniqueMountId;
+
+bool StatItem(const std::string& path, struct statx& st, int folder = AT_FDCWD, const char* name = nullptr) {
+    if (!name) name = path.empty() ? "." : path.c_str();
+    return statx(folder, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kWanted, &st) == 0;
+}
+
+std::int64_t Nanoseconds(const struct statx_timestamp& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// A fingerprint of the first bytes of the file at `path` (FNV-1a).
+bool Fingerprint(const std::string& path, std::uint64_t& print) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char bytes[4096];
+    const ssize_t got = read(fd, bytes, sizeof bytes);
+    close(fd);
+    if (got < 0) return false;
+    print = 14695981039346656037ull;
+    for (ssize_t i = 0; i < got; ++i) {
+        print ^= static_cast<unsigned char>(bytes[i]);
+        print *= 1099511628211ull;
+    }
+    return true;
+}
+
+ItemIdentity FromStatx(const std::string& path, const struct statx& st, bool inodeLasts) {
     ItemIdentity identity;
-    identity.type = TypeOfMode(st.st_mode);
+    identity.type = TypeOfMode(st.stx_mode);
     identity.inodeLasts = inodeLasts;
-    identity.inode = st.st_ino;
+    identity.inode = st.stx_ino;
     identity.hasTimes = true;
-    identity.size = static_cast<std::uint64_t>(st.st_size);
-    identity.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    identity.size = static_cast<std::uint64_t>(st.stx_size);
+    identity.modifiedNs = Nanoseconds(st.stx_mtime);
+    if (st.stx_mask & STATX_BTIME) {
+        identity.hasBirth = true;
+        identity.bornNs = Nanoseconds(st.stx_btime);
+    } else if (inodeLasts &&
+               (identity.type == ItemIdentity::Type::File || identity.type == ItemIdentity::Type::Folder)) {
+        // Without a birth time, the generation tells a reused inode number from its former owner.
+        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0) {
+            int generation = 0;
+            if (ioctl(fd, FS_IOC_GETVERSION, &generation) == 0) {
+                identity.hasGeneration = true;
+                identity.generation = static_cast<std::uint32_t>(generation);
+            }
+            close(fd);
+        }
+    }
+    if (st.stx_mask & kUniqueMountId) identity.mount = st.stx_mnt_id;
+    if (!identity.hasBirth && !inodeLasts && identity.type == ItemIdentity::Type::File) {
+        identity.hasPrint = Fingerprint(path, identity.print);
+    }
     return identity;
+}
+
+std::uint64_t DeviceOf(const struct statx& st) {
+    return (static_cast<std::uint64_t>(st.stx_dev_major) << 32) | st.stx_dev_minor;
 }
 
 struct Listed {
@@ -76,9 +137,22 @@ struct Listed {
 }  // namespace
 
 std::optional<ItemIdentity> IdentifyItem(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return std::nullopt;
-    return FromStat(st, InodesLast(std::string(FolderPart(path))));
+    struct statx st;
+    if (!StatItem(path, st)) return std::nullopt;
+    return FromStatx(path, st, InodesLast(std::string(FolderPart(path))));
+}
+
+std::optional<ItemIdentity> ItemIdentifier::identify(const std::string& path) {
+    struct statx st;
+    if (!StatItem(path, st)) return std::nullopt;
+    const std::uint64_t device = DeviceOf(st);
+    auto known = std::find_if(devices_.begin(), devices_.end(),
+                              [device](const auto& entry) { return entry.first == device; });
+    if (known == devices_.end()) {
+        devices_.emplace_back(device, InodesLast(std::string(FolderPart(path))));
+        known = std::prev(devices_.end());
+    }
+    return FromStatx(path, st, known->second);
 }
 
 std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string_view>& paths) {
@@ -107,8 +181,9 @@ std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string_view>& pat
         const bool inodeLasts = InodesLast(folder);
         auto askEach = [&] {
             for (size_t i : members) {
-                struct stat st;
-                if (lstat(std::string(paths[i]).c_str(), &st) == 0) identities[i] = FromStat(st, inodeLasts);
+                const std::string path(paths[i]);
+                struct statx st;
+                if (StatItem(path, st)) identities[i] = FromStatx(path, st, inodeLasts);
             }
         };
         if (members.size() < kListFolderFrom) {
@@ -134,9 +209,9 @@ std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string_view>& pat
 
         // A listing counts only where its numbers are the items' own.
         const auto firstListed = find(members.front());
-        struct stat st;
-        if (firstListed == listed.end() || lstat(std::string(paths[members.front()]).c_str(), &st) != 0 ||
-            st.st_ino != firstListed->second.inode) {
+        struct statx st;
+        if (firstListed == listed.end() || !StatItem(std::string(paths[members.front()]), st) ||
+            st.stx_ino != firstListed->second.inode) {
             askEach();
             continue;
         }
@@ -147,20 +222,60 @@ std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string_view>& pat
             identity.type = TypeOfEntry(found->second.type);
             identity.inodeLasts = inodeLasts;
             identity.inode = found->second.inode;
-            if (identity.type == ItemIdentity::Type::Unknown &&
-                lstat(std::string(paths[i]).c_str(), &st) == 0) {
-                identity = FromStat(st, inodeLasts);
+            if (identity.type == ItemIdentity::Type::Unknown) {
+                const std::string path(paths[i]);
+                if (StatItem(path, st)) identity = FromStatx(path, st, inodeLasts);
             }
         }
     }
     return identities;
 }
 
+std::vector<ItemIdentity> IdentifyEachItem(const std::vector<std::string_view>& paths) {
+    std::vector<ItemIdentity> identities(paths.size());
+    std::string folder, path;
+    int folderFd = -1;
+    bool inodeLasts = false;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::string_view folderPart = FolderPart(paths[i]);
+        if (folderFd < 0 || folderPart != folder) {
+            if (folderFd >= 0) close(folderFd);
+            folder.assign(folderPart);
+            folderFd = open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            inodeLasts = InodesLast(folder);
+        }
+        path.assign(paths[i]);
+        struct statx st;
+        const std::string name(paths[i].substr(folderPart.size()));
+        const bool found =
+            folderFd >= 0 && !name.empty() ? StatItem(path, st, folderFd, name.c_str()) : StatItem(path, st);
+        if (found) identities[i] = FromStatx(path, st, inodeLasts);
+    }
+    if (folderFd >= 0) close(folderFd);
+    return identities;
+}
+
 bool SameItem(const ItemIdentity& recorded, const ItemIdentity& now) {
     if (recorded.type != ItemIdentity::Type::Unknown && recorded.type != now.type) return false;
-    if (recorded.inodeLasts && recorded.inode != 0 && now.inode != 0) return recorded.inode == now.inode;
-    if (recorded.hasTimes && now.hasTimes && recorded.type != ItemIdentity::Type::Folder) {
-        return recorded.size == now.size && recorded.modifiedNs == now.modifiedNs;
+    const bool inodes = recorded.inode != 0 && now.inode != 0;
+    if (recorded.hasBirth && now.hasBirth) {
+        return recorded.bornNs == now.bornNs && (!inodes || recorded.inode == now.inode);
+    }
+    if (recorded.inodeLasts && recorded.hasGeneration && now.hasGeneration && inodes) {
+        return recorded.inode == now.inode && recorded.generation == now.generation;
+    }
+    if (recorded.inodeLasts && inodes) return recorded.inode == now.inode;
+    // Numbers given as items are looked up: the same number on the same mount
+    // is the same item. Another number may be the same item looked up under
+    // another spelling of its name (on a case-insensitive file system) or
+    // forgotten meanwhile: for a file, its size, time and first bytes decide.
+    // A folder can be told by nothing else, and is taken for another one.
+    const bool sameMount = recorded.mount != 0 && recorded.mount == now.mount && inodes;
+    if (sameMount && recorded.inode == now.inode) return true;
+    if (recorded.type == ItemIdentity::Type::Folder) return !sameMount;
+    if (recorded.hasTimes && now.hasTimes) {
+        if (recorded.size != now.size || recorded.modifiedNs != now.modifiedNs) return false;
+        return !(recorded.hasPrint && now.hasPrint) || recorded.print == now.print;
     }
     return true;
 }

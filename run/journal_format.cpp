@@ -28,6 +28,7 @@ enum RecordType : std::uint8_t {
     kFinished = 8,
     kIdentities = 9,
     kSummary = 10,
+    kChoice = 11,
 };
 
 using Identity = platform::ItemIdentity;
@@ -78,14 +79,27 @@ void PutPathAfterEither(std::string& out, std::string_view first, std::string_vi
     PutBytes(out, path.substr(shared));
 }
 
+// What tells a new item from an old one under a reused inode number, after
+// the size and time: a byte of flags, then each part it names.
+enum IdentityExtra : std::uint8_t { kBirth = 1, kGeneration = 2, kMount = 4, kPrint = 8 };
+
 void PutIdentity(std::string& out, const Identity& identity) {
+    const std::uint8_t extra = (identity.hasBirth ? kBirth : 0) | (identity.hasGeneration ? kGeneration : 0) |
+                               (identity.mount != 0 ? kMount : 0) | (identity.hasPrint ? kPrint : 0);
     out.push_back(static_cast<char>(static_cast<std::uint8_t>(identity.type) |
-                                    (identity.inodeLasts ? 0x10 : 0) | (identity.hasTimes ? 0x20 : 0)));
+                                    (identity.inodeLasts ? 0x10 : 0) | (identity.hasTimes ? 0x20 : 0) |
+                                    (extra != 0 ? 0x40 : 0)));
     PutVarint(out, identity.inode);
     if (identity.hasTimes) {
         PutVarint(out, identity.size);
         PutSigned(out, identity.modifiedNs);
     }
+    if (extra == 0) return;
+    out.push_back(static_cast<char>(extra));
+    if (identity.hasBirth) PutSigned(out, identity.bornNs);
+    if (identity.hasGeneration) PutVarint(out, identity.generation);
+    if (identity.mount != 0) PutVarint(out, identity.mount);
+    if (identity.hasPrint) PutVarint(out, identity.print);
 }
 
 std::uint32_t Checksum(const char* data, size_t size) {
@@ -175,9 +189,20 @@ public:
         identity.type = static_cast<Identity::Type>(flags & 0x0F);
         identity.inodeLasts = flags & 0x10;
         identity.hasTimes = flags & 0x20;
-        if (!varint(identity.inode)) return false;
-        if (!identity.hasTimes) return true;
-        return varint(identity.size) && signedNumber(identity.modifiedNs);
+        if ((flags & 0x80) || !varint(identity.inode)) return false;
+        if (identity.hasTimes && !(varint(identity.size) && signedNumber(identity.modifiedNs))) return false;
+        if (!(flags & 0x40)) return true;
+        std::uint8_t extra = 0;
+        if (!byte(extra) || extra == 0 || (extra & ~(kBirth | kGeneration | kMount | kPrint))) return false;
+        identity.hasBirth = extra & kBirth;
+        identity.hasGeneration = extra & kGeneration;
+        std::uint64_t generation = 0;
+        if (identity.hasBirth && !signedNumber(identity.bornNs)) return false;
+        if (identity.hasGeneration && (!varint(generation) || generation > 0xFFFFFFFFu)) return false;
+        identity.generation = static_cast<std::uint32_t>(generation);
+        if ((extra & kMount) && (!varint(identity.mount) || identity.mount == 0)) return false;
+        identity.hasPrint = extra & kPrint;
+        return !identity.hasPrint || varint(identity.print);
     }
     bool done() const { return at_ == bytes_.size(); }
 
@@ -306,6 +331,16 @@ bool ApplyRecord(std::uint8_t type, std::string_view payload, JournalContents& c
             contents.summary = std::move(summary);
             return true;
         }
+        case kChoice: {
+            std::uint8_t choice = 0;
+            if (!contents.planComplete || !in.byte(choice) ||
+                (choice != static_cast<std::uint8_t>(Settling::TakeBack) &&
+                 choice != static_cast<std::uint8_t>(Settling::Keep))) {
+                return false;
+            }
+            contents.settling = static_cast<Settling>(choice);
+            return in.done();
+        }
         default:
             return false;
     }
@@ -316,10 +351,13 @@ bool ParseHeader(std::string_view payload, JournalHeader& header) {
     std::string magic;
     std::uint64_t version = 0;
     std::uint8_t kind = 0;
-    if (!in.bytes(magic) || magic != kMagic || !in.varint(version) || version != kJournalVersion)
+    // Version 1 journals (without the later parts of identities, settling
+    // runs and choices) are still read: a finished one is what undo takes back.
+    if (!in.bytes(magic) || magic != kMagic || !in.varint(version) || version < 1 ||
+        version > kJournalVersion)
         return false;
-    if (!in.byte(kind) || (kind != static_cast<std::uint8_t>(RunKind::Rename) &&
-                           kind != static_cast<std::uint8_t>(RunKind::Undo))) {
+    if (!in.byte(kind) || kind < static_cast<std::uint8_t>(RunKind::Rename) ||
+        kind > static_cast<std::uint8_t>(RunKind::Settle)) {
         return false;
     }
     header.kind = static_cast<RunKind>(kind);
@@ -657,6 +695,12 @@ std::optional<RunSummary> SummaryAtEnd(std::string_view tail) {
         if (record && ParseSummary(record->substr(1), summary)) return summary;
     }
     return std::nullopt;
+}
+
+void AppendChoice(Settling choice, std::string& out) {
+    const size_t start = OpenRecord(out);
+    out.push_back(static_cast<char>(choice));
+    CloseRecord(out, start, kChoice);
 }
 
 }  // namespace kestrix::run

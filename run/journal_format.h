@@ -31,10 +31,21 @@ namespace kestrix::run {
 // At the end: finished, then a summary of the run for the history of runs,
 // synced. A reader that does not know the summary stops after the end, so
 // the summary keeps journals readable both ways.
+//
+// When a later start settles a run that was cut off, the user's choice is
+// recorded first (synced), and the renames that settling takes make a run
+// of their own, with a journal of their own, so that a cut during them is
+// settled in turn and the choice is not asked for again.
 
-inline constexpr std::uint32_t kJournalVersion = 1;
+inline constexpr std::uint32_t kJournalVersion = 2;
 
-enum class RunKind : std::uint8_t { Rename = 1, Undo = 2 };
+// A run over the list, an undo of one, or the renames a later start makes to
+// settle a run that was cut off (`undoes` then names that run).
+enum class RunKind : std::uint8_t { Rename = 1, Undo = 2, Settle = 3 };
+
+// What the user chose for a run that was cut off: take it back (for an undo:
+// finish taking back its run), or keep it as it is.
+enum class Settling : std::uint8_t { None = 0, TakeBack = 1, Keep = 2 };
 
 struct JournalHeader {
     RunKind kind = RunKind::Rename;
@@ -106,6 +117,7 @@ struct JournalContents {
     bool planComplete = false;
     std::vector<std::optional<OutcomeRecord>> outcomes;  // by entry: the last record of each
     std::vector<StepRecord> openSteps;                   // begun and not ended, in order
+    Settling settling = Settling::None;                  // chosen at a later start
     bool finished = false;
     std::optional<RunSummary> summary;
 };
@@ -146,5 +158,6 @@ void AppendSummary(const RunSummary& summary, std::string& out);
 std::optional<JournalHeader> HeaderAtStart(std::string_view head);
 // The summary, from the last bytes of a journal, when its last record is one.
 std::optional<RunSummary> SummaryAtEnd(std::string_view tail);
+void AppendChoice(Settling choice, std::string& out);
 
 }  // namespace kestrix::run

@@ -126,6 +126,12 @@ bool JournalWriter::writeStep(bool begin, const StepRecord& step) {
     return write(buffer_);
 }
 
+bool JournalWriter::writeChoice(Settling choice) {
+    buffer_.clear();
+    AppendChoice(choice, buffer_);
+    return write(buffer_) && sync();
+}
+
 bool JournalWriter::finish() {
     buffer_.clear();
     AppendOutcomesRecord(pendingCount_, pending_, buffer_);

@@ -37,6 +37,8 @@ public:
                     std::string_view to);
     bool flush();
     bool writeStep(bool begin, const StepRecord& step);
+    // The user's choice for a run that was cut off, synced before settling it.
+    bool writeChoice(Settling choice);
     // Flushes, records the end of the run and syncs.
     bool finish();
     // The same with the run's summary after the end.

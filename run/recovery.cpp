@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "engine/name_transform.h"
 #include "platform/error_text.h"
@@ -10,6 +11,7 @@
 #include "platform/rename.h"
 #include "platform/state_files.h"
 #include "run/journal_store.h"
+#include "run/rename_run.h"
 #include "run/run_history.h"
 #include "run/unusable_journal.h"
 
@@ -19,8 +21,6 @@ namespace {
 
 using platform::ItemIdentity;
 
-const char* const kChangedSince = "pod tą nazwą jest teraz inny plik lub katalog";
-
 std::string Reason(const platform::RenameResult& result) {
     return result.reason.empty() ? "błąd " + std::to_string(result.error) : result.reason;
 }
@@ -29,6 +29,14 @@ bool StillTheItem(const ItemIdentity& recorded, const std::string& path) {
     if (recorded.type == ItemIdentity::Type::Unknown) return true;
     const auto now = platform::IdentifyItem(path);
     return now && platform::SameItem(recorded, *now);
+}
+
+// Which of two names the item is under, when exactly one of them holds it:
+// 1 the second, -1 the first, 0 when that cannot be told.
+int WhereIs(const ItemIdentity& recorded, const std::string& first, const std::string& second) {
+    const bool atFirst = StillTheItem(recorded, first);
+    const bool atSecond = StillTheItem(recorded, second);
+    return atFirst == atSecond ? 0 : atSecond ? 1 : -1;
 }
 
 }  // namespace
@@ -51,7 +59,10 @@ bool Recovery::open(const std::string& journalPath) {
     return true;
 }
 
-bool Recovery::needsChoice() const { return renamed_ > 0 || intermediates_; }
+bool Recovery::needsChoice() const {
+    return contents_.header.kind != RunKind::Settle && contents_.settling == Settling::None &&
+           (renamed_ > 0 || intermediates_);
+}
 
 const std::unordered_set<std::string>& Recovery::namesIn(const std::string& folder) {
     auto found = listings_.find(folder);
@@ -102,9 +113,9 @@ void Recovery::examine() {
 
 bool Recovery::examineOnce(const FolderMoves& later, const std::vector<std::size_t>& since,
                            FolderMoves& moved, std::vector<std::size_t>& movedSince) {
-    const bool undo = contents_.header.kind == RunKind::Undo;
-    RunPlanner planner(contents_.plan,
-                       undo ? RunPlanner::Assumes::EarlierMoved : RunPlanner::Assumes::EarlierStay);
+    RunPlanner planner(contents_.plan, contents_.header.kind == RunKind::Rename
+                                           ? RunPlanner::Assumes::EarlierStay
+                                           : RunPlanner::Assumes::EarlierMoved);
     std::vector<State> states(contents_.plan.size());
     changing_ = renamed_ = 0;
     intermediates_ = false;
@@ -183,11 +194,12 @@ Recovery::State Recovery::locate(std::int64_t index, RunPlanner::Decision decisi
             // The cut came between reserving the new name and renaming over it.
             state.place = Place::Old;
             state.placeholders.push_back(state.to);
+        } else if (const int at = known ? WhereIs(identity, state.from, state.to) : 0; at != 0) {
+            // The item tells which of the two is its own (a take-back cut off
+            // may have put another item back under its new name).
+            state.place = at > 0 ? Place::New : Place::Old;
         } else if (record && record->outcome == Outcome::Renamed) {
             // A later entry has taken the old name since.
-            state.place = Place::New;
-        } else if (!record && known && StillTheItem(identity, state.to) &&
-                   !StillTheItem(identity, state.from)) {
             state.place = Place::New;
         } else if (const auto taken = takenBy_.find(state.from);
                    !record && taken != takenBy_.end() && taken->second > static_cast<size_t>(index)) {
@@ -209,21 +221,66 @@ Recovery::State Recovery::locate(std::int64_t index, RunPlanner::Decision decisi
 
 std::vector<SettleProblem> Recovery::settle(Choice choice) {
     std::vector<SettleProblem> problems;
+    const RunKind kind = contents_.header.kind;
+    // A settling run cut off is finished as far as it got; the run it settled
+    // goes on with the choice recorded in its own journal.
+    if (kind == RunKind::Settle) choice = Choice::Keep;
+    if (contents_.settling == Settling::TakeBack) choice = Choice::TakeBack;
+    if (contents_.settling == Settling::Keep) choice = Choice::Keep;
     if (contents_.planComplete && !contents_.finished) {
+        if (choice != Choice::None && kind != RunKind::Settle && contents_.settling == Settling::None) {
+            // Recorded before the first rename, so that a cut while settling is
+            // settled the same way without asking again.
+            contents_.settling = choice == Choice::TakeBack ? Settling::TakeBack : Settling::Keep;
+            if (!writer_.writeChoice(contents_.settling)) {
+                problems.push_back({path_, platform::ErrorText(writer_.error())});
+                writer_.close();
+                return problems;
+            }
+        }
         for (const std::string& probe : probes_) platform::RemovePlaceholder(probe);
-        settleIntermediates(choice == Choice::TakeBack, problems);
         if (choice == Choice::TakeBack) {
             tookBack_ = renamed_;
             firstTakenBack_ = firstRenamed();
-            takeBackRenamed(problems);
         }
+        settleItems(choice, problems);
     }
     closeJournal(problems);
     return problems;
 }
 
-void Recovery::settleIntermediates(bool takeBack, std::vector<SettleProblem>& problems) {
-    platform::Renamer renamer(contents_.header.runId);
+namespace {
+
+// The settling run's side: where each of its entries' items went.
+class SettleListener : public RunListener {
+public:
+    explicit SettleListener(std::function<void(std::int64_t, const EntryOutcome&)> done)
+        : done_(std::move(done)) {}
+    void entryDone(std::int64_t index, const EntryOutcome& outcome) override { done_(index, outcome); }
+
+private:
+    std::function<void(std::int64_t, const EntryOutcome&)> done_;
+};
+
+}  // namespace
+
+// Every rename that settling takes goes through a run of its own, journaled
+// like any run (its plan, its intermediate steps, its end), so that a cut
+// while settling leaves nothing under a temporary name or as a placeholder:
+// first the items under intermediate names, then, taking a run back, every
+// renamed item last renamed first, or, finishing an undo, every item it had
+// not reached, in its order. Each goes only while it still is the item the
+// run renamed, and never replaces anything.
+void Recovery::settleItems(Choice choice, std::vector<SettleProblem>& problems) {
+    const RunKind kind = contents_.header.kind;
+    const bool takeBack = choice == Choice::TakeBack && kind == RunKind::Rename;
+    const bool finishUndo = choice == Choice::TakeBack && kind == RunKind::Undo;
+    struct Step {
+        size_t index;
+        Place reaches;
+    };
+    std::vector<PlanEntry> plan;
+    std::vector<Step> steps;
     for (size_t i = 0; i < states_.size(); ++i) {
         State& state = states_[i];
         for (const std::string& placeholder : state.placeholders) {
@@ -236,16 +293,10 @@ void Recovery::settleIntermediates(bool takeBack, std::vector<SettleProblem>& pr
             }
         }
         if (state.place == Place::Temporary) {
-            const platform::RenameResult result = renamer.rename(
-                state.temporary, takeBack ? state.from : state.to, static_cast<std::int64_t>(i));
-            if (result.ok) {
-                state.place = takeBack ? Place::Old : Place::New;
-                if (!takeBack) ++renamed_;
-            } else {
-                problems.push_back({state.temporary, Reason(result)});
-                unsettled_ = true;
-            }
+            plan.push_back(PlanEntry{state.temporary, takeBack ? state.from : state.to, ItemIdentity{}});
+            steps.push_back(Step{i, takeBack ? Place::Old : Place::New});
         } else if (state.place == Place::TwoNames) {
+            // One unlink, whole or not at all: nothing to journal.
             const platform::RenameResult result = takeBack ? platform::RemoveSecondName(state.from, state.to)
                                                            : platform::RemoveSecondName(state.to, state.from);
             if (result.ok) {
@@ -257,38 +308,45 @@ void Recovery::settleIntermediates(bool takeBack, std::vector<SettleProblem>& pr
             }
         }
     }
-}
-
-// Every item at its new name goes back, last renamed first, never replacing
-// anything and only while it still is the item that was renamed.
-void Recovery::takeBackRenamed(std::vector<SettleProblem>& problems) {
-    std::vector<size_t> order;
-    std::vector<PlanEntry> back;
-    for (size_t i = states_.size(); i-- > 0;) {
-        if (states_[i].place != Place::New) continue;
-        order.push_back(i);
-        back.push_back(
-            PlanEntry{states_[i].decision.to, states_[i].decision.from, contents_.plan[i].identity});
-    }
-    RunPlanner planner(back, RunPlanner::Assumes::EarlierMoved);
-    platform::Renamer renamer(contents_.header.runId);
-    for (size_t k = 0; k < order.size(); ++k) {
-        const RunPlanner::Decision decision = planner.decide(back[k].current, back[k].proposed);
-        platform::RenameResult result;
-        if (!StillTheItem(back[k].identity, decision.from)) {
-            problems.push_back({decision.from, kChangedSince});
-        } else {
-            result = renamer.rename(decision.from, decision.to, static_cast<std::int64_t>(order[k]));
-            if (result.ok) {
-                states_[order[k]].place = Place::Old;
-                --renamed_;
-            } else {
-                problems.push_back({result.leftAt.empty() ? decision.from : result.leftAt, Reason(result)});
-                if (!result.leftAt.empty()) unsettled_ = true;
-            }
+    if (takeBack) {
+        for (size_t i = states_.size(); i-- > 0;) {
+            if (states_[i].place != Place::New) continue;
+            const RunPlanner::Decision& d = states_[i].decision;
+            plan.push_back(PlanEntry{d.to, d.from, contents_.plan[i].identity});
+            steps.push_back(Step{i, Place::Old});
         }
-        planner.settle(decision, result.ok);
+    } else if (finishUndo) {
+        for (size_t i = 0; i < states_.size(); ++i) {
+            const RunPlanner::Decision& d = states_[i].decision;
+            if (states_[i].place != Place::Old || d.unchanged() || !d.refused.empty()) continue;
+            plan.push_back(PlanEntry{d.from, d.to, contents_.plan[i].identity});
+            steps.push_back(Step{i, Place::New});
+        }
     }
+    if (plan.empty()) return;
+
+    RenameRun run(folder_);
+    if (!run.begin(RunKind::Settle, std::move(plan), contents_.header.runId)) {
+        problems.push_back({folder_, "nie można zapisać dziennika: " + platform::ErrorText(run.error())});
+        unsettled_ = true;
+        return;
+    }
+    SettleListener listener([&](std::int64_t k, const EntryOutcome& outcome) {
+        const Step& step = steps[static_cast<size_t>(k)];
+        State& state = states_[step.index];
+        if (outcome.outcome == Outcome::Renamed) {
+            if (state.place != Place::New && step.reaches == Place::New) ++renamed_;
+            if (state.place == Place::New && step.reaches != Place::New) --renamed_;
+            state.place = step.reaches;
+        } else if (outcome.outcome == Outcome::Failed) {
+            const std::string& leftAt = outcome.failure.leftAt;
+            problems.push_back({leftAt.empty() ? outcome.from : leftAt, std::string(), outcome.failure});
+            // An item still under an intermediate name is settled at the next start.
+            if (!leftAt.empty() || state.place == Place::Temporary) unsettled_ = true;
+        }
+    });
+    const RunEnd end = run.execute(listener);
+    if (end.error != 0 || !end.leftAt.empty()) unsettled_ = true;
 }
 
 void Recovery::closeJournal(std::vector<SettleProblem>& problems) {
@@ -305,11 +363,20 @@ void Recovery::closeJournal(std::vector<SettleProblem>& problems) {
         platform::RemoveFile(path_, ignored);
         return;
     }
-    if (header.kind == RunKind::Undo) {
-        // An undo that (partly) stands has used up the run it took back.
-        if (contents_.finished || renamed_ > 0) MarkTakenBack(folder_, header.undoes);
+    if (header.kind == RunKind::Settle) {
         writer_.close();
         platform::RemoveFile(path_, ignored);
+        return;
+    }
+    if (header.kind == RunKind::Undo) {
+        // What the undo did not take back stays for undo to take back.
+        if (contents_.finished) MarkTakenBack(folder_, header.undoes);
+        if (contents_.finished || keepRestForUndo(problems)) {
+            writer_.close();
+            platform::RemoveFile(path_, ignored);
+        } else {
+            writer_.close();
+        }
         return;
     }
     if (!contents_.finished) {
@@ -367,6 +434,55 @@ std::string Recovery::firstRenamed() const {
         if (state.place == Place::New) return state.decision.from;
     }
     return {};
+}
+
+}  // namespace kestrix::run
+
+namespace kestrix::run {
+
+// After an interrupted undo: the renames of its run that it has not taken
+// back become the run undo is offered for, in the order they were made (an
+// undo of them takes them back exactly as this one would have). They are
+// written under the undo's run id, so that doing this again after a cut
+// makes the same journal; the run's own journal goes once that one stands.
+bool Recovery::keepRestForUndo(std::vector<SettleProblem>& problems) {
+    int ignored = 0;
+    const std::string undone = FinishedJournalPath(folder_, contents_.header.undoes);
+    std::vector<PlanEntry> rest;
+    bool anyTakenBack = false;
+    for (size_t i = states_.size(); i-- > 0;) {
+        const PlanEntry& entry = contents_.plan[i];
+        if (states_[i].decision.unchanged()) continue;
+        if (states_[i].place == Place::Old) {
+            rest.push_back(PlanEntry{entry.proposed, entry.current, entry.identity});
+        } else {
+            anyTakenBack = true;
+        }
+    }
+    if (!anyTakenBack) return true;  // the run's own journal still says it all
+    if (!rest.empty()) {
+        const std::string kept = FinishedJournalPath(folder_, contents_.header.runId);
+        const std::string part = kept + ".part";
+        platform::RemoveFile(part, ignored);
+        JournalWriter writer;
+        bool written = writer.create(part, JournalHeader{RunKind::Rename, contents_.header.runId, {}}) &&
+                       writer.writePlan(rest) && writer.writeIdentities(rest);
+        for (size_t k = 0; written && k < rest.size(); ++k)
+            writer.addOutcome(static_cast<std::int64_t>(k), Outcome::Renamed, 0, {}, {});
+        written = written &&
+                  writer.finish(SummaryOfRun(static_cast<std::int64_t>(rest.size()), rest.front().current));
+        const int error = writer.error();
+        writer.close();
+        if (!written || !platform::RenameFile(part, kept, ignored)) {
+            platform::RemoveFile(part, ignored);
+            problems.push_back({kept, platform::ErrorText(written ? ignored : error)});
+            return false;
+        }
+    }
+    // The run stays in the history as taken back; what is left of it is offered under the undo's id.
+    if (undone != FinishedJournalPath(folder_, contents_.header.runId))
+        MarkTakenBack(folder_, contents_.header.undoes);
+    return true;
 }
 
 }  // namespace kestrix::run

@@ -9,6 +9,7 @@
 
 #include "run/journal_format.h"
 #include "run/journal_writer.h"
+#include "run/outcome_handoff.h"
 #include "run/run_planner.h"
 
 namespace kestrix::run {
@@ -16,7 +17,8 @@ namespace kestrix::run {
 // Something an interrupted run left that could not be put right.
 struct SettleProblem {
     std::string path;
-    std::string reason;
+    std::string reason;  // in words, or empty where `failure` says it
+    RunFailure failure;
 };
 
 // Settles a run that was cut off (a crash, a kill, a power loss). The journal
@@ -29,6 +31,9 @@ struct SettleProblem {
 // while an intermediate could not be settled.
 class Recovery {
 public:
+    // Taking back an interrupted undo finishes it: its run is taken back.
+    // Keeping it leaves every item as it is, and undo is then offered for
+    // what it had not taken back.
     enum class Choice { None, TakeBack, Keep };
 
     // `journalFolder` holds the journals of runs, ending with '/'.
@@ -73,11 +78,11 @@ private:
     std::unordered_map<std::string, std::size_t> takenBy_;
     bool has(const std::string& path);
     const std::unordered_set<std::string>& namesIn(const std::string& folder);
-    void settleIntermediates(bool takeBack, std::vector<SettleProblem>& problems);
-    void takeBackRenamed(std::vector<SettleProblem>& problems);
+    void settleItems(Choice choice, std::vector<SettleProblem>& problems);
     void closeJournal(std::vector<SettleProblem>& problems);
     // The path, before the run, of the first entry now at its new name.
     std::string firstRenamed() const;
+    bool keepRestForUndo(std::vector<SettleProblem>& problems);
 
     std::string folder_;
     std::string path_;

@@ -13,6 +13,22 @@
 
 namespace kestrix::run {
 
+namespace {
+
+// The identity to keep of an item read before the run and again after it: the
+// earlier one where both name the same inode (it tells more, the listing
+// after the run gives the number alone), otherwise the later one.
+platform::ItemIdentity Later(const platform::ItemIdentity& before, const platform::ItemIdentity& after) {
+    if (after.type == platform::ItemIdentity::Type::Unknown) return before;
+    if (before.type == after.type && before.inode == after.inode &&
+        (before.inodeLasts || (before.mount != 0 && before.mount == after.mount))) {
+        return before;
+    }
+    return after;
+}
+
+}  // namespace
+
 RenameRun::RenameRun(std::string journalFolder, int frameMilliseconds)
     : folder_(std::move(journalFolder)), frame_(frameMilliseconds) {}
 
@@ -64,14 +80,27 @@ bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string und
         return false;
     }
 
-    // Where each entry's folders are is read while the plan goes to disk.
+    // Where each entry's folders are, and which item each entry names, is
+    // read while the plan goes to disk.
     const RunPlanner::Assumes assumes =
-        kind == RunKind::Undo ? RunPlanner::Assumes::EarlierMoved : RunPlanner::Assumes::EarlierStay;
+        kind == RunKind::Rename ? RunPlanner::Assumes::EarlierStay : RunPlanner::Assumes::EarlierMoved;
+    // The identities take one system call per item: each thread reads half
+    // of them, the calling one once the plan is written.
+    const size_t half = identify ? plan_.size() / 2 : 0;
+    const auto identifyRange = [this](size_t first, size_t last) {
+        std::vector<std::string_view> paths;
+        paths.reserve(last - first);
+        for (size_t i = first; i < last; ++i) paths.push_back(plan_[i].current);
+        const std::vector<platform::ItemIdentity> found = platform::IdentifyEachItem(paths);
+        for (size_t i = first; i < last; ++i) plan_[i].identity = found[i - first];
+    };
     std::exception_ptr failure;
     std::thread reader([&] {
         try {
             planner_ = std::make_unique<RunPlanner>(plan_, assumes);
-            if (identify) identities_ = std::make_unique<IdentityReader>(plan_);
+            if (!identify) return;
+            identities_ = std::make_unique<IdentityReader>(plan_);
+            identifyRange(0, half);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -80,16 +109,17 @@ bool RenameRun::start(RunKind kind, std::vector<PlanEntry> plan, std::string und
     try {
         planWritten =
             writer_.create(UnfinishedJournalPath(folder_, runId_), JournalHeader{kind, runId_, undoes_}) &&
-            writer_.writePlan(plan_) && writer_.syncPlan();
+            writer_.writePlan(plan_);
+        if (planWritten && identify) identifyRange(half, plan_.size());
     } catch (...) {
         reader.join();
         throw;
     }
     reader.join();
     if (failure) std::rethrow_exception(failure);
-    // A plan made from another journal knows its items already; the items of
-    // a run over the list are read beside the run.
-    if (!planWritten || (!identify && !writer_.writeIdentities(plan_))) {
+    // Before the first rename the journal knows each entry's item, so that
+    // recovery and undo rename nothing that took an item's place since.
+    if (!planWritten || !writer_.writeIdentities(plan_) || !writer_.syncPlan()) {
         error_ = writer_.error();
         if (writer_.isOpen()) {
             writer_.close();
@@ -310,8 +340,9 @@ bool RenameRun::apply(std::int64_t index, EntryOutcome& outcome) {
     } else if (broken_) {
         error = broken_;
         failure.kind = RunFailure::Kind::JournalBroken;
-    } else if (kind_ == RunKind::Undo && entry.identity.type != platform::ItemIdentity::Type::Unknown && [&] {
-                   const auto now = platform::IdentifyItem(decision_.from);
+    } else if (kind_ != RunKind::Rename && entry.identity.type != platform::ItemIdentity::Type::Unknown &&
+               [&] {
+                   const auto now = identifier_.identify(decision_.from);
                    return now && !platform::SameItem(entry.identity, *now);
                }()) {
         // Someone else renamed the item since and put another one here.
@@ -366,7 +397,7 @@ RunEnd RenameRun::finish() {
                 identities[i] = platform::IdentifyItem(planner_->moves().repoint(where))
                                     .value_or(platform::ItemIdentity{});
             }
-            plan_[i].identity = identities[i];
+            plan_[i].identity = Later(plan_[i].identity, identities[i]);
         }
         identities_.reset();
         if (!broken_ && renamed_ > 0 && !writer_.writeIdentities(plan_)) broken_ = writer_.error();
@@ -383,6 +414,12 @@ RunEnd RenameRun::finish() {
         end.error = broken_ ? broken_ : (leftAt_.empty() ? writer_.error() : 0);
         if (!broken_) writer_.flush();
         writer_.close();
+        return end;
+    }
+    if (kind_ == RunKind::Settle) {
+        // Settling leaves the journal of the run it settled, which goes on.
+        writer_.close();
+        platform::RemoveFile(writer_.path(), ignored);
         return end;
     }
     // An undo is not offered for undo again, nor is the run it took back.

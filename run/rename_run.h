@@ -148,6 +148,7 @@ private:
     std::unique_ptr<IdentityReader> identities_;
     JournalWriter writer_;
     int error_ = 0;
+    platform::ItemIdentifier identifier_;
 
     // Owned by the renaming thread while it runs.
     // The journal could not be written during the run: nothing more is renamed.

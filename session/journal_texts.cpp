@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "platform/error_text.h"
+#include "session/rename_failures.h"
 
 namespace kestrix::session {
 
@@ -40,8 +41,8 @@ QString InterruptedRunQuestion(run::RunKind kind, std::int64_t renamed, std::int
         return QStringLiteral(
                    "Poprzednie cofanie zmiany nazw plików zostało przerwane przed końcem (poprzednie nazwy "
                    "odzyskało już %1 z %2).\n\n"
-                   "Tak – wycofaj przerwane cofanie: pliki wrócą do nazw nadanych przy zmianie.\n"
-                   "Nie – zachowaj odzyskane poprzednie nazwy plików.")
+                   "Tak – dokończ cofanie: wszystkie pliki wrócą do poprzednich nazw.\n"
+                   "Nie – zostaw pliki tak, jak są; resztę zmiany nazw nadal będzie można cofnąć.")
             .arg(renamed)
             .arg(Files(entries));
     }
@@ -59,7 +60,10 @@ QString UnsettledText(const std::vector<run::SettleProblem>& problems) {
                        .arg(Files(static_cast<std::int64_t>(problems.size())));
     for (size_t i = 0; i < problems.size() && i < kListed; ++i) {
         text += QStringLiteral("\n%1: %2")
-                    .arg(Decoded(problems[i].path), QString::fromStdString(problems[i].reason));
+                    .arg(Decoded(problems[i].path),
+                         QString::fromStdString(problems[i].failure.kind == run::RunFailure::Kind::None
+                                                    ? problems[i].reason
+                                                    : FailureReason(problems[i].failure)));
     }
     if (problems.size() > kListed) text += QStringLiteral("\n… i jeszcze %1.").arg(problems.size() - kListed);
     return text;
@@ -155,7 +159,5 @@ QString UnusableJournalText(const run::UnusableJournal& journal) {
     if (!journal.problems.empty()) text += QStringLiteral("\n\n") + UnsettledText(journal.problems);
     return text;
 }
-
-QString UndoQuestion() { return QStringLiteral("Czy cofnąć ostatnią zmianę nazw plików ?"); }
 
 }  // namespace kestrix::session

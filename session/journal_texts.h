@@ -19,7 +19,9 @@ namespace kestrix::session {
 // (empty when no folder is known), with the errno `error`.
 QString JournalFailureText(const std::string& folder, int error);
 
-// The question after a run was cut off: Yes takes it back, No keeps it.
+// The question after a run was cut off: Yes takes it back, No keeps it. For
+// an undo cut off, Yes finishes it, No keeps what it restored, and undo stays
+// offered for the rest.
 QString InterruptedRunQuestion(run::RunKind kind, std::int64_t renamed, std::int64_t entries);
 
 // What could not be put right after an interrupted run, with path and reason.

@@ -105,6 +105,28 @@ protected:
         }));
     }
 
+    // A finished run over `pairs`, then its undo in a process of its own, cut
+    // off like crashedRun().
+    void crashedUndo(const std::vector<std::pair<std::string, std::string>>& pairs,
+                     const std::function<bool()>& cutWhen) {
+        std::vector<kestrix::ListEntry> list;
+        for (const auto& [from, to] : pairs) list.push_back(kestrix::ListEntry{base() + from, base() + to});
+        const std::string journals = journalFolder();
+        struct Quiet : kestrix::run::RunListener {
+            void entryDone(std::int64_t, const kestrix::run::EntryOutcome&) override {}
+        } quiet;
+        {
+            kestrix::run::RenameRun run(journals);
+            ASSERT_TRUE(run.beginListRun(list));
+            run.execute(quiet);
+        }
+        ASSERT_TRUE(kestrix::testing::RunKilledWhen(cutWhen, [&] {
+            kestrix::run::RenameRun undo(journals);
+            if (!undo.beginUndoOfLastRun()) return;
+            undo.execute(quiet);
+        }));
+    }
+
     // Shows the main window, as the program starts, and waits for its question.
     void startAndWaitForTheQuestion() {
         mainWindow->show();
@@ -254,6 +276,45 @@ TEST_F(JournalTest, AnInterruptedRunIsKeptOnNoAndCanBeUndone) {
     EXPECT_EQ(tree(), (Map{{"a", "<a>"}, {"b", "<b>"}, {"c", "<c>"}}));
 }
 
+// An undo cut off after one of three: Yes finishes taking the run back.
+TEST_F(JournalTest, AnInterruptedUndoIsFinishedOnYes) {
+    makeTree({"a", "b", "c"});
+    crashedUndo({{"a", "a1"}, {"b", "b1"}, {"c", "c1"}}, [&] { return fs::exists(path("c")); });
+    ASSERT_EQ(tree(), (Map{{"a1", "<a>"}, {"b1", "<b>"}, {"c", "<c>"}}));
+    answers = {QMessageBox::Yes};
+
+    startAndWaitForTheQuestion();
+
+    EXPECT_EQ(
+        askedWith(QStringLiteral("Zapytanie"))->text,
+        QStringLiteral("Poprzednie cofanie zmiany nazw plików zostało przerwane przed końcem (poprzednie "
+                       "nazwy odzyskało już 1 z 3 plików).\n\n"
+                       "Tak – dokończ cofanie: wszystkie pliki wrócą do poprzednich nazw.\n"
+                       "Nie – zostaw pliki tak, jak są; resztę zmiany nazw nadal będzie można cofnąć."));
+    EXPECT_EQ(tree(), (Map{{"a", "<a>"}, {"b", "<b>"}, {"c", "<c>"}}));
+    EXPECT_EQ(askedWith(QStringLiteral("Błąd")), nullptr);
+    EXPECT_TRUE(unfinishedJournals().empty());
+    EXPECT_FALSE(mainWindow->undoAction->isEnabled());
+}
+
+// No leaves the items as they are, and undo still takes back the rest.
+TEST_F(JournalTest, AnInterruptedUndoIsKeptOnNoAndTheRestCanBeUndone) {
+    makeTree({"a", "b", "c"});
+    crashedUndo({{"a", "a1"}, {"b", "b1"}, {"c", "c1"}}, [&] { return fs::exists(path("c")); });
+    answers = {QMessageBox::No};
+
+    startAndWaitForTheQuestion();
+
+    EXPECT_EQ(tree(), (Map{{"a1", "<a>"}, {"b1", "<b>"}, {"c", "<c>"}}));
+    EXPECT_TRUE(unfinishedJournals().empty());
+    ASSERT_TRUE(mainWindow->undoAction->isEnabled());
+    mainWindow->undoAction->trigger();
+    waitForRun();
+    EXPECT_EQ(tree(), (Map{{"a", "<a>"}, {"b", "<b>"}, {"c", "<c>"}}));
+    EXPECT_EQ(askedWith(QStringLiteral("Błąd")), nullptr);
+    EXPECT_FALSE(mainWindow->undoAction->isEnabled());
+}
+
 // The item was cut off under its temporary name, and both its names are
 // taken meanwhile: one report names it, and the journal stays for the next
 // start.
@@ -346,8 +407,8 @@ TEST_F(JournalTest, JournalsLeftAloneAreSaid) {
     fs::create_directories(journalFolder());
     const std::string later = journalFolder() + "0000000000000100ab.journal";
     {
-        // A header record of version 2: magic, then the version.
-        std::string payload = std::string(1, 19) + "KESTRIX-RUN-JOURNAL" + std::string(1, 2) + "x";
+        // A header record of version 3: magic, then the version.
+        std::string payload = std::string(1, 19) + "KESTRIX-RUN-JOURNAL" + std::string(1, 3) + "x";
         std::string record(4, '\0');
         for (int i = 0; i < 4; ++i) record[i] = static_cast<char>((payload.size() >> (8 * i)) & 0xFF);
         const std::string checked = record + '\x01' + payload;

@@ -59,14 +59,75 @@ TEST(SameItem, FollowsTheItemAndNoticesAnother) {
     ASSERT_EQ(mkdir((temp / "folder").c_str(), 0755), 0);
     EXPECT_FALSE(SameItem(before, *IdentifyItem(temp / "folder")));
 
-    // Where inode numbers do not last, size and time of a file stand in for them.
+    // Where inode numbers do not last and on another mount, size and time of a
+    // file stand in for them.
     ItemIdentity fat = before;
     fat.inodeLasts = false;
+    fat.hasBirth = fat.hasGeneration = false;
+    fat.mount = 0;
     ItemIdentity renumbered = *IdentifyItem(temp / "b");
+    renumbered.hasBirth = renumbered.hasGeneration = false;
     renumbered.inode += 1000;
+    renumbered.mount = fat.mount + 1;
     EXPECT_TRUE(SameItem(fat, renumbered));
+    // First bytes that differ tell another file of equal size and time.
+    fat.hasPrint = renumbered.hasPrint = true;
+    fat.print = 1;
+    renumbered.print = 2;
+    EXPECT_FALSE(SameItem(fat, renumbered));
+    // A folder on the same mount under another number is another folder.
+    ItemIdentity folder = fat, otherFolder = renumbered;
+    folder.type = otherFolder.type = ItemIdentity::Type::Folder;
+    folder.mount = otherFolder.mount = 7;
+    EXPECT_FALSE(SameItem(folder, otherFolder));
+    otherFolder.inode = folder.inode;
+    EXPECT_TRUE(SameItem(folder, otherFolder));
     ASSERT_TRUE(WriteFile(temp / "b", "alpha and more"));
     EXPECT_FALSE(SameItem(fat, *IdentifyItem(temp / "b")));
+}
+
+// A new item that took over a deleted one's inode number is told apart by
+// its birth time, or by the generation where no birth time is kept.
+TEST(SameItem, TellsAReusedInodeNumberFromItsFormerOwner) {
+    ItemIdentity old;
+    old.type = ItemIdentity::Type::File;
+    old.inodeLasts = true;
+    old.inode = 12;
+    old.hasTimes = true;
+    old.size = 5;
+    old.modifiedNs = 1000;
+    struct Case {
+        const char* label;
+        bool hasBirth;
+        std::int64_t bornNs;
+        bool hasGeneration;
+        std::uint32_t generation;
+        bool same;
+    };
+    const Case cases[] = {
+        {"same birth", true, 77, false, 0, true},
+        {"other birth", true, 78, false, 0, false},
+        {"same generation", false, 0, true, 3, true},
+        {"other generation", false, 0, true, 4, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ItemIdentity recorded = old, now = old;
+        recorded.hasBirth = now.hasBirth = c.hasBirth;
+        recorded.bornNs = 77;
+        now.bornNs = c.bornNs;
+        recorded.hasGeneration = now.hasGeneration = c.hasGeneration;
+        recorded.generation = 3;
+        now.generation = c.generation;
+        EXPECT_EQ(SameItem(recorded, now), c.same);
+    }
+    // On this machine's file system a real reuse is caught, whichever number comes back.
+    TempFolder temp;
+    ASSERT_TRUE(WriteFile(temp / "b", "alpha"));
+    const ItemIdentity first = *IdentifyItem(temp / "b");
+    ASSERT_EQ(unlink((temp / "b").c_str()), 0);
+    ASSERT_TRUE(WriteFile(temp / "b", "alpha"));
+    EXPECT_FALSE(SameItem(first, *IdentifyItem(temp / "b")));
 }
 
 }  // namespace

@@ -178,11 +178,77 @@ protected:
         for (const SettleProblem& problem : problems) ADD_FAILURE() << problem.path << ": " << problem.reason;
         const std::vector<std::string> left = journalFiles();
         EXPECT_EQ(std::count(left.begin(), left.end(), ".journal"), 0);
-        // Taking back an interrupted undo puts the run's new names back.
-        // Without a choice to make (the cut came before the first rename or
-        // after the end was recorded) nothing is taken back.
-        const Expect expect = !takeBack || !asked ? Expect::OldOrNew : undoRun ? Expect::New : Expect::Old;
+        // Taking back an interrupted undo finishes it. Without a choice to
+        // make (the cut came before the first rename or after the end was
+        // recorded) nothing is taken back.
+        (void)undoRun;
+        const Expect expect = !takeBack || !asked ? Expect::OldOrNew : Expect::Old;
         for (const std::string& fault : Check(root, items, entries, expect, figures)) ADD_FAILURE() << fault;
+        expectNothingLeftToSettle();
+    }
+
+    // A second start finds nothing to settle.
+    void expectNothingLeftToSettle() {
+        bool asked = false;
+        EXPECT_TRUE(recover(true, &asked).empty());
+        EXPECT_FALSE(asked);
+        EXPECT_TRUE(UnfinishedJournals(journals()).empty());
+    }
+
+    // Whether a start now would ask what to do with an interrupted run.
+    bool choiceAwaits() {
+        for (const std::string& journal : UnfinishedJournals(journals())) {
+            Recovery recovery(journals());
+            if (recovery.open(journal) && recovery.needsChoice()) return true;
+        }
+        return false;
+    }
+
+    // The scenario's run (or undo) cut after each of `runCuts` steps; each
+    // time the next start's settling (taking back, and keeping) is cut after
+    // every one of its own steps in turn, and a start after that settles the
+    // rest. Afterwards every item is under one name, taken back where that was
+    // chosen; a kept run is then taken back whole by undo.
+    void cutSettlingAtEveryStep(const std::string& root, const Scenario& s, const std::vector<long>& runCuts,
+                                Figures& figures) {
+        platform::renameWays() = s.ways;
+        const std::vector<ListEntry> list = listAt(root, s.entries);
+        for (const long runCut : runCuts) {
+            for (const bool takeBack : {true, false}) {
+                for (long step = 1;; ++step) {
+                    SCOPED_TRACE(std::string(s.label) + ", run cut after step " + std::to_string(runCut) +
+                                 ", settling " + (takeBack ? "(taking back)" : "(keeping)") +
+                                 " cut after step " + std::to_string(step));
+                    fresh(root, s.tree);
+                    if (s.undo) run(list);
+                    const bool runKilled = kestrix::testing::RunKilledAtStep(runCut, [&] {
+                        if (s.undo) {
+                            undo();
+                        } else {
+                            run(list);
+                        }
+                    });
+                    if (!runKilled) break;  // the run ends before that step
+                    const bool choice = choiceAwaits();
+                    const bool killed = kestrix::testing::RunKilledAtStep(step, [&] { recover(takeBack); });
+                    if (!killed) break;
+                    ++figures.kills;
+                    const std::vector<SettleProblem> problems = recover(takeBack);
+                    figures.problems += static_cast<int>(problems.size());
+                    for (const SettleProblem& problem : problems)
+                        ADD_FAILURE() << problem.path << ": " << problem.reason;
+                    const Expect expect = choice && takeBack ? Expect::Old : Expect::OldOrNew;
+                    for (const std::string& fault : Check(root, s.tree, s.entries, expect, figures))
+                        ADD_FAILURE() << fault;
+                    expectNothingLeftToSettle();
+                    if (!takeBack && UndoAvailable(journals())) {
+                        undo();
+                        for (const std::string& fault : Check(root, s.tree, s.entries, Expect::Old, figures))
+                            ADD_FAILURE() << "after undo: " << fault;
+                    }
+                }
+            }
+        }
     }
 
     // Kills at random moments of a run of 10,000 renames; the ways of renaming
@@ -228,6 +294,57 @@ protected:
                   << figures.temporaries << " temporaries left, " << figures.secondLinks
                   << " second links left\n";
     }
+
+    void cutTakeBackAtRandom(const std::string& root, int kills, const char* label) {
+        const Workload w = TenThousandPhotos();
+        std::mt19937 random(20261211);
+        Figures figures;
+        int runsFinished = 0, takeBacksFinished = 0;
+        const std::vector<ListEntry> list = listAt(root, w.entries);
+        std::chrono::microseconds wholeRun{0}, wholeTakeBack{0};
+        for (int i = 0; i < kills; ++i) {
+            SCOPED_TRACE(std::string(label) + ", take-back kill " + std::to_string(i));
+            fresh(root, w.tree);
+            if (wholeRun.count() == 0) {
+                // A whole run, then a whole take-back of most of it, timed, set the ranges.
+                auto start = std::chrono::steady_clock::now();
+                kestrix::testing::RunKilledAtStep(1L << 40, [&] { run(list); });
+                wholeRun = std::chrono::duration_cast<std::chrono::microseconds>(
+                    std::chrono::steady_clock::now() - start);
+                fresh(root, w.tree);
+                kestrix::testing::RunKilledAfter(wholeRun * 9 / 10, [&] { run(list); });
+                start = std::chrono::steady_clock::now();
+                kestrix::testing::RunKilledAtStep(1L << 40, [&] { recover(true); });
+                wholeTakeBack = std::chrono::duration_cast<std::chrono::microseconds>(
+                    std::chrono::steady_clock::now() - start);
+                fresh(root, w.tree);
+            }
+            std::uniform_int_distribution<long> runMoment(wholeRun.count() / 10, wholeRun.count() * 7 / 10);
+            if (!kestrix::testing::RunKilledAfter(std::chrono::microseconds(runMoment(random)),
+                                                  [&] { run(list); })) {
+                ++runsFinished;
+                continue;
+            }
+            const bool choice = choiceAwaits();
+            std::uniform_int_distribution<long> takeBackMoment(0, wholeTakeBack.count());
+            if (!kestrix::testing::RunKilledAfter(std::chrono::microseconds(takeBackMoment(random)),
+                                                  [&] { recover(true); })) {
+                ++takeBacksFinished;
+            }
+            ++figures.kills;
+            const std::vector<SettleProblem> problems = recover(true);
+            for (const SettleProblem& problem : problems)
+                ADD_FAILURE() << problem.path << ": " << problem.reason;
+            const Expect expect = choice ? Expect::Old : Expect::OldOrNew;
+            for (const std::string& fault : Check(root, w.tree, w.entries, expect, figures))
+                ADD_FAILURE() << fault;
+            expectNothingLeftToSettle();
+        }
+        std::cout << label << ", random moments of the take-back of 10,000 renames: " << figures.kills
+                  << " kills (" << takeBacksFinished << " take-backs finished first, " << runsFinished
+                  << " runs finished first), " << figures.items << " items checked, " << figures.temporaries
+                  << " temporaries left, " << figures.secondLinks << " second links left\n";
+    }
 };
 
 const Scenario kExt4Scenarios[] = {
@@ -263,6 +380,23 @@ TEST_F(CrashTest, RecoversFromACutAtEveryStepOnExt4) {
               << figures.temporaries << " temporaries left, " << figures.secondLinks
               << " second links left\n";
 }
+
+// Steps of each scenario's run (or undo) to cut it at before its settling is
+// cut in turn: at an intermediate, after some renames, near the end.
+const std::vector<long> kRunCuts = {3, 6, 9, 13};
+
+TEST_F(CrashTest, SettlesACutTakeBackOrKeepAtEveryStepOnExt4) {
+    Figures figures;
+    for (const Scenario& s : kExt4Scenarios) cutSettlingAtEveryStep(files(), s, kRunCuts, figures);
+    std::cout << "ext4, settling cut at every step: " << figures.kills << " kills, " << figures.items
+              << " items checked, " << figures.temporaries << " temporaries left, " << figures.secondLinks
+              << " second links left\n";
+}
+
+// Kills at random moments of a run of 10,000 renames, then at a random
+// moment of the take-back its next start makes; the start after that
+// settles the rest, and every item is under its old name.
+TEST_F(CrashTest, SettlesKillsAtRandomMomentsOfATakeBackOnExt4) { cutTakeBackAtRandom(files(), 6, "ext4"); }
 
 TEST_F(CrashTest, RecoversFromKillsAtRandomMomentsOnExt4) {
     cutAtRandom(files(),
@@ -312,6 +446,18 @@ TEST_F(ExfatCrashTest, RecoversFromACutAtEveryStep) {
     std::cout << "exFAT, every step: " << figures.kills << " kills, " << figures.items << " items checked, "
               << figures.temporaries << " temporaries left, " << figures.secondLinks
               << " second links left\n";
+}
+
+TEST_F(ExfatCrashTest, SettlesACutTakeBackOrKeepAtEveryStep) {
+    Figures figures;
+    for (const Scenario& s : kExfatScenarios) cutSettlingAtEveryStep(volumeRoot(), s, kRunCuts, figures);
+    std::cout << "exFAT, settling cut at every step: " << figures.kills << " kills, " << figures.items
+              << " items checked, " << figures.temporaries << " temporaries left, " << figures.secondLinks
+              << " second links left\n";
+}
+
+TEST_F(ExfatCrashTest, SettlesKillsAtRandomMomentsOfATakeBack) {
+    cutTakeBackAtRandom(volumeRoot(), 3, "exFAT");
 }
 
 TEST_F(ExfatCrashTest, RecoversFromKillsAtRandomMoments) {

@@ -193,9 +193,11 @@ TEST(JournalFormat, IsUnreadableWithoutAHeaderItKnows) {
     // Header payload: the magic text with its length, the version, the kind, two ids.
     const std::string magic = std::string(1, 19) + "KESTRIX-RUN-JOURNAL";
     const std::string ids = std::string(1, 0) + std::string(1, 0);
+    // Versions 1 (written before identities told reused inode numbers apart) and 2.
     ASSERT_TRUE(ParseJournal(Frame(1, magic + std::string(1, 1) + std::string(1, 1) + ids) + rest).readable);
+    ASSERT_TRUE(ParseJournal(Frame(1, magic + std::string(1, 2) + std::string(1, 1) + ids) + rest).readable);
     for (const std::string& bytes : {std::string(), std::string("KESTRIX"), rest,
-                                     Frame(1, magic + std::string(1, 2) + std::string(1, 1) + ids) + rest,
+                                     Frame(1, magic + std::string(1, 3) + std::string(1, 1) + ids) + rest,
                                      Frame(1, magic + std::string(1, 1) + std::string(1, 9) + ids) + rest}) {
         EXPECT_FALSE(ParseJournal(bytes).readable);
     }
@@ -274,9 +276,9 @@ TEST(JournalFormat, KnowsALaterVersionEmptinessGarbageAndZerosAtTheEnd) {
         bool laterVersion, headerTorn, damaged, readable;
     };
     const Case cases[] = {
-        {"version 2", Frame(1, magic + std::string(1, 2) + std::string(1, 1) + ids) + rest, true, false,
+        {"version 3", Frame(1, magic + std::string(1, 3) + std::string(1, 1) + ids) + rest, true, false,
          false, false},
-        {"version 2, header alone", Frame(1, magic + std::string(1, 2) + std::string(1, 1) + ids), true,
+        {"version 3, header alone", Frame(1, magic + std::string(1, 3) + std::string(1, 1) + ids), true,
          false, false, false},
         {"header cut short by one byte", header.substr(0, header.size() - 1), false, true, false, false},
         {"first byte of a header", header.substr(0, 1), false, true, false, false},

@@ -135,7 +135,7 @@ TEST_F(UnusableJournalTest, LeavesAJournalOfALaterVersionAlone) {
     std::string later;
     later.push_back(19);
     later += "KESTRIX-RUN-JOURNAL";
-    later.push_back(2);  // the version
+    later.push_back(3);  // the version
     later += "anything a later version writes";
     std::string framed(4, '\0');
     for (int i = 0; i < 4; ++i) framed[i] = static_cast<char>((later.size() >> (8 * i)) & 0xFF);
