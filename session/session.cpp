@@ -206,16 +206,32 @@ void Session::optionsWindowClosed() {
 
 bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
     proposing_ = true;
-    const auto proposed = qScopeGuard([this] { proposing_ = factsCaughtUp_ = false; });
+    const auto ended = qScopeGuard([this] { proposing_ = factsCaughtUp_ = false; });
     const std::int64_t count = entries_.count();
     bool changed = false;
     // Only the proposed path decides whether an entry is rewritten; the list
     // signals the rewritten rows in runs, so a view keeps its current item.
+    // Each path is built in one buffer and copied over the entry's old one,
+    // which mostly has room for it (a renumbered path keeps its length): no
+    // allocation per entry. A path that outgrows its room gets one of its own
+    // size, not the doubled one a growing string would take.
+    std::string proposed;
+    const std::vector<ListEntry>& all = entries_.entries();
     entries_.rebuildRows(first, last, [&](int row, ListEntry& entry) {
-        ListEntry rebuilt = TransformPath(entry.current, row, count, rules, entry.kind);
-        if (rebuilt.proposed == entry.proposed && rebuilt.missing == entry.missing) return false;
-        entry.proposed = std::move(rebuilt.proposed);
-        entry.missing = rebuilt.missing;
+        // The paths of a sorted list lie scattered in memory: the next ones
+        // are fetched while this one is built.
+        if (const auto ahead = static_cast<std::size_t>(row) + 8; ahead < all.size()) {
+            __builtin_prefetch(all[ahead].current.data());
+            __builtin_prefetch(all[ahead].proposed.data());
+        }
+        const MissingFact missing = ProposePath(entry.current, row, count, rules, entry.kind, proposed);
+        if (proposed == entry.proposed && missing == entry.missing) return false;
+        if (entry.proposed.capacity() >= proposed.size()) {
+            entry.proposed.assign(proposed);
+        } else {
+            entry.proposed = std::string(proposed);
+        }
+        entry.missing = missing;
         changed = true;
         return true;
     });
@@ -433,7 +449,10 @@ void Session::sortEntries(SortKey key) {
     auto nameKeys = [&] {
         std::vector<std::string> keys;
         keys.reserve(count);
-        for (const ListEntry& entry : entries) keys.push_back(NaturalSortKey(NamePart(entry.current)));
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i + 8 < count) __builtin_prefetch(entries[i + 8].current.data());
+            keys.push_back(NaturalSortKey(NamePart(entries[i].current)));
+        }
         return keys;
     };
     auto stats = [&] {
