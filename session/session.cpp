@@ -95,9 +95,6 @@ Session::Session(QObject* parent) : QObject(parent) {
     connect(&entries_, &EntryList::rowsInserted, this, [this] { sortedBy_.reset(); });
     connect(&entries_, &EntryList::modelReset, this, [this] { sortedBy_.reset(); });
     connect(&conflicts_, &ConflictWatch::marksChanged, this, &Session::conflictsMarked);
-    factsSource_ = [this](const std::string& path, FactKinds wanted, ItemFacts& facts) {
-        cachedFacts(path, wanted, facts);
-    };
     datesTaken_ = [this](const std::vector<std::string>& paths) { return cachedDatesTaken(paths); };
 }
 
@@ -160,7 +157,9 @@ void Session::setExtendedOptions(const ExtendedOptions& options) {
     if (regex) regex_ = regex;
     extendedRules_ = std::make_shared<const ExtendedRules>(
         extended_, std::move(regex), std::move(regexError),
-        [this](std::string_view path, FactKinds wanted) { return factsOf(path, wanted); });
+        [this](std::string_view path, std::int64_t index, FactKinds wanted) {
+            return factsOf(path, index, wanted);
+        });
     if (extendedRules_->valid()) usableExtended_ = extendedRules_;
 }
 
@@ -168,7 +167,7 @@ QString Session::regexProblem() const { return QString::fromStdString(extendedRu
 
 QString Session::templateProblem() const { return QString::fromStdString(extendedRules_->templateError()); }
 
-ItemFacts Session::factsOf(std::string_view path, FactKinds wanted) const {
+ItemFacts Session::factsOf(std::string_view path, std::int64_t index, FactKinds wanted) {
     ItemFacts facts;
     if (wanted & Bit(Fact::Folder)) {
         std::string_view folder = FolderPart(path);
@@ -177,7 +176,11 @@ ItemFacts Session::factsOf(std::string_view path, FactKinds wanted) const {
     }
     if (wanted & Bit(Fact::Modified)) facts.modified = platform::ModifiedLocalTime(std::string(path));
     const FactKinds fromFiles = wanted & static_cast<FactKinds>(~(Bit(Fact::Folder) | Bit(Fact::Modified)));
-    if (fromFiles != 0 && factsSource_) factsSource_(std::string(path), fromFiles, facts);
+    if (fromFiles != 0 && ownFactsSource_) {
+        cachedFacts(path, index, fromFiles, facts);
+    } else if (fromFiles != 0 && factsSource_) {
+        factsSource_(std::string(path), fromFiles, facts);
+    }
     return facts;
 }
 
@@ -206,7 +209,7 @@ void Session::optionsWindowClosed() {
 
 bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
     proposing_ = true;
-    const auto ended = qScopeGuard([this] { proposing_ = factsCaughtUp_ = false; });
+    const auto ended = qScopeGuard([this] { proposing_ = factsCaughtUp_ = factsSnapshotRetaken_ = false; });
     const std::int64_t count = entries_.count();
     bool changed = false;
     // Only the proposed path decides whether an entry is rewritten; the list
@@ -768,31 +771,53 @@ std::optional<std::uint32_t> Counted(const std::optional<int>& value) {
 
 }  // namespace
 
-void Session::cachedFacts(const std::string& path, FactKinds wanted, ItemFacts& facts) {
+void Session::cachedFacts(std::string_view path, std::int64_t index, FactKinds wanted, ItemFacts& facts) {
     const platform::MetadataFields fields = FieldsOf(wanted);
     if (fields == 0) return;
     // Once per proposal of the whole list, not once per entry.
     if (!factsCaughtUp_) {
         metadata_.catchUp();
         factsCaughtUp_ = proposing_;
+        if (proposing_) factsSnapshot_.refresh(metadata_, entries_.entries(), fields);
     }
-    const MetadataCache::Shared known = metadata_.cachedFieldsOfCaughtUp(path, fields);
-    if (!known) {
-        factsMissing_.insert(path);
-        factsMissingFields_ |= fields;
-        if (!factsReadScheduled_) {
-            factsReadScheduled_ = true;
-            QTimer::singleShot(0, this, &Session::readMissingFacts);
+    const FactsSnapshot::Row* row = nullptr;
+    FactsSnapshot::Lookup lookup = FactsSnapshot::Lookup::Moved;
+    if (proposing_) {
+        lookup = factsSnapshot_.find(index, path, row);
+        // The list changed since the snapshot (a sort, say): taken anew once.
+        if (lookup == FactsSnapshot::Lookup::Moved && !factsSnapshotRetaken_) {
+            factsSnapshotRetaken_ = true;
+            factsSnapshot_.refresh(metadata_, entries_.entries(), fields, true);
+            lookup = factsSnapshot_.find(index, path, row);
         }
-        return;
     }
-    facts.dateTaken = known->dateTaken;
-    facts.camera = known->cameraModel;
-    facts.artist = known->artist;
-    facts.title = known->title;
-    facts.album = known->album;
-    facts.track = Counted(known->track);
-    facts.year = Counted(known->year);
+    const platform::ItemMetadata* known = nullptr;
+    MetadataCache::Shared held;
+    if (lookup == FactsSnapshot::Lookup::Found) {
+        if (wanted & Bit(Fact::DateTaken)) facts.dateTaken = row->dateTaken;
+        if (!(wanted & ~Bit(Fact::DateTaken))) return;
+        known = row->item;
+    } else {
+        const std::string owned(path);
+        held = metadata_.cachedFieldsOfCaughtUp(owned, fields);
+        known = held.get();
+        if (!known) {
+            factsMissing_.insert(owned);
+            factsMissingFields_ |= fields;
+            if (!factsReadScheduled_) {
+                factsReadScheduled_ = true;
+                QTimer::singleShot(0, this, &Session::readMissingFacts);
+            }
+            return;
+        }
+        if (wanted & Bit(Fact::DateTaken)) facts.dateTaken = known->dateTaken;
+    }
+    if (wanted & Bit(Fact::Camera)) facts.camera = known->cameraModel;
+    if (wanted & Bit(Fact::Artist)) facts.artist = known->artist;
+    if (wanted & Bit(Fact::Title)) facts.title = known->title;
+    if (wanted & Bit(Fact::Album)) facts.album = known->album;
+    if (wanted & Bit(Fact::Track)) facts.track = Counted(known->track);
+    if (wanted & Bit(Fact::Year)) facts.year = Counted(known->year);
 }
 
 void Session::readMissingFacts() {
