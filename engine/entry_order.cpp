@@ -35,12 +35,23 @@ std::vector<std::size_t> OrderByText(const std::vector<std::string>& keys, bool 
 
 std::vector<std::size_t> OrderByNumber(const std::vector<std::optional<std::int64_t>>& keys,
                                        bool descending) {
-    std::vector<std::size_t> order = Identity(keys.size());
-    const auto unknown =
-        std::stable_partition(order.begin(), order.end(), [&](std::size_t i) { return keys[i].has_value(); });
-    std::stable_sort(order.begin(), unknown, [&](std::size_t a, std::size_t b) {
-        return descending ? *keys[b] < *keys[a] : *keys[a] < *keys[b];
+    // As for the texts: each key beside its position, the position breaking
+    // ties; the entries without a key follow in their order.
+    std::vector<std::pair<std::int64_t, std::size_t>> keyed;
+    keyed.reserve(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i]) keyed.emplace_back(*keys[i], i);
+    }
+    std::sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
+        if (a.first != b.first) return descending ? a.first > b.first : a.first < b.first;
+        return a.second < b.second;
     });
+    std::vector<std::size_t> order;
+    order.reserve(keys.size());
+    for (const auto& [key, i] : keyed) order.push_back(i);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (!keys[i]) order.push_back(i);
+    }
     return order;
 }
 

@@ -33,7 +33,7 @@ MissingFact ExtendedRules::Apply(std::string_view path, std::int64_t index, std:
     }
     if (template_) {
         ItemFacts facts;
-        if (template_->needs() != 0 && facts_) facts = facts_(path, template_->needs());
+        if (template_->needs() != 0 && facts_) facts = facts_(path, index, template_->needs());
         next.clear();
         const std::int64_t number = static_cast<std::int64_t>(options_.TemplateStart) + index;
         const MissingFact missing = template_->Expand(work, number, facts, next);

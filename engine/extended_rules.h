@@ -22,9 +22,9 @@ public:
     virtual void Rewrite(std::string_view text, std::string& out) const = 0;
 };
 
-// What is known about the item at a path; only the facts asked for need be
-// filled in.
-using FactsReader = std::function<ItemFacts(std::string_view path, FactKinds wanted)>;
+// What is known about the item at a path, whose entry is proposed for list
+// position `index`; only the facts asked for need be filled in.
+using FactsReader = std::function<ItemFacts(std::string_view path, std::int64_t index, FactKinds wanted)>;
 
 // The further rules made ready to apply. Rules with an error (a pattern that
 // does not compile, a template with an unknown token) describe themselves but

@@ -53,8 +53,10 @@ void MetadataCache::catchUpLocked() {
     std::vector<platform::FolderWatch::Change> changes;
     if (!watch_.takeChanges(changes)) {
         trusted_.clear();
+        changes_.fetch_add(1, std::memory_order_release);
         return;
     }
+    if (!changes.empty()) changes_.fetch_add(1, std::memory_order_release);
     for (const platform::FolderWatch::Change& change : changes) {
         if (!change.name.empty()) {
             trusted_.erase(change.folder + change.name);
@@ -92,7 +94,10 @@ MetadataCache::Shared MetadataCache::fieldsOfCaughtUp(const std::string& path, M
         if (it != items_.end() && it->second.stamp == *stamp) {
             missing &= ~it->second.metadata->asked;
             if (!missing) {
-                if (trust) trusted_[path] = key;
+                if (trust) {
+                    trusted_[path] = key;
+                    changes_.fetch_add(1, std::memory_order_release);
+                }
                 return it->second.metadata;
             }
         }
@@ -107,6 +112,7 @@ MetadataCache::Shared MetadataCache::fieldsOfCaughtUp(const std::string& path, M
     Merge(*merged, read, missing);
     known = Known{*stamp, std::move(merged)};
     if (trust) trusted_[path] = key;
+    changes_.fetch_add(1, std::memory_order_release);
     return known.metadata;
 }
 
@@ -127,6 +133,19 @@ std::vector<std::size_t> MetadataCache::takeKnown(const std::vector<std::string>
         unknown.push_back(i);
     }
     return unknown;
+}
+
+std::uint64_t MetadataCache::trustedFieldsOf(const std::vector<std::string_view>& paths,
+                                             MetadataFields wanted, std::vector<Shared>& results) {
+    results.assign(paths.size(), nullptr);
+    const std::lock_guard lock(mutex_);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const auto trusted = trusted_.find(paths[i]);
+        if (trusted == trusted_.end()) continue;
+        const auto it = items_.find(trusted->second);
+        if (it != items_.end() && !(wanted & ~it->second.metadata->asked)) results[i] = it->second.metadata;
+    }
+    return changes_.load(std::memory_order_relaxed);
 }
 
 std::optional<ItemMetadata> MetadataCache::cachedFieldsOf(const std::string& path, MetadataFields wanted) {
@@ -170,6 +189,7 @@ void MetadataCache::clear() {
     const std::lock_guard lock(mutex_);
     items_.clear();
     trusted_.clear();
+    changes_.fetch_add(1, std::memory_order_release);
 }
 
 }  // namespace kestrix::session

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -7,10 +8,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "engine/repoint.h"
 #include "platform/folder_watch.h"
 #include "platform/item_metadata.h"
 
@@ -52,6 +55,15 @@ public:
     std::vector<std::size_t> takeKnown(const std::vector<std::string>& paths, std::size_t first,
                                        std::size_t last, platform::MetadataFields wanted,
                                        std::vector<Shared>& results);
+    // After catchUp(), for many items at one lock and without a stat: the
+    // item of each of `paths` that is taken as it was with every wanted field
+    // read, null for the others (which only cachedFieldsOfCaughtUp() can
+    // tell). Gives changes() as of that moment.
+    std::uint64_t trustedFieldsOf(const std::vector<std::string_view>& paths, platform::MetadataFields wanted,
+                                  std::vector<Shared>& results);
+    // Counts every change of what the cache holds or takes as it was: while
+    // it stands, what trustedFieldsOf() gave stays true.
+    std::uint64_t changes() const { return changes_.load(std::memory_order_acquire); }
     // Only what the cache holds and is still true of the item: none unless
     // every wanted field was read.
     // The same without catching up with the changes seen (a caller asking for
@@ -91,7 +103,8 @@ private:
     std::unordered_map<Key, Known, KeyHash> items_;
     platform::FolderWatch watch_;
     // The paths taken as they were, and their items.
-    std::unordered_map<std::string, Key> trusted_;
+    std::unordered_map<std::string, Key, PathHash, std::equal_to<>> trusted_;
+    std::atomic<std::uint64_t> changes_{0};
 };
 
 }  // namespace kestrix::session

@@ -107,9 +107,6 @@ Session::Session(QObject* parent) : QObject(parent), processToken_(platform::Pro
     connect(&entries_, &EntryList::rowsInserted, this, [this] { sortedBy_.reset(); });
     connect(&entries_, &EntryList::modelReset, this, [this] { sortedBy_.reset(); });
     connect(&conflicts_, &ConflictWatch::marksChanged, this, &Session::conflictsMarked);
-    factsSource_ = [this](const std::string& path, FactKinds wanted, ItemFacts& facts) {
-        cachedFacts(path, wanted, facts);
-    };
     datesTaken_ = [this](const std::vector<std::string>& paths) { return cachedDatesTaken(paths); };
 }
 
@@ -172,7 +169,9 @@ void Session::setExtendedOptions(const ExtendedOptions& options) {
     if (regex) regex_ = regex;
     extendedRules_ = std::make_shared<const ExtendedRules>(
         extended_, std::move(regex), std::move(regexError),
-        [this](std::string_view path, FactKinds wanted) { return factsOf(path, wanted); });
+        [this](std::string_view path, std::int64_t index, FactKinds wanted) {
+            return factsOf(path, index, wanted);
+        });
     if (extendedRules_->valid()) usableExtended_ = extendedRules_;
 }
 
@@ -180,7 +179,7 @@ QString Session::regexProblem() const { return QString::fromStdString(extendedRu
 
 QString Session::templateProblem() const { return QString::fromStdString(extendedRules_->templateError()); }
 
-ItemFacts Session::factsOf(std::string_view path, FactKinds wanted) const {
+ItemFacts Session::factsOf(std::string_view path, std::int64_t index, FactKinds wanted) {
     ItemFacts facts;
     if (wanted & Bit(Fact::Folder)) {
         std::string_view folder = FolderPart(path);
@@ -189,7 +188,11 @@ ItemFacts Session::factsOf(std::string_view path, FactKinds wanted) const {
     }
     if (wanted & Bit(Fact::Modified)) facts.modified = platform::ModifiedLocalTime(std::string(path));
     const FactKinds fromFiles = wanted & static_cast<FactKinds>(~(Bit(Fact::Folder) | Bit(Fact::Modified)));
-    if (fromFiles != 0 && factsSource_) factsSource_(std::string(path), fromFiles, facts);
+    if (fromFiles != 0 && ownFactsSource_) {
+        cachedFacts(path, index, fromFiles, facts);
+    } else if (fromFiles != 0 && factsSource_) {
+        factsSource_(std::string(path), fromFiles, facts);
+    }
     return facts;
 }
 
@@ -218,16 +221,32 @@ void Session::optionsWindowClosed() {
 
 bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
     proposing_ = true;
-    const auto proposed = qScopeGuard([this] { proposing_ = factsCaughtUp_ = false; });
+    const auto ended = qScopeGuard([this] { proposing_ = factsCaughtUp_ = factsSnapshotRetaken_ = false; });
     const std::int64_t count = entries_.count();
     bool changed = false;
     // Only the proposed path decides whether an entry is rewritten; the list
     // signals the rewritten rows in runs, so a view keeps its current item.
+    // Each path is built in one buffer and copied over the entry's old one,
+    // which mostly has room for it (a renumbered path keeps its length): no
+    // allocation per entry. A path that outgrows its room gets one of its own
+    // size, not the doubled one a growing string would take.
+    std::string proposed;
+    const std::vector<ListEntry>& all = entries_.entries();
     entries_.rebuildRows(first, last, [&](int row, ListEntry& entry) {
-        ListEntry rebuilt = TransformPath(entry.current, row, count, rules, entry.kind);
-        if (rebuilt.proposed == entry.proposed && rebuilt.missing == entry.missing) return false;
-        entry.proposed = std::move(rebuilt.proposed);
-        entry.missing = rebuilt.missing;
+        // The paths of a sorted list lie scattered in memory: the next ones
+        // are fetched while this one is built.
+        if (const auto ahead = static_cast<std::size_t>(row) + 8; ahead < all.size()) {
+            __builtin_prefetch(all[ahead].current.data());
+            __builtin_prefetch(all[ahead].proposed.data());
+        }
+        const MissingFact missing = ProposePath(entry.current, row, count, rules, entry.kind, proposed);
+        if (proposed == entry.proposed && missing == entry.missing) return false;
+        if (entry.proposed.capacity() >= proposed.size()) {
+            entry.proposed.assign(proposed);
+        } else {
+            entry.proposed = std::string(proposed);
+        }
+        entry.missing = missing;
         changed = true;
         return true;
     });
@@ -449,7 +468,10 @@ void Session::sortEntries(SortKey key) {
     auto nameKeys = [&] {
         std::vector<std::string> keys;
         keys.reserve(count);
-        for (const ListEntry& entry : entries) keys.push_back(NaturalSortKey(NamePart(entry.current)));
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i + 8 < count) __builtin_prefetch(entries[i + 8].current.data());
+            keys.push_back(NaturalSortKey(NamePart(entries[i].current)));
+        }
         return keys;
     };
     auto stats = [&] {
@@ -795,31 +817,53 @@ std::optional<std::uint32_t> Counted(const std::optional<int>& value) {
 
 }  // namespace
 
-void Session::cachedFacts(const std::string& path, FactKinds wanted, ItemFacts& facts) {
+void Session::cachedFacts(std::string_view path, std::int64_t index, FactKinds wanted, ItemFacts& facts) {
     const platform::MetadataFields fields = FieldsOf(wanted);
     if (fields == 0) return;
     // Once per proposal of the whole list, not once per entry.
     if (!factsCaughtUp_) {
         metadata_.catchUp();
         factsCaughtUp_ = proposing_;
+        if (proposing_) factsSnapshot_.refresh(metadata_, entries_.entries(), fields);
     }
-    const MetadataCache::Shared known = metadata_.cachedFieldsOfCaughtUp(path, fields);
-    if (!known) {
-        factsMissing_.insert(path);
-        factsMissingFields_ |= fields;
-        if (!factsReadScheduled_) {
-            factsReadScheduled_ = true;
-            QTimer::singleShot(0, this, &Session::readMissingFacts);
+    const FactsSnapshot::Row* row = nullptr;
+    FactsSnapshot::Lookup lookup = FactsSnapshot::Lookup::Moved;
+    if (proposing_) {
+        lookup = factsSnapshot_.find(index, path, row);
+        // The list changed since the snapshot (a sort, say): taken anew once.
+        if (lookup == FactsSnapshot::Lookup::Moved && !factsSnapshotRetaken_) {
+            factsSnapshotRetaken_ = true;
+            factsSnapshot_.refresh(metadata_, entries_.entries(), fields, true);
+            lookup = factsSnapshot_.find(index, path, row);
         }
-        return;
     }
-    facts.dateTaken = known->dateTaken;
-    facts.camera = known->cameraModel;
-    facts.artist = known->artist;
-    facts.title = known->title;
-    facts.album = known->album;
-    facts.track = Counted(known->track);
-    facts.year = Counted(known->year);
+    const platform::ItemMetadata* known = nullptr;
+    MetadataCache::Shared held;
+    if (lookup == FactsSnapshot::Lookup::Found) {
+        if (wanted & Bit(Fact::DateTaken)) facts.dateTaken = row->dateTaken;
+        if (!(wanted & ~Bit(Fact::DateTaken))) return;
+        known = row->item;
+    } else {
+        const std::string owned(path);
+        held = metadata_.cachedFieldsOfCaughtUp(owned, fields);
+        known = held.get();
+        if (!known) {
+            factsMissing_.insert(owned);
+            factsMissingFields_ |= fields;
+            if (!factsReadScheduled_) {
+                factsReadScheduled_ = true;
+                QTimer::singleShot(0, this, &Session::readMissingFacts);
+            }
+            return;
+        }
+        if (wanted & Bit(Fact::DateTaken)) facts.dateTaken = known->dateTaken;
+    }
+    if (wanted & Bit(Fact::Camera)) facts.camera = known->cameraModel;
+    if (wanted & Bit(Fact::Artist)) facts.artist = known->artist;
+    if (wanted & Bit(Fact::Title)) facts.title = known->title;
+    if (wanted & Bit(Fact::Album)) facts.album = known->album;
+    if (wanted & Bit(Fact::Track)) facts.track = Counted(known->track);
+    if (wanted & Bit(Fact::Year)) facts.year = Counted(known->year);
 }
 
 void Session::readMissingFacts() {

@@ -20,6 +20,7 @@
 #include "run/run_history.h"
 #include "session/conflict_watch.h"
 #include "session/entry_list.h"
+#include "session/facts_snapshot.h"
 #include "session/item_facts_source.h"
 #include "session/left_out_items.h"
 #include "session/metadata_cache.h"
@@ -110,7 +111,10 @@ public:
     QString templateProblem() const;
     // Where the date a photo was taken, the camera model and the audio tags
     // come from; without a source every item lacks them.
-    void setItemFactsSource(ItemFactsSource source) { factsSource_ = std::move(source); }
+    void setItemFactsSource(ItemFactsSource source) {
+        factsSource_ = std::move(source);
+        ownFactsSource_ = false;
+    }
 
     // Rebuilds the rule summary and, in live preview mode, the proposed paths.
     void refreshPreview();
@@ -264,7 +268,7 @@ private:
     // Whether numbering, or a number of the further rules, follows the positions of entries.
     bool positionsMatter() const;
     // What is known about the item at `path`, as far as `wanted` asks.
-    ItemFacts factsOf(std::string_view path, FactKinds wanted) const;
+    ItemFacts factsOf(std::string_view path, std::int64_t index, FactKinds wanted);
     // The one renumbering: proposes anew, from `rules`, the entries of rows
     // `first` to `last`, rewriting only those whose proposed path changes;
     // whether any did.
@@ -289,7 +293,8 @@ private:
     void undoEnded();
     // The facts the further rules need, from the cache; an item not read yet
     // is read in the background and the preview follows when it was.
-    void cachedFacts(const std::string& path, FactKinds wanted, ItemFacts& facts);
+    // `index` is the row the entry is proposed for.
+    void cachedFacts(std::string_view path, std::int64_t index, FactKinds wanted, ItemFacts& facts);
     void readMissingFacts();
     void missingFactsRead();
     void proposeWithReadFacts();
@@ -307,6 +312,7 @@ private:
     std::shared_ptr<const ExtendedRules> extendedRules_;   // of extended_, errors included
     std::shared_ptr<const ExtendedRules> usableExtended_;  // the last without errors
     ItemFactsSource factsSource_;
+    bool ownFactsSource_ = true;  // the cache below, asked without the source's copy of each path
     // The last regular expression that could be used, which a new one of the same pattern builds on.
     std::shared_ptr<const RegexRewriter> regex_;
     PreviewMode previewMode_ = PreviewMode::Live;
@@ -330,6 +336,10 @@ private:
     // While the list is proposed anew, and whether the cache caught up with the disk meanwhile.
     bool proposing_ = false;
     bool factsCaughtUp_ = false;
+    // The cache's facts of the whole list for the proposals, and whether this
+    // proposal took them anew after finding the list changed.
+    FactsSnapshot factsSnapshot_;
+    bool factsSnapshotRetaken_ = false;
     std::unique_ptr<MetadataJob> factsRead_;
     const std::string processToken_;
 };

@@ -187,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
 RenameRules WithExtended(RenameOptions options, const ExtendedOptions& extended, const ItemFacts& facts) {
     RenameRules rules = RenameRules::From(options).value();
     rules.setExtended(std::make_shared<const ExtendedRules>(
-        extended, nullptr, "", [facts](std::string_view, FactKinds) { return facts; }));
+        extended, nullptr, "", [facts](std::string_view, std::int64_t, FactKinds) { return facts; }));
     return rules;
 }
 

@@ -336,6 +336,11 @@ TEST_P(TransformPathTest, ProposesPath) {
     EXPECT_EQ(entry.current, c.path);
     EXPECT_EQ(entry.proposed, c.expected);
     EXPECT_EQ(entry.kind, c.kind);
+    // Written over a buffer that held a longer path before.
+    std::string proposed = "/an/earlier/proposed/path/longer/than/any/of/these.txt";
+    EXPECT_EQ(ProposePath(c.path, c.index, c.count, RenameRules::From(options).value(), c.kind, proposed),
+              MissingFact::None);
+    EXPECT_EQ(proposed, c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TransformPathTest, testing::ValuesIn(kCases), [](const auto& info) {

@@ -115,7 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         return 0;
     }
     rules->setExtended(std::make_shared<const kestrix::ExtendedRules>(
-        extended, nullptr, "", [&facts](std::string_view, kestrix::FactKinds) { return facts; }));
+        extended, nullptr, "",
+        [&facts](std::string_view, std::int64_t, kestrix::FactKinds) { return facts; }));
     Check(!options.numberingInForce() || startConverts);
     std::vector<kestrix::ListEntry> entries;
     entries.push_back(kestrix::TransformPath(path, index, count, *rules));

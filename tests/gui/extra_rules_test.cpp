@@ -174,6 +174,30 @@ TEST_F(ExtraRulesTest, ADateTakenTemplateNamesRealPhotosAndAnUndatedOneKeepsItsN
                     .endsWith(QStringLiteral("brak daty wykonania zdjęcia")));
 }
 
+// Each keystroke finds the dates of the whole list at once; they must still
+// be those of the items the rows hold after a sort, and of a photo changed since.
+TEST_F(ExtraRulesTest, DatesFollowTheirPhotosAfterASortAndAChangeOnDisk) {
+    media::MakeJpeg(path("a.jpg"), {{"Exif.Photo.DateTimeOriginal", "2024:07:15 10:31:02"}});
+    media::MakeJpeg(path("b.jpg"), {{"Exif.Photo.DateTimeOriginal", "2023:01:02 03:04:05"}});
+    addEntries({path("a.jpg"), path("b.jpg")});
+    extraClick("TemplateBox");
+    extraType("TemplateEdit", QStringLiteral("[data:RRRR-MM-DD] [nazwa]"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !session->factsPending(); }));
+    ASSERT_EQ(proposedPaths(),
+              (std::vector<std::string>{path("2024-07-15 a.jpg"), path("2023-01-02 b.jpg")}));
+
+    session->reverseEntries();
+    extraType("TemplateEdit", QStringLiteral("_"));
+    EXPECT_EQ(proposedPaths(),
+              (std::vector<std::string>{path("2023-01-02 b.jpg_"), path("2024-07-15 a.jpg_")}));
+
+    media::MakeJpeg(path("a.jpg"), {{"Exif.Photo.DateTimeOriginal", "2025:02:03 04:05:06"}});
+    extraType("TemplateEdit", QStringLiteral("_"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !session->factsPending(); }));
+    EXPECT_EQ(proposedPaths(),
+              (std::vector<std::string>{path("2023-01-02 b.jpg__"), path("2025-02-03 a.jpg__")}));
+}
+
 TEST_F(ExtraRulesTest, ARunStartedWhileDatesAreReadWaitsForThem) {
     media::MakeJpeg(path("a.jpg"), {{"Exif.Photo.DateTimeOriginal", "2024:07:15 10:31:02"}});
     media::MakeJpeg(path("c.jpg"));
