@@ -240,19 +240,26 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
 
 ListEntry TransformPath(std::string_view folder, std::string_view name, std::int64_t index,
                         std::int64_t count, const RenameRules& rules, ItemKind kind) {
-    const RenameOptions& options = rules.options();
-    const std::optional<std::int32_t> start = rules.start();
-    const bool isFolder = kind == ItemKind::Folder;
-
     ListEntry entry;
     entry.kind = kind;
     entry.current.reserve(folder.size() + name.size());
     entry.current.append(folder).append(name);
-    const std::string_view path = entry.current;
+    entry.missing = ProposePath(entry.current, index, count, rules, kind, entry.proposed);
+    return entry;
+}
+
+MissingFact ProposePath(std::string_view path, std::int64_t index, std::int64_t count,
+                        const RenameRules& rules, ItemKind kind, std::string& proposed) {
+    const RenameOptions& options = rules.options();
+    const std::optional<std::int32_t> start = rules.start();
+    const bool isFolder = kind == ItemKind::Folder;
+    const std::string_view folder = FolderPart(path);
+    const std::string_view name = path.substr(folder.size());
+
     // The rules for the extension alone have nothing of a folder to work on.
     if (isFolder && options.Scope == 2) {
-        entry.proposed.assign(path);
-        return entry;
+        proposed.assign(path);
+        return MissingFact::None;
     }
 
     WorkText work;
@@ -322,18 +329,18 @@ ListEntry TransformPath(std::string_view folder, std::string_view name, std::int
         text.assign(work.view());
         const MissingFact missing = extended->Apply(path, index, text);
         if (missing != MissingFact::None) {
-            entry.proposed.assign(path);
-            entry.missing = missing;
-            return entry;
+            proposed.assign(path);
+            return missing;
         }
         work.Replace(0, work.size(), text);
     }
     // Rejoin: in scope 2 the dot goes when the rules left no extension text.
     if (extensionOnly && work.size() == 0 && !loneDot) work.Truncate(work.name().size() - 1);
 
-    entry.proposed.reserve(folder.size() + work.name().size());
-    entry.proposed.append(folder).append(work.name());
-    return entry;
+    proposed.clear();
+    proposed.reserve(folder.size() + work.name().size());
+    proposed.append(folder).append(work.name());
+    return MissingFact::None;
 }
 
 }  // namespace kestrix

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "list_entry.h"
@@ -23,6 +24,12 @@ ListEntry TransformPath(std::string_view path, std::int64_t index, std::int64_t 
 // walk of a folder tree gives them: the entry is the only thing allocated.
 ListEntry TransformPath(std::string_view folder, std::string_view name, std::int64_t index,
                         std::int64_t count, const RenameRules& rules, ItemKind kind);
+
+// The proposed path of the item at `path` alone, written to `proposed` (whose
+// room is reused): what TransformPath would propose, and the fact the item
+// lacks if any (it then keeps its path).
+MissingFact ProposePath(std::string_view path, std::int64_t index, std::int64_t count,
+                        const RenameRules& rules, ItemKind kind, std::string& proposed);
 
 // The extension of a name: its last dot and what follows, "" when there is
 // none. Leading dots mark a hidden file and never start an extension:

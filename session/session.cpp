@@ -211,11 +211,12 @@ bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
     bool changed = false;
     // Only the proposed path decides whether an entry is rewritten; the list
     // signals the rewritten rows in runs, so a view keeps its current item.
+    std::string path;  // one room for every entry's new path
     entries_.rebuildRows(first, last, [&](int row, ListEntry& entry) {
-        ListEntry rebuilt = TransformPath(entry.current, row, count, rules, entry.kind);
-        if (rebuilt.proposed == entry.proposed && rebuilt.missing == entry.missing) return false;
-        entry.proposed = std::move(rebuilt.proposed);
-        entry.missing = rebuilt.missing;
+        const MissingFact missing = ProposePath(entry.current, row, count, rules, entry.kind, path);
+        if (path == entry.proposed && missing == entry.missing) return false;
+        entry.proposed.assign(path);
+        entry.missing = missing;
         changed = true;
         return true;
     });
