@@ -287,6 +287,8 @@ void Session::previewCompleted(std::optional<std::vector<ConflictMark>> withoutD
 
 void Session::optionsWindowClosed() {
     if (previewMode_ != PreviewMode::OnClose) return;
+    // A live refresh still on the worker must not land after this one.
+    completePreview();
     const std::optional<RenameRules> rules = rulesInForce();
     if (rules && extendedRules_->valid() && proposeAnew(0, entries_.count() - 1, *rules)) {
         conflicts_.recheckNow();
