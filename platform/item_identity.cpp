@@ -81,6 +81,12 @@ std::optional<ItemIdentity> IdentifyItem(const std::string& path) {
     return FromStat(st, InodesLast(std::string(FolderPart(path))));
 }
 
+std::optional<ItemIdentity> IdentifyItemNow(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return std::nullopt;
+    return FromStat(st, false);
+}
+
 std::vector<ItemIdentity> IdentifyItems(const std::vector<std::string_view>& paths) {
     std::vector<ItemIdentity> identities(paths.size());
     // The paths of one folder usually come together.

@@ -30,6 +30,10 @@ struct ItemIdentity {
 // The identity of the item at `path` itself (a link is not followed); none
 // when nothing is there.
 std::optional<ItemIdentity> IdentifyItem(const std::string& path);
+// The same without asking the file system whether its numbers last
+// (inodeLasts stays false): one call instead of two, enough for the `now` of
+// SameItem, which goes by what the recorded identity says of that.
+std::optional<ItemIdentity> IdentifyItemNow(const std::string& path);
 
 // The identities of many items at once. A folder that holds many of them is
 // listed once instead of asking about each item; where a listing cannot tell

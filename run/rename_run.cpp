@@ -307,7 +307,7 @@ bool RenameRun::apply(std::int64_t index, EntryOutcome& outcome) {
         error = broken_;
         outcome.reason = JournalBrokenReason(broken_);
     } else if (kind_ == RunKind::Undo && entry.identity.type != platform::ItemIdentity::Type::Unknown && [&] {
-                   const auto now = platform::IdentifyItem(decision_.from);
+                   const auto now = platform::IdentifyItemNow(decision_.from);
                    return now && !platform::SameItem(entry.identity, *now);
                }()) {
         // Someone else renamed the item since and put another one here.

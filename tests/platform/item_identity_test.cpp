@@ -47,26 +47,30 @@ TEST(IdentifyItems, MatchesWhatEachItemSays) {
     EXPECT_EQ(identities[4].type, ItemIdentity::Type::Link);
 }
 
+// The identity now may be taken without asking whether numbers last: the recorded one tells.
 TEST(SameItem, FollowsTheItemAndNoticesAnother) {
-    TempFolder temp;
-    ASSERT_TRUE(WriteFile(temp / "a", "alpha"));
-    const ItemIdentity before = *IdentifyItem(temp / "a");
-    ASSERT_EQ(rename((temp / "a").c_str(), (temp / "b").c_str()), 0);
-    EXPECT_TRUE(SameItem(before, *IdentifyItem(temp / "b")));
+    for (const auto identifyNow : {&IdentifyItem, &IdentifyItemNow}) {
+        SCOPED_TRACE(identifyNow == &IdentifyItem ? "IdentifyItem" : "IdentifyItemNow");
+        TempFolder temp;
+        ASSERT_TRUE(WriteFile(temp / "a", "alpha"));
+        const ItemIdentity before = *IdentifyItem(temp / "a");
+        ASSERT_EQ(rename((temp / "a").c_str(), (temp / "b").c_str()), 0);
+        EXPECT_TRUE(SameItem(before, *identifyNow(temp / "b")));
 
-    ASSERT_TRUE(WriteFile(temp / "other", "alpha"));
-    EXPECT_FALSE(SameItem(before, *IdentifyItem(temp / "other")));
-    ASSERT_EQ(mkdir((temp / "folder").c_str(), 0755), 0);
-    EXPECT_FALSE(SameItem(before, *IdentifyItem(temp / "folder")));
+        ASSERT_TRUE(WriteFile(temp / "other", "alpha"));
+        EXPECT_FALSE(SameItem(before, *identifyNow(temp / "other")));
+        ASSERT_EQ(mkdir((temp / "folder").c_str(), 0755), 0);
+        EXPECT_FALSE(SameItem(before, *identifyNow(temp / "folder")));
 
-    // Where inode numbers do not last, size and time of a file stand in for them.
-    ItemIdentity fat = before;
-    fat.inodeLasts = false;
-    ItemIdentity renumbered = *IdentifyItem(temp / "b");
-    renumbered.inode += 1000;
-    EXPECT_TRUE(SameItem(fat, renumbered));
-    ASSERT_TRUE(WriteFile(temp / "b", "alpha and more"));
-    EXPECT_FALSE(SameItem(fat, *IdentifyItem(temp / "b")));
+        // Where inode numbers do not last, size and time of a file stand in for them.
+        ItemIdentity fat = before;
+        fat.inodeLasts = false;
+        ItemIdentity renumbered = *identifyNow(temp / "b");
+        renumbered.inode += 1000;
+        EXPECT_TRUE(SameItem(fat, renumbered));
+        ASSERT_TRUE(WriteFile(temp / "b", "alpha and more"));
+        EXPECT_FALSE(SameItem(fat, *identifyNow(temp / "b")));
+    }
 }
 
 }  // namespace
