@@ -387,6 +387,13 @@ void MainWindow::buildFileListMenu() {
 }
 
 void MainWindow::followSession() {
+    session_.setShownRows([this] {
+        const QRect area = fileListView->viewport()->rect();
+        const int first = fileListView->indexAt(area.topLeft()).row();
+        if (first < 0) return std::pair{0, -1};
+        const int last = fileListView->indexAt(QPoint(0, area.bottom())).row();
+        return std::pair{first, last < 0 ? session_.entryCount() - 1 : last};
+    });
     undoAction->setEnabled(session_.undoAvailable());
     connect(&session_, &Session::undoAvailableChanged, undoAction, &QAction::setEnabled);
     connect(&session_, &Session::entryCountChanged, this, &MainWindow::updateApplyButton);

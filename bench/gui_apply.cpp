@@ -173,6 +173,70 @@ void BM_ApplyRenames(benchmark::State& state) {
 BENCHMARK(BM_ApplyRenames)->Arg(10'000)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApplyRenames)->Arg(100'000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// Five rounds in one process, each on fresh files: the run through the
+// rename button beside a plain renameat2 loop doing the same renames, and the
+// undo through Ctrl+Z's action beside a plain loop renaming them back. Each
+// round's ratios are counters of their own, so that a cost growing from round
+// to round shows.
+void BM_ApplyAndUndoRounds(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const std::string root = OwnFolder(state, "kestrix-bench-rounds-XXXXXX");
+    if (root.empty()) return;
+    Windows windows;
+    kestrix::session::Session& session = windows.session();
+    int round = 0;
+    for (auto _ : state) {
+        ++round;
+        const kestrix::RenameRules rules = kestrix::RenameRules::From(session.options()).value();
+        std::vector<kestrix::ListEntry> entries;
+        entries.reserve(static_cast<size_t>(count));
+        for (const std::string& path : MakeFiles(root, count)) {
+            entries.push_back(
+                kestrix::TransformPath(path, static_cast<std::int64_t>(entries.size()), count, rules));
+        }
+        const auto plainLoop = [&](bool back) {
+            const Clock::time_point start = Clock::now();
+            for (const kestrix::ListEntry& entry : entries) {
+                if (entry.current == entry.proposed) continue;
+                const std::string& from = back ? entry.proposed : entry.current;
+                const std::string& to = back ? entry.current : entry.proposed;
+                if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
+                    state.SkipWithError("a plain rename failed");
+            }
+            return Milliseconds(Clock::now() - start);
+        };
+        const double plainApply = plainLoop(false);
+        const double plainBack = plainLoop(true);
+
+        MakeFiles(root, count);
+        session.entryList().setEntries(std::move(entries));
+        while (!session.conflictsSettled()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QApplication::processEvents();
+        Clock::time_point start = Clock::now();
+        windows.applyAndWait();
+        const double apply = Milliseconds(Clock::now() - start);
+
+        QEventLoop loop;
+        QObject::connect(&session, &kestrix::session::Session::runFinished, &loop, &QEventLoop::quit);
+        start = Clock::now();
+        windows.window().undoLastRun();
+        if (session.runGoingOn()) loop.exec();
+        const double undo = Milliseconds(Clock::now() - start);
+        state.SetIterationTime((apply + undo) / 1000.0);
+
+        if (windows.reports() != 0) state.SkipWithError("a run reported failures");
+        if (session.entryCount() != count) state.SkipWithError("the list was not reloaded");
+        const std::string suffix = "_" + std::to_string(round);
+        state.counters["apply_ratio" + suffix] = apply / plainApply;
+        state.counters["undo_ratio" + suffix] = undo / plainBack;
+        state.counters["apply_ms" + suffix] = apply;
+        state.counters["undo_ms" + suffix] = undo;
+    }
+    windows.window().clearList();
+    std::filesystem::remove_all(root);
+}
+BENCHMARK(BM_ApplyAndUndoRounds)->Arg(100'000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 // Escape answered with Yes once a fifth of the run is done: the time from the
 // answer to the run's end signalled (the journal's end recorded, the list
 // settled). The run of the whole list is what the gauge would have gone on for.

@@ -36,7 +36,7 @@ public:
         thread_.join();
     }
 
-    void submit(std::uint64_t generation, std::vector<ListEntry> entries) {
+    void submit(std::uint64_t generation, std::shared_ptr<const std::vector<ListEntry>> entries) {
         {
             const std::lock_guard lock(mutex_);
             job_ = Job{generation, std::move(entries)};
@@ -57,7 +57,7 @@ public:
 private:
     struct Job {
         std::uint64_t generation;
-        std::vector<ListEntry> entries;
+        std::shared_ptr<const std::vector<ListEntry>> entries;
     };
 
     void loop() {
@@ -75,8 +75,10 @@ private:
             {
                 const std::lock_guard lock(folderMutex_);
                 marks = PredictRun(
-                    job.entries, [&] { return newest_.load() != job.generation; }, &folders_);
+                    *job.entries, [&] { return newest_.load() != job.generation; }, &folders_);
             }
+            // The list changes its entries in place again once nobody holds them.
+            job.entries.reset();
             if (marks) done_(job.generation, std::move(*marks));
         }
     }
@@ -119,8 +121,13 @@ void ConflictWatch::nextGeneration() {
 
 void ConflictWatch::recheckNow() {
     if (paused_) return recheckSoon();
+    recheckNow(PredictWithoutDisk(list_.entries()));
+}
+
+void ConflictWatch::recheckNow(std::vector<ConflictMark> withoutDisk) {
+    if (paused_) return recheckSoon();
     nextGeneration();
-    show(PredictWithoutDisk(list_.entries()), false);
+    show(std::move(withoutDisk), false);
     soon_->start(0);
 }
 
@@ -149,7 +156,7 @@ void ConflictWatch::checkPending() {
         diskShown_ = true;
         return;
     }
-    worker_->submit(generation_, list_.entries());
+    worker_->submit(generation_, list_.snapshot());
 }
 
 void ConflictWatch::settleNow() {
@@ -174,13 +181,13 @@ void ConflictWatch::show(std::vector<ConflictMark> marks, bool fromDisk) {
 }
 
 void ConflictWatch::pause() {
-    paused_ = true;
+    ++paused_;
     soon_->stop();
     nextGeneration();
 }
 
 void ConflictWatch::resume() {
-    paused_ = false;
+    if (paused_ > 0) --paused_;
     recheckSoon();
 }
 

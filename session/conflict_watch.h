@@ -27,6 +27,8 @@ public:
 
     // The proposed paths changed: the marks without the disk now, the rest later.
     void recheckNow();
+    // The same with the marks without the disk worked out already (for the list as it stands).
+    void recheckNow(std::vector<ConflictMark> withoutDisk);
     // The list changed: everything shortly after, once the views have
     // painted the change, so that many changes in a row make one check.
     void recheckSoon();
@@ -35,7 +37,8 @@ public:
     // Whether the marks follow the last change of the list, the disk included.
     bool settled() const { return shownGeneration_ == generation_ && diskShown_; }
 
-    // While a run of renames goes on nothing is checked; afterwards everything is.
+    // While a run of renames goes on, or the preview is not complete, nothing
+    // is checked; once every pause has been ended, everything is.
     void pause();
     void resume();
 
@@ -59,7 +62,7 @@ private:
     std::uint64_t generation_ = 0;
     std::uint64_t shownGeneration_ = 0;
     bool diskShown_ = true;
-    bool paused_ = false;
+    int paused_ = 0;  // pauses not yet ended
     int count_ = 0;
 };
 

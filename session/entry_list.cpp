@@ -6,7 +6,13 @@
 
 namespace kestrix::session {
 
-EntryList::EntryList(QObject* parent) : QAbstractListModel(parent) {}
+EntryList::EntryList(QObject* parent)
+    : QAbstractListModel(parent), entries_(std::make_shared<std::vector<ListEntry>>()) {}
+
+std::vector<ListEntry>& EntryList::own() {
+    if (entries_.use_count() > 1) entries_ = std::make_shared<std::vector<ListEntry>>(*entries_);
+    return *entries_;
+}
 
 int EntryList::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : count(); }
 
@@ -51,26 +57,27 @@ Qt::DropActions EntryList::supportedDropActions() const { return Qt::MoveAction;
 
 void EntryList::append(ListEntry entry) {
     beginInsertRows({}, count(), count());
-    entries_.push_back(std::move(entry));
-    marks_.resize(entries_.size());
+    own().push_back(std::move(entry));
+    marks_.resize(entries_->size());
     endInsertRows();
 }
 
 void EntryList::append(std::vector<ListEntry> entries) {
     if (entries.empty()) return;
     beginInsertRows({}, count(), count() + static_cast<int>(entries.size()) - 1);
-    if (entries_.empty()) {
-        entries_ = std::move(entries);  // a first adding needs no second array
+    std::vector<ListEntry>& own = this->own();
+    if (own.empty()) {
+        own = std::move(entries);  // a first adding needs no second array
     } else {
-        entries_.insert(entries_.end(), std::make_move_iterator(entries.begin()),
-                        std::make_move_iterator(entries.end()));
+        own.insert(own.end(), std::make_move_iterator(entries.begin()),
+                   std::make_move_iterator(entries.end()));
     }
-    marks_.resize(entries_.size());
+    marks_.resize(own.size());
     endInsertRows();
 }
 
 void EntryList::replace(int row, ListEntry entry) {
-    entries_[static_cast<size_t>(row)] = std::move(entry);
+    own()[static_cast<size_t>(row)] = std::move(entry);
     const QModelIndex changed = index(row);
     emit dataChanged(changed, changed);
 }
@@ -78,13 +85,15 @@ void EntryList::replace(int row, ListEntry entry) {
 void EntryList::rebuildRows(int first, int last, const Rebuild& rebuild) {
     first = std::max(first, 0);
     last = std::min(last, count() - 1);
+    if (first > last) return;
+    std::vector<ListEntry>& entries = own();
     int runStart = -1;
     auto flush = [&](int end) {
         if (runStart >= 0) emit dataChanged(index(runStart), index(end - 1));
         runStart = -1;
     };
     for (int row = first; row <= last; ++row) {
-        if (rebuild(row, entries_[static_cast<size_t>(row)])) {
+        if (rebuild(row, entries[static_cast<size_t>(row)])) {
             if (runStart < 0) runStart = row;
         } else {
             flush(row);
@@ -95,18 +104,20 @@ void EntryList::rebuildRows(int first, int last, const Rebuild& rebuild) {
 
 void EntryList::swap(int row1, int row2) {
     if (row1 == row2) return;
-    std::swap(entries_[static_cast<size_t>(row1)], entries_[static_cast<size_t>(row2)]);
+    std::vector<ListEntry>& entries = own();
+    std::swap(entries[static_cast<size_t>(row1)], entries[static_cast<size_t>(row2)]);
     std::swap(marks_[static_cast<size_t>(row1)], marks_[static_cast<size_t>(row2)]);
     emit dataChanged(index(std::min(row1, row2)), index(std::max(row1, row2)));
 }
 
 void EntryList::reorder(const std::vector<std::size_t>& order) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<ListEntry> entries(entries_.size());
+    std::vector<ListEntry>& current = own();
+    auto entries = std::make_shared<std::vector<ListEntry>>(current.size());
     std::vector<ConflictMark> marks(marks_.size());
-    std::vector<int> newRow(entries_.size());
+    std::vector<int> newRow(current.size());
     for (std::size_t row = 0; row < order.size(); ++row) {
-        entries[row] = std::move(entries_[order[row]]);
+        (*entries)[row] = std::move(current[order[row]]);
         marks[row] = marks_[order[row]];
         newRow[order[row]] = static_cast<int>(row);
     }
@@ -124,20 +135,21 @@ void EntryList::removeRowsAt(const std::vector<int>& rows) {
     // Many scattered rows: one pass and one reset instead of an erase per run.
     if (rows.size() > 64) {
         beginResetModel();
+        std::vector<ListEntry>& entries = own();
         size_t kept = 0;
         size_t next = 0;
-        for (size_t row = 0; row < entries_.size(); ++row) {
+        for (size_t row = 0; row < entries.size(); ++row) {
             if (next < rows.size() && static_cast<size_t>(rows[next]) == row) {
                 ++next;
                 continue;
             }
             if (kept != row) {
-                entries_[kept] = std::move(entries_[row]);
+                entries[kept] = std::move(entries[row]);
                 marks_[kept] = marks_[row];
             }
             ++kept;
         }
-        entries_.resize(kept);
+        entries.resize(kept);
         marks_.resize(kept);
         endResetModel();
         return;
@@ -153,7 +165,8 @@ void EntryList::removeRowsAt(const std::vector<int>& rows) {
             --i;
         }
         beginRemoveRows({}, first, last);
-        entries_.erase(entries_.begin() + first, entries_.begin() + last + 1);
+        std::vector<ListEntry>& entries = own();
+        entries.erase(entries.begin() + first, entries.begin() + last + 1);
         marks_.erase(marks_.begin() + first, marks_.begin() + last + 1);
         endRemoveRows();
     }
@@ -161,8 +174,8 @@ void EntryList::removeRowsAt(const std::vector<int>& rows) {
 
 void EntryList::setEntries(std::vector<ListEntry> entries) {
     beginResetModel();
-    entries_ = std::move(entries);
-    marks_.assign(entries_.size(), ConflictMark{});
+    entries_ = std::make_shared<std::vector<ListEntry>>(std::move(entries));
+    marks_.assign(entries_->size(), ConflictMark{});
     endResetModel();
 }
 
@@ -170,7 +183,7 @@ void EntryList::clear() { setEntries({}); }
 
 void EntryList::setMarks(std::vector<ConflictMark> marks) {
     marks_ = std::move(marks);
-    marks_.resize(entries_.size());
+    marks_.resize(entries_->size());
 }
 
 }  // namespace kestrix::session

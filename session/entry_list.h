@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -36,16 +37,20 @@ public:
     QStringList mimeTypes() const override;
     Qt::DropActions supportedDropActions() const override;
 
-    int count() const { return static_cast<int>(entries_.size()); }
-    const ListEntry& at(int row) const { return entries_[static_cast<size_t>(row)]; }
-    const std::vector<ListEntry>& entries() const { return entries_; }
+    int count() const { return static_cast<int>(entries_->size()); }
+    const ListEntry& at(int row) const { return (*entries_)[static_cast<size_t>(row)]; }
+    const std::vector<ListEntry>& entries() const { return *entries_; }
+    // The entries as they stand now, for another thread: shared, never
+    // changed; the list copies them only when it changes while the snapshot
+    // is still held.
+    std::shared_ptr<const std::vector<ListEntry>> snapshot() const { return entries_; }
 
     void append(ListEntry entry);
     void append(std::vector<ListEntry> entries);
     // Puts `entry` in place of the entry at `row` (a view's current item and selection stay).
     void replace(int row, ListEntry entry);
     // The same without telling the views; the caller signals the change later.
-    void replaceQuietly(int row, ListEntry entry) { entries_[static_cast<size_t>(row)] = std::move(entry); }
+    void replaceQuietly(int row, ListEntry entry) { own()[static_cast<size_t>(row)] = std::move(entry); }
     // Offers the entries of rows `first` to `last` to `rebuild`, which changes
     // an entry in place and returns true when it did; the changed rows are
     // signalled in contiguous runs rather than one by one.
@@ -68,7 +73,10 @@ public:
     void setMarks(std::vector<ConflictMark> marks);
 
 private:
-    std::vector<ListEntry> entries_;
+    // The entries, to be changed: a snapshot still held elsewhere keeps the old ones.
+    std::vector<ListEntry>& own();
+
+    std::shared_ptr<std::vector<ListEntry>> entries_;
     std::vector<ConflictMark> marks_;  // as many as entries
 };
 

@@ -416,49 +416,76 @@ std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry) {
     return std::string();
 }
 
-std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entries) {
+namespace {
+
+// `proposal(i)` gives entry i's proposed path and the fact it lacks.
+template <class Proposal>
+std::vector<ConflictMark> MarksWithoutDisk(const std::vector<ListEntry>& entries, Proposal proposal) {
     std::vector<ConflictMark> marks(entries.size());
-    // The proposed paths by hash, then equal hashes compared in full: no
-    // allocation per entry, which a refresh of many entries would feel.
-    struct Proposal {
-        size_t hash;
+    // The proposed paths met so far, by hash in a table of their own, in list
+    // order: no allocation per entry and no sort, which a refresh of many
+    // entries would feel. A slot holds the entry's index + 1 (0: free).
+    struct Slot {
         std::uint32_t index;
+        std::uint32_t hash;
     };
-    std::vector<Proposal> proposals;
-    proposals.reserve(entries.size());
+    size_t capacity = 16;
+    while (capacity < entries.size() * 2) capacity *= 2;
+    std::vector<Slot> slots(capacity, Slot{0, 0});
+    std::vector<std::string_view> paths(entries.size());
+    const size_t mask = capacity - 1;
     for (size_t i = 0; i < entries.size(); ++i) {
         const ListEntry& entry = entries[i];
-        if (entry.missing != MissingFact::None) {
+        const auto [proposed, missing] = proposal(i);
+        if (missing != MissingFact::None) {
             marks[i].conflict = Conflict::LacksFact;
             continue;
         }
-        if (entry.current == entry.proposed) continue;
-        const platform::NameFault refused = run::Refusal(entry.current, entry.proposed);
+        if (entry.current == proposed) continue;
+        const platform::NameFault refused = run::Refusal(entry.current, proposed);
         if (!refused.empty()) {
             marks[i] = {Conflict::Refused, refused};
-        } else {
-            proposals.push_back({PathHash{}(entry.proposed), static_cast<std::uint32_t>(i)});
+            continue;
         }
-    }
-    std::sort(proposals.begin(), proposals.end(), [](const Proposal& a, const Proposal& b) {
-        return a.hash != b.hash ? a.hash < b.hash : a.index < b.index;
-    });
-    for (size_t first = 0; first < proposals.size();) {
-        size_t end = first + 1;
-        while (end < proposals.size() && proposals[end].hash == proposals[first].hash) ++end;
-        // Within one hash, every entry after the first with its path is marked.
-        for (size_t i = first + 1; i < end; ++i) {
-            const std::string& path = entries[proposals[i].index].proposed;
-            for (size_t j = first; j < i; ++j) {
-                if (entries[proposals[j].index].proposed == path) {
-                    marks[proposals[i].index].conflict = Conflict::SameName;
-                    break;
-                }
+        paths[i] = proposed;
+        // Every entry after the first with its path is marked.
+        const size_t hash = PathHash{}(proposed);
+        const auto shortHash = static_cast<std::uint32_t>(hash);
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            Slot& slot = slots[at];
+            if (slot.index == 0) {
+                slot = {static_cast<std::uint32_t>(i + 1), shortHash};
+                break;
+            }
+            if (slot.hash == shortHash && paths[slot.index - 1] == proposed) {
+                marks[i].conflict = Conflict::SameName;
+                break;
             }
         }
-        first = end;
     }
     return marks;
+}
+
+}  // namespace
+
+std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entries) {
+    return MarksWithoutDisk(entries, [&](size_t i) {
+        return std::pair<std::string_view, MissingFact>(entries[i].proposed, entries[i].missing);
+    });
+}
+
+std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entries,
+                                             const std::vector<std::uint32_t>& rows,
+                                             const std::vector<std::string>& proposed,
+                                             const std::vector<MissingFact>& missing) {
+    size_t next = 0;
+    return MarksWithoutDisk(entries, [&](size_t i) {
+        if (next < rows.size() && rows[next] == i) {
+            ++next;
+            return std::pair<std::string_view, MissingFact>(proposed[next - 1], missing[next - 1]);
+        }
+        return std::pair<std::string_view, MissingFact>(entries[i].proposed, entries[i].missing);
+    });
 }
 
 std::optional<std::vector<ConflictMark>> PredictRun(const std::vector<ListEntry>& entries,

@@ -46,6 +46,12 @@ std::string ConflictReason(const ConflictMark& mark, const ListEntry& entry);
 // rules need, refused names, and a later entry that proposes the path an
 // earlier one proposes.
 std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entries);
+// The same as if each entry of `rows` (ascending) proposed the path of
+// `proposed` and lacked the fact of `missing` at the same place.
+std::vector<ConflictMark> PredictWithoutDisk(const std::vector<ListEntry>& entries,
+                                             const std::vector<std::uint32_t>& rows,
+                                             const std::vector<std::string>& proposed,
+                                             const std::vector<MissingFact>& missing);
 
 // Every conflict of a run over `entries` started now: the run is played in
 // list order with the decisions the run takes (folder renames re-pointing

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include <QPointer>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -108,6 +109,23 @@ Session::Session(QObject* parent) : QObject(parent), processToken_(platform::Pro
     connect(&entries_, &EntryList::modelReset, this, [this] { sortedBy_.reset(); });
     connect(&conflicts_, &ConflictWatch::marksChanged, this, &Session::conflictsMarked);
     datesTaken_ = [this](const std::vector<std::string>& paths) { return cachedDatesTaken(paths); };
+    QPointer<Session> self(this);
+    previewWorker_ = std::make_unique<PreviewWorker>([self](PreviewWorker::Result result) {
+        // Runs on the worker's thread: the paths go to the session's own thread.
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, result = std::move(result)]() mutable {
+                if (self) self->backgroundProposed(std::move(result));
+            },
+            Qt::QueuedConnection);
+    });
+    // Rows added, removed or moved while the worker proposes: it starts over
+    // with the list as it stands.
+    for (const auto signal : {&EntryList::rowsInserted, &EntryList::rowsRemoved})
+        connect(&entries_, signal, this, &Session::submitToPreviewWorker);
+    connect(&entries_, &EntryList::rowsMoved, this, &Session::submitToPreviewWorker);
+    connect(&entries_, &EntryList::layoutChanged, this, &Session::submitToPreviewWorker);
+    connect(&entries_, &EntryList::modelReset, this, &Session::submitToPreviewWorker);
 }
 
 Session::~Session() = default;
@@ -138,6 +156,7 @@ void Session::conflictsMarked(int count) {
 }
 
 int Session::settleConflicts() {
+    completePreview();
     conflicts_.settleNow();
     return conflicts_.count();
 }
@@ -203,16 +222,88 @@ void Session::refreshPreview() {
     if (!rules) return;
     summaryRules_ = makeRules(true);
     // A pattern or template that cannot be used changes no proposed path while it stands.
-    if (previewMode_ == PreviewMode::Live && extendedRules_->valid() &&
-        proposeAnew(0, entries_.count() - 1, *rules)) {
-        conflicts_.recheckNow();
+    if (previewMode_ == PreviewMode::Live && extendedRules_->valid()) {
+        if (proposesInBackground(*rules)) {
+            proposeShownFirst(*rules);
+        } else {
+            // A refresh still on the worker is overtaken by this one.
+            const bool wasPending = !previewComplete();
+            if (wasPending) {
+                pendingRules_.reset();
+                previewWorker_->abandon(++previewGeneration_);
+            }
+            if (proposeAnew(0, entries_.count() - 1, *rules) || wasPending) {
+                if (wasPending) conflicts_.resume();
+                conflicts_.recheckNow();
+            }
+        }
     }
     emitRuleSummary();
     emit previewRefreshed();
 }
 
+bool Session::proposesInBackground(const RenameRules& rules) const {
+    // Below this many entries the whole list is proposed within a frame.
+    constexpr int kBackgroundFrom = 20'000;
+    const ExtendedRules* extended = rules.extended();
+    return !job_ && entries_.count() >= kBackgroundFrom && (!extended || !extended->active());
+}
+
+void Session::proposeShownFirst(const RenameRules& rules) {
+    // The marks wait until every proposed path follows the rules.
+    if (previewComplete()) conflicts_.pause();
+    pendingRules_ = rules;
+    const auto [first, last] = shownRows_ ? shownRows_() : std::pair{0, -1};
+    if (first <= last) proposeAnew(first, last, rules);
+    submitToPreviewWorker();
+}
+
+void Session::submitToPreviewWorker() {
+    if (previewComplete()) return;
+    previewWorker_->submit(++previewGeneration_, entries_.snapshot(), *pendingRules_);
+}
+
+void Session::backgroundProposed(PreviewWorker::Result result) {
+    if (result.generation == previewGeneration_ && !previewComplete()) {
+        size_t next = 0;
+        if (!result.rows.empty()) {
+            entries_.rebuildRows(static_cast<int>(result.rows.front()), static_cast<int>(result.rows.back()),
+                                 [&](int row, ListEntry& entry) {
+                                     if (result.rows[next] != static_cast<std::uint32_t>(row)) return false;
+                                     entry.proposed.swap(result.proposed[next]);
+                                     entry.missing = result.missing[next];
+                                     ++next;
+                                     return true;
+                                 });
+        }
+        previewCompleted(std::move(result.marks));
+    }
+    // The paths replaced are freed on the worker.
+    previewWorker_->dispose(std::move(result));
+}
+
+void Session::completePreview() {
+    if (previewComplete()) return;
+    const RenameRules rules = *pendingRules_;
+    previewWorker_->abandon(++previewGeneration_);
+    proposeAnew(0, entries_.count() - 1, rules);
+    previewCompleted();
+}
+
+void Session::previewCompleted(std::optional<std::vector<ConflictMark>> withoutDisk) {
+    pendingRules_.reset();
+    conflicts_.resume();
+    if (withoutDisk) {
+        conflicts_.recheckNow(std::move(*withoutDisk));
+    } else {
+        conflicts_.recheckNow();
+    }
+}
+
 void Session::optionsWindowClosed() {
     if (previewMode_ != PreviewMode::OnClose) return;
+    // A live refresh still on the worker must not land after this one.
+    completePreview();
     const std::optional<RenameRules> rules = rulesInForce();
     if (rules && extendedRules_->valid() && proposeAnew(0, entries_.count() - 1, *rules)) {
         conflicts_.recheckNow();
@@ -231,10 +322,11 @@ bool Session::proposeAnew(int first, int last, const RenameRules& rules) {
     // allocation per entry. A path that outgrows its room gets one of its own
     // size, not the doubled one a growing string would take.
     std::string proposed;
-    const std::vector<ListEntry>& all = entries_.entries();
     entries_.rebuildRows(first, last, [&](int row, ListEntry& entry) {
         // The paths of a sorted list lie scattered in memory: the next ones
-        // are fetched while this one is built.
+        // are fetched while this one is built. The list is asked each time, as
+        // rebuilding may have given it entries of its own apart from a snapshot.
+        const std::vector<ListEntry>& all = entries_.entries();
         if (const auto ahead = static_cast<std::size_t>(row) + 8; ahead < all.size()) {
             __builtin_prefetch(all[ahead].current.data());
             __builtin_prefetch(all[ahead].proposed.data());
@@ -620,6 +712,7 @@ void Session::cancelRun() {
 
 bool Session::applyRenames() {
     if (job_) return false;
+    completePreview();
     // No entry is renamed while the facts its new name is made of are still being read.
     if (factsPending()) settleFacts();
     // Nothing is renamed before the run's plan is safely on disk.
@@ -667,6 +760,7 @@ bool Session::undoAvailable() const { return run::UndoAvailable(run::DefaultJour
 
 bool Session::undoLastRun() {
     if (job_) return false;
+    completePreview();
     auto run = std::make_unique<run::RenameRun>(run::DefaultJournalFolder(), applySeams().frameMilliseconds);
     const bool begun = run->beginUndoOfLastRun();
     return startUndo(std::move(run), begun);
@@ -674,6 +768,7 @@ bool Session::undoLastRun() {
 
 bool Session::undoRun(const std::string& runId) {
     if (job_) return false;
+    completePreview();
     auto run = std::make_unique<run::RenameRun>(run::DefaultJournalFolder(), applySeams().frameMilliseconds);
     const bool begun = run->beginUndoOf(runId);
     return startUndo(std::move(run), begun);

@@ -1,11 +1,13 @@
 #pragma once
 
 // The session: what the windows work on, without a window of its own.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include <QObject>
@@ -25,6 +27,7 @@
 #include "session/left_out_items.h"
 #include "session/metadata_cache.h"
 #include "session/metadata_job.h"
+#include "session/preview_worker.h"
 #include "session/run_report.h"
 
 namespace kestrix::session {
@@ -117,7 +120,18 @@ public:
     }
 
     // Rebuilds the rule summary and, in live preview mode, the proposed paths.
+    // A long list has the rows a view shows proposed at once and the rest on
+    // a worker thread, which the next refresh abandons.
     void refreshPreview();
+    // Which rows a view shows (first and last; none when last < first), asked
+    // at each refresh.
+    using ShownRows = std::function<std::pair<int, int>()>;
+    void setShownRows(ShownRows shown) { shownRows_ = std::move(shown); }
+    // Whether every proposed path follows the last refresh. The marks wait
+    // for it; a run and settleConflicts() complete it first.
+    bool previewComplete() const { return !pendingRules_.has_value(); }
+    // Proposes here and now what the worker has not yet brought.
+    void completePreview();
     // The options window has closed: in the on-close preview mode the proposed paths follow now.
     void optionsWindowClosed();
 
@@ -181,7 +195,7 @@ public:
     // the list or the options shortly after, from a worker thread.
     int conflictCount() const { return conflicts_.count(); }
     // Whether the marks follow the last change, the disk included.
-    bool conflictsSettled() const { return conflicts_.settled(); }
+    bool conflictsSettled() const { return previewComplete() && conflicts_.settled(); }
     // Brings the marks up to date here and now (before a run is confirmed);
     // how many renames will fail.
     int settleConflicts();
@@ -273,6 +287,16 @@ private:
     // `first` to `last`, rewriting only those whose proposed path changes;
     // whether any did.
     bool proposeAnew(int first, int last, const RenameRules& rules);
+    // Whether the list is long enough, and the rules free of facts read from
+    // items, to be proposed anew on the worker after its shown rows.
+    bool proposesInBackground(const RenameRules& rules) const;
+    // The shown rows now, the rest on the worker.
+    void proposeShownFirst(const RenameRules& rules);
+    // The worker gets the list as it stands (after rows were added, removed or moved).
+    void submitToPreviewWorker();
+    void backgroundProposed(PreviewWorker::Result result);
+    // The preview is complete: the marks follow it, from `withoutDisk` when given.
+    void previewCompleted(std::optional<std::vector<ConflictMark>> withoutDisk = std::nullopt);
     // After positions changed from `first` on: only numbering depends on them.
     void renumberFrom(int first);
     LeftOutItems addFolder(const std::string& folder, FolderContents what, bool itself);
@@ -342,6 +366,11 @@ private:
     bool factsSnapshotRetaken_ = false;
     std::unique_ptr<MetadataJob> factsRead_;
     const std::string processToken_;
+    ShownRows shownRows_;
+    // The rules of a refresh the worker has yet to finish, and its generation.
+    std::optional<RenameRules> pendingRules_;
+    std::uint64_t previewGeneration_ = 0;
+    std::unique_ptr<PreviewWorker> previewWorker_;
 };
 
 }  // namespace kestrix::session
