@@ -239,6 +239,11 @@ bool AppendFile::create(const std::string& path, std::string_view firstBytes) {
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const std::string privateName = folder + "." + name + ".new";
     fd_ = open(privateName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
+    if (fd_ < 0 && errno == EEXIST && !IsLocked(privateName)) {
+        // Left by a process cut off before it held the file: it holds a header at most.
+        unlink(privateName.c_str());
+        fd_ = open(privateName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
+    }
     if (fd_ < 0) {
         error_ = errno;
         return false;
